@@ -1,0 +1,195 @@
+/* Resource identifiers shared by moxel.rc and the C++ sources.
+   Ids are never renumbered: other editor processes, stored settings and the
+   help file rely on them. Plain #defines so that windres reads this file too. */
+#ifndef MOXEL_RESOURCE_IDS_H
+#define MOXEL_RESOURCE_IDS_H
+
+/* Menus and accelerators */
+#define IDR_MAIN_MENU            101
+#define IDR_POPUP_ADDRESS        102
+#define IDR_POPUP_DUMP           103
+#define IDR_POPUP_ASCII          105
+#define IDR_ACCELERATORS         101
+
+/* Images */
+#define IDB_TOOLBAR              101
+#define IDI_MAIN                 101
+#define IDI_AUTOSCROLL           102
+#define IDCUR_AUTOSCROLL_IDLE    101
+#define IDCUR_AUTOSCROLL_DOWN    102
+#define IDCUR_AUTOSCROLL_UP      103
+
+/* Dialogs */
+#define IDD_ABOUT                1101
+#define IDD_VALUE_ENTRY          1102
+#define IDD_CHANGE_LIST          1103
+#define IDD_PRINTING             1105
+#define IDD_INSTANCE_LIST        1106
+#define IDD_NUMBER_CONVERSION    1107
+#define IDD_OPTIONS              1151
+#define IDD_OPTIONS_COLORS       1152
+#define IDD_OPTIONS_MISC         1153
+
+/* Commands (also the ids of their menu-help strings; tooltips are id + 10000) */
+#define IDM_OPEN                 1101
+#define IDM_CLOSE_AND_OPEN       1102
+#define IDM_SAVE                 1105
+#define IDM_SAVE_AS              1106
+#define IDM_PRINT                1111
+#define IDM_PRINTER_SETUP        1113
+#define IDM_FONT                 1117
+#define IDM_RUN                  1119
+#define IDM_EXIT                 1123
+#define IDM_QUIT_ALL             1125
+#define IDM_RECENT_FIRST         1131
+#define IDM_RECENT_LAST          1140
+#define IDM_UNDO                 1201
+#define IDM_COPY                 1202
+#define IDM_PASTE                1203
+#define IDM_SELECT_ALL           1205
+#define IDM_INSERT               1206
+#define IDM_DELETE               1207
+#define IDM_DELETE_RANGE         1208
+#define IDM_ASCII_EDIT           1209
+#define IDM_MARK                 1215
+#define IDM_NEXT_MARK            1216
+#define IDM_JUMP                 1218
+#define IDM_FIND                 1225
+#define IDM_FIND_NEXT            1226
+#define IDM_EDIT_LOCK            1228
+#define IDM_TOOLBAR              1301
+#define IDM_STATUSBAR            1302
+#define IDM_KANJI                1303
+#define IDM_INSTANCE_LIST        1304
+#define IDM_COMPARE              1311
+#define IDM_NUMBER_CONVERSION    1312
+#define IDM_OPTIONS              1315
+#define IDM_HELP                 1501
+#define IDM_HOMEPAGE             1502
+#define IDM_ABOUT                1503
+
+/* Frame child controls */
+#define IDC_TOOLBAR              30013
+#define IDC_STATUSBAR            30014
+
+/* Value-entry dialog 1102 */
+#define IDC_VE_BROWSE            101
+#define IDC_VE_PROMPT            102
+#define IDC_VE_EDIT              103
+#define IDC_VE_COMBO             105
+#define IDC_VE_DECIMAL           107
+#define IDC_VE_HEX               108
+
+/* Change-list dialog 1103 */
+#define IDC_CL_LIST              101
+
+/* Printing progress dialog 1105 */
+#define IDC_PR_TITLE             101
+
+/* Instance list dialog 1106 */
+#define IDC_IL_LIST              101
+#define IDC_IL_KILL              102
+
+/* Number conversion dialog 1107 */
+#define IDC_NC_HEX               101
+#define IDC_NC_DECIMAL           102
+#define IDC_NC_BINARY            103
+
+/* About box 1101 */
+#define IDC_AB_VERSION           101
+#define IDC_AB_NAME              102
+#define IDC_AB_DESCRIPTION       103
+
+/* Options dialog 1151 and its pages 1152, 1153 */
+#define IDC_OPT_HELP             9
+#define IDC_OPT_TAB              101
+#define IDC_COL_LIST             101
+#define IDC_COL_COMBO            102
+#define IDC_COL_PREVIEW          103
+#define IDC_COL_RESET            105
+#define IDC_MISC_START_HEX       101
+#define IDC_MISC_START_KANJI     102
+#define IDC_MISC_PRINT_ADDRESS   103
+
+/* Strings: messages, captions and names */
+#define IDS_HOMEPAGE_URL         7001
+#define IDS_DESCRIPTION          7002
+#define IDS_DEFAULT_FONT         7003
+#define IDS_CONFIRM_CAPTION      7011
+#define IDS_CLOSE_ALL_PREFIX     7012
+#define IDS_TEXT_RADIO           7015
+#define IDS_MOVE_BUTTON          7016
+#define IDS_TAB_COLORS           7018
+#define IDS_TAB_MISC             7019
+#define IDS_RESET_WARNING        7021
+#define IDS_PROMPT_INSERT        7025
+#define IDS_PROMPT_TEXT          7026
+#define IDS_PROMPT_JUMP          7027
+#define IDS_PROMPT_FIND          7028
+#define IDS_PROMPT_COMPARE       7029
+#define IDS_COMPARE_CAPTION      7031
+#define IDS_COMPARE_SIZE_DIFFERS 7032
+#define IDS_PROMPT_DELETE_RANGE  7035
+#define IDS_ASK_SAVE             7051
+#define IDS_ASK_DELETE           7052
+#define IDS_ASK_OVERWRITE        7053
+#define IDS_ASK_EXIT             7055
+#define IDS_ASK_ALREADY_OPEN     7056
+#define IDS_ASK_CLOSE_INSTANCE   7057
+#define IDS_ASK_CLAMP            7058
+
+/* Colour slot names 7201..7214 (slot = id - 7201) */
+#define IDS_COLOR_FIRST          7201
+#define IDS_COLOR_CARET_DUMP     7201
+#define IDS_COLOR_CARET_ASCII    7202
+#define IDS_COLOR_CHANGED_TEXT   7203
+#define IDS_COLOR_MARK_BACK      7204
+#define IDS_COLOR_MARK_TEXT      7205
+#define IDS_COLOR_MARK_CHANGED   7206
+#define IDS_COLOR_SELECTION_BACK 7207
+#define IDS_COLOR_SELECTION_TEXT 7208
+#define IDS_COLOR_NORMAL_BACK    7209
+#define IDS_COLOR_NORMAL_TEXT    7210
+#define IDS_COLOR_LABEL_BACK     7211
+#define IDS_COLOR_LABEL_TEXT     7212
+#define IDS_COLOR_LABEL_BORDER   7213
+#define IDS_COLOR_SEARCH_FRAME   7214
+
+/* Error messages */
+#define IDS_ERR_NOT_FOUND        8001
+#define IDS_ERR_EMPTY_FILE       8002
+#define IDS_ERR_INVALID_TEXT     8003
+#define IDS_ERR_TOO_LONG         8005
+#define IDS_ERR_NO_SELECTION     8006
+#define IDS_ERR_SAME_FILE        8011
+
+/* Tooltips: command id + 10000 */
+#define IDS_TIP_OFFSET           10000
+#define IDS_TIP_OPEN             11101
+#define IDS_TIP_SAVE             11105
+#define IDS_TIP_PRINT            11111
+#define IDS_TIP_UNDO             11201
+#define IDS_TIP_COPY             11202
+#define IDS_TIP_PASTE            11203
+#define IDS_TIP_MARK             11215
+#define IDS_TIP_NEXT_MARK        11216
+#define IDS_TIP_JUMP             11218
+#define IDS_TIP_FIND             11225
+#define IDS_TIP_FIND_NEXT        11226
+#define IDS_TIP_NUMBER_CONV      11312
+
+/* System-menu help: the ids equal the system command codes */
+#define IDS_SC_SIZE              61440
+#define IDS_SC_MOVE              61456
+#define IDS_SC_MINIMIZE          61472
+#define IDS_SC_MAXIMIZE          61488
+#define IDS_SC_NEXTWINDOW        61504
+#define IDS_SC_PREVWINDOW        61520
+#define IDS_SC_CLOSE             61536
+#define IDS_SC_RESTORE           61728
+#define IDS_SC_TASKLIST          61744
+
+/* Private frame message: open the command-line file */
+#define MSG_OPEN_PENDING         5345
+
+#endif

@@ -1,0 +1,17 @@
+#include "shell/editor_state.h"
+
+#include <cstdlib>
+
+EditorState* editorState = nullptr;
+
+EditorState* allocateEditorState() {
+    auto* state = static_cast<EditorState*>(std::calloc(1, sizeof(EditorState)));
+    if (state == nullptr) return nullptr;
+    state->selectionAnchorRow = -1;
+    state->selectionEndRow = -1;
+    return state;
+}
+
+void freeEditorState(EditorState* state) {
+    std::free(state);
+}

@@ -1,0 +1,130 @@
+// The one state record of an editor process.
+//
+// This header is portable: it holds every field that the document, the view
+// maths and the tools work on. The window handles and GDI objects live in the
+// Win32 part of the record (EditorWindows, shell/editor_state_win.h), reached
+// through `windows`; the portable core never looks inside it.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kPathLength = 260;          // bytes of a path buffer, terminator included
+constexpr int kFindTextLength = 65;       // 64 characters and the terminator
+constexpr int kMessageTextLength = 1024;
+constexpr int kRecentFileCount = 10;
+constexpr int kRecordListSlots = 2001;    // slots of the change list and the mark list
+constexpr uint32_t kSpareBytes = 1000;    // room for insertions after a load
+constexpr int kColorSlots = 24;
+constexpr int kOptionBytes = 32;
+
+// One changed or marked nibble position.
+struct NibbleRecord {
+    int32_t offset;     // byte offset in the document
+    int32_t nibble;     // 0 high, 1 low
+    uint8_t byteValue;  // change list: the byte before the latest change; mark list: the byte when marked
+};
+
+// The two record lists of the document.
+enum class RecordList { Change, Mark };
+
+// Colour slots of colorTable (slots 14..23 are reserved).
+enum ColorSlot : int {
+    caretDump = 0,
+    caretAscii,
+    changedText,
+    markBack,
+    markText,
+    markChangedText,
+    selectionBack,
+    selectionText,
+    normalBack,
+    normalText,
+    labelBack,
+    labelText,
+    labelBorder,
+    searchFrame,
+    kNamedColorCount
+};
+
+// Bytes of the options record.
+enum OptionByte : int { startHex = 0, startKanji = 1, printAddresses = 2 };
+
+struct ScreenRect {
+    int32_t left, top, right, bottom;
+};
+
+struct EditorWindows;  // Win32 part: handles and GDI objects
+
+struct EditorState {
+    EditorWindows* windows;  // null in the portable tests
+
+    // Stored settings
+    uint32_t colorTable[kColorSlots];  // COLORREF layout: 0x00BBGGRR
+    uint8_t options[kOptionBytes];
+    ScreenRect windowRect;             // left == -1: nothing stored
+    int32_t printCancelled;
+
+    // Font metrics and view geometry
+    int32_t charWidth;
+    int32_t lineHeight;
+    int32_t scrollMax;
+    int32_t topRow;
+    int32_t rowCount;
+    int32_t visibleRows;
+
+    // Auto-scroll
+    int32_t autoScrollOriginX;
+    int32_t autoScrollOriginY;
+    int32_t autoScrollActive;
+
+    // Selection and caret
+    int32_t dragStartY;
+    int32_t selectionAnchorRow;
+    int32_t selectionEndRow;
+    int32_t selectionTrackRow;
+    int32_t keySelecting;
+    int32_t dragging;
+    int32_t modified;
+    int32_t caretOffset;
+    int32_t caretNibble;
+
+    // Change and mark lists
+    NibbleRecord** markList;
+    NibbleRecord** changeList;
+    int32_t markCount;
+    int32_t changeCount;
+    int32_t markListUnsorted;
+    int32_t changeListUnsorted;
+
+    // Input, texts and the document
+    int32_t hexInput;
+    char messageText[kMessageTextLength];
+    char filePath[kPathLength];
+    char findText[kFindTextLength];
+    int32_t foundLength;
+    char* pendingOpenPath;
+    uint8_t* documentBytes;
+    uint32_t documentSize;
+    uint32_t spareCapacity;
+    int32_t foundOffset;
+    char recentFiles[kRecentFileCount][kPathLength];
+    int32_t recentMenuCount;
+
+    // Bytes were inserted or deleted since the last save. The change list cannot
+    // tell this, so reverting every change must not clear `modified` while it is set.
+    int32_t lengthChanged;
+};
+
+// The process-wide pointer; null before start-up allocates the record and
+// after shutdown frees it.
+extern EditorState* editorState;
+
+// Allocate a zero-filled record with no selection (start values); the caller
+// owns it. Does not touch the global pointer.
+EditorState* allocateEditorState();
+void freeEditorState(EditorState* state);
+
+// A document counts as loaded when it has bytes and a non-zero size.
+inline bool isDocumentLoaded(const EditorState& s) {
+    return s.documentBytes != nullptr && s.documentSize != 0;
+}
