@@ -1,0 +1,51 @@
+// The owners that the frame's command table and messages call.
+#pragma once
+
+#include <windows.h>
+
+// ---- Opening files, recent files, saving (shell/open_file_win.cpp, shell/save_commands_win.cpp)
+int openFile(HWND window, const char* path, int preferNewInstance);
+void openCommand(HWND window);                   // 1101
+void closeAndOpenCommand(HWND window);           // 1102 (the save prompt is asked inside)
+void openRecentCommand(HWND window, int index);  // 1131..1140, index 0..9
+void appendRecentMenu(HWND window);              // start-up: recent items into the File menu
+int saveCommand(HWND window);                    // 1105; 1 when saved
+int saveAsCommand(HWND window);                  // 1106; 1 when saved
+
+// ---- Settings (shell/settings_win.cpp)
+void loadSettings();
+void saveSettings();
+
+// ---- Instances (tools/instance_list_win.cpp)
+HWND findInstanceWindow(const char* path);
+void closeOtherInstances();
+void instanceListCommand(HWND owner);            // 1304
+
+// ---- The document reset with its window side (shell/document_reset_win.cpp)
+int documentReset();
+
+// ---- Owners built by later work: reached through the table already and
+// doing nothing until they land (shell/pending_commands_win.cpp).
+void printCommand(HWND owner);                   // 1111
+void printerSetupCommand(HWND owner);            // 1113
+void changeFontCommand(HWND owner);              // 1117
+void runProgramCommand(HWND owner);              // 1119
+void showChangeHistoryCommand(HWND owner);       // 1201
+void copyRowsCommand(HWND owner);                // 1202
+void pasteTextCommand(HWND owner);               // 1203
+void selectAllCommand(HWND owner);               // 1205
+void insertByteCommand(HWND owner);              // 1206
+void deleteByteCommand(HWND owner);              // 1207
+void deleteRangeCommand(HWND owner);             // 1208
+void editAsTextCommand(HWND owner);              // 1209
+void toggleMarkCommand(HWND owner);              // 1215
+void gotoNextMarkCommand(HWND owner);            // 1216
+void jumpCommand(HWND owner);                    // 1218
+void findCommand(HWND owner);                    // 1225
+void findNextCommand(HWND owner);                // 1226
+void compareCommand(HWND owner);                 // 1311
+void numberConversionCommand(HWND owner);        // 1312
+void runOptionsDialogCommand(HWND owner);        // 1315
+void showHelpCommand(HWND owner);                // 1501
+void homePageCommand(HWND owner);                // 1502
+void aboutCommand(HWND owner);                   // 1503

@@ -1,0 +1,32 @@
+// The Win32 part of the state record: window handles and GDI objects, and
+// the process-wide values kept outside the record.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include "shell/editor_state.h"
+
+struct EditorWindows {
+    HWND toolbarWindow;
+    HWND statusWindow;
+    HWND clientWindow;
+    HWND labelWindow;
+    HWND viewWindow;
+    HWND progressDialog;
+    HFONT displayFont;
+    SCROLLINFO viewScrollInfo;
+    UINT wheelMessageId;
+    HICON viewIcon;
+    HCURSOR viewCursor1;
+    HCURSOR viewCursor2;
+    HCURSOR viewCursor3;
+    PRINTDLGA printSetup;
+};
+
+extern HINSTANCE appInstance;
+extern HWND mainWindow;
+extern int anotherInstanceAtStart;
+
+// The Win32 part of the one state record (valid while editorState exists).
+inline EditorWindows& win() { return *editorState->windows; }
