@@ -26,6 +26,10 @@ wine_env_start() {
     touch "$WINEPREFIX/.moxel-ready"
   fi
   "$WINESERVER" -p >/dev/null 2>&1 || true
+  # The first Wine program of a server session starts services.exe and friends,
+  # which inherit its output handles: start them here with output going
+  # nowhere, so that no later pipe is held open by them.
+  "$WINE64" reg query 'HKCU\Software\Wine' </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_stop() {

@@ -34,3 +34,24 @@ int32_t parseHexNumber(const char* text) {
     }
     return static_cast<int32_t>(value);
 }
+
+namespace {
+
+int digitInRadix(char c, int radix) {
+    int d = hexDigitValue(c);
+    return d >= 0 && d < radix ? d : -1;
+}
+
+}  // namespace
+
+uint32_t parseUnsignedSaturating(const char* text, int radix) {
+    if (text == nullptr || (radix != 2 && radix != 10 && radix != 16)) return 0;
+    uint64_t value = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        int d = digitInRadix(*p, radix);
+        if (d < 0) break;
+        value = value * static_cast<uint64_t>(radix) + static_cast<uint64_t>(d);
+        if (value > 0xFFFFFFFFu) value = 0xFFFFFFFFu;  // saturated; later digits cannot lower it
+    }
+    return static_cast<uint32_t>(value);
+}

@@ -15,3 +15,8 @@ bool isDecimalText(const char* text);
 // Hexadecimal digits from the start up to the first non-digit (a space ends
 // it too), kept modulo 2^32 and read as signed; 0 when there is no digit.
 int32_t parseHexNumber(const char* text);
+
+// Digits of `radix` (2, 10 or 16) from the start up to the first character
+// that is not one; 0 when there is none. Values above FFFFFFFF stay at
+// FFFFFFFF, so an overlong number can never wrap into a small one.
+uint32_t parseUnsignedSaturating(const char* text, int radix);

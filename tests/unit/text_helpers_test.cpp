@@ -54,3 +54,13 @@ TEST(ValueParse, HexNumberStopsAtFirstNonDigitAndWraps) {
     EXPECT_EQ(parseHexNumber("80000000"), INT32_MIN);
     EXPECT_EQ(parseHexNumber("100000001"), 1);  // kept modulo 2^32
 }
+
+TEST(ValueParse, UnsignedNumbersSaturateInsteadOfWrapping) {
+    EXPECT_EQ(parseUnsignedSaturating("4294967294", 10), 4294967294u);
+    EXPECT_EQ(parseUnsignedSaturating("4294967296", 10), 0xFFFFFFFFu);  // would wrap to 0
+    EXPECT_EQ(parseUnsignedSaturating("100000001", 16), 0xFFFFFFFFu);
+    EXPECT_EQ(parseUnsignedSaturating("0000000000000000000000000012", 10), 12u);
+    EXPECT_EQ(parseUnsignedSaturating("1012", 2), 5u);  // stops at the first non-digit
+    EXPECT_EQ(parseUnsignedSaturating("fF", 16), 255u);
+    EXPECT_EQ(parseUnsignedSaturating("12", 8), 0u);
+}

@@ -1,0 +1,92 @@
+#include "shell/recent_files.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "shell/file_name.h"
+
+namespace {
+
+unsigned char foldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// Copies at most kPathLength - 1 bytes, never cutting a double-byte character.
+void copyPath(char* to, const char* from) {
+    size_t n = 0;
+    while (from[n] != '\0' && n < static_cast<size_t>(kPathLength - 1)) {
+        if (isShiftJisLeadByte(static_cast<unsigned char>(from[n]))) {
+            if (from[n + 1] == '\0' || n + 2 > static_cast<size_t>(kPathLength - 1)) break;
+            n += 2;
+        } else {
+            ++n;
+        }
+    }
+    std::memcpy(to, from, n);
+    to[n] = '\0';
+}
+
+}  // namespace
+
+int comparePathsIgnoringCase(const char* a, const char* b) {
+    const auto* p = reinterpret_cast<const unsigned char*>(a);
+    const auto* q = reinterpret_cast<const unsigned char*>(b);
+    for (;;) {
+        if (*p != *q) {
+            if (foldAscii(*p) != foldAscii(*q)) return foldAscii(*p) < foldAscii(*q) ? -1 : 1;
+        }
+        if (*p == '\0') return 0;
+        if (isShiftJisLeadByte(*p)) {
+            // Same lead byte: the trail bytes must match exactly.
+            ++p;
+            ++q;
+            if (*p != *q) return *p < *q ? -1 : 1;
+            if (*p == '\0') return 0;
+        }
+        ++p;
+        ++q;
+    }
+}
+
+int addRecentPath(EditorState& s, const char* path) {
+    if (path == nullptr || *path == '\0') return -1;
+    // `path` may be one of the entries (a recent item opened again): copy it first.
+    char copy[kPathLength] = {};
+    copyPath(copy, path);
+    int from = kRecentFileCount - 1;
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        if (s.recentFiles[i][0] != '\0' && comparePathsIgnoringCase(s.recentFiles[i], copy) == 0) {
+            from = i;
+            break;
+        }
+    }
+    for (int j = from; j >= 1; --j) {
+        if (s.recentFiles[j - 1][0] != '\0') std::memcpy(s.recentFiles[j], s.recentFiles[j - 1], kPathLength);
+    }
+    std::memcpy(s.recentFiles[0], copy, kPathLength);
+    return from;
+}
+
+int appendLoadedRecentPath(EditorState& s, const char* path) {
+    if (path == nullptr || *path == '\0') return 0;
+    int n = recentFileCount(s);
+    if (n >= kRecentFileCount) return 0;
+    copyPath(s.recentFiles[n], path);
+    return 1;
+}
+
+int recentFileCount(const EditorState& s) {
+    int n = 0;
+    while (n < kRecentFileCount && s.recentFiles[n][0] != '\0') ++n;
+    return n;
+}
+
+int formatRecentCaption(char* out, size_t size, int index, const char* path) {
+    if (out == nullptr || size == 0) return 0;
+    int n = std::snprintf(out, size, "&%d %s", index, path != nullptr ? path : "");
+    if (n < 0) {
+        out[0] = '\0';
+        return 0;
+    }
+    return n < static_cast<int>(size) ? n : static_cast<int>(size) - 1;
+}

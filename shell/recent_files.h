@@ -1,0 +1,31 @@
+// The list of the ten most recent files (EditorState::recentFiles).
+//
+// The non-empty entries always form an unbroken run from entry 0, most recent
+// first. The File menu shows them as items "&0 path" to "&9 path".
+#pragma once
+
+#include <cstddef>
+
+#include "shell/editor_state.h"
+
+// Case-insensitive comparison of two paths in the process code page: ASCII
+// letters are folded, but both bytes of a Shift-JIS double-byte character are
+// compared as they are (a trail byte may look like a letter). 0 when equal.
+int comparePathsIgnoringCase(const char* a, const char* b);
+
+// Moves `path` to the head of the list. An entry equal to it (ignoring case)
+// moves up and takes the letter case of `path`; a new path enters at the head
+// and the tenth entry drops out. Returns the index the path came from (9 when
+// it was not in the list). A null or empty path changes nothing and gives -1.
+int addRecentPath(EditorState& s, const char* path);
+
+// Puts a path read back from the settings into the first free entry. Empty
+// paths are skipped, so entries read with gaps are packed from entry 0.
+// Returns 1 when stored, 0 when skipped or the list is full.
+int appendLoadedRecentPath(EditorState& s, const char* path);
+
+// Number of non-empty entries from entry 0.
+int recentFileCount(const EditorState& s);
+
+// The menu caption "&<index> <path>" into `out`; returns its length.
+int formatRecentCaption(char* out, size_t size, int index, const char* path);

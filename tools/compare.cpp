@@ -1,0 +1,143 @@
+#include "tools/compare.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define MOXEL_COMPARE_X86 1
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Equal chunks of this size are passed over with one memcmp.
+constexpr uint32_t kChunk = 32768;
+constexpr uint32_t kBlock = 64;
+// The stretch from which a dense result's final size is estimated.
+constexpr uint32_t kSample = 1u << 20;
+
+void appendMask(std::vector<uint32_t>& out, uint32_t base, uint64_t mask) {
+    while (mask != 0) {
+        out.push_back(base + static_cast<uint32_t>(__builtin_ctzll(mask)));
+        mask &= mask - 1;
+    }
+}
+
+// One bit per differing byte of a 64-byte block, from 8-byte words.
+uint64_t blockMaskWords(const uint8_t* a, const uint8_t* b) {
+    uint64_t mask = 0;
+    for (int w = 0; w < 8; ++w) {
+        uint64_t x, y;
+        std::memcpy(&x, a + 8 * w, 8);
+        std::memcpy(&y, b + 8 * w, 8);
+        if (x == y) continue;
+        for (int k = 0; k < 8; ++k) {
+            if (a[8 * w + k] != b[8 * w + k]) mask |= uint64_t{1} << (8 * w + k);
+        }
+    }
+    return mask;
+}
+
+void scanChunkWords(std::vector<uint32_t>& out, const uint8_t* a, const uint8_t* b, uint32_t base, uint32_t length) {
+    for (uint32_t k = 0; k < length; k += kBlock) {
+        uint64_t mask = blockMaskWords(a + k, b + k);
+        if (mask != 0) appendMask(out, base + k, mask);
+    }
+}
+
+#ifdef MOXEL_COMPARE_X86
+
+__attribute__((target("avx2")))
+void scanChunkAvx2(std::vector<uint32_t>& out, const uint8_t* a, const uint8_t* b, uint32_t base, uint32_t length) {
+    for (uint32_t k = 0; k < length; k += kBlock) {
+        const auto* pa = reinterpret_cast<const __m256i*>(a + k);
+        const auto* pb = reinterpret_cast<const __m256i*>(b + k);
+        __m256i e0 = _mm256_cmpeq_epi8(_mm256_loadu_si256(pa), _mm256_loadu_si256(pb));
+        __m256i e1 = _mm256_cmpeq_epi8(_mm256_loadu_si256(pa + 1), _mm256_loadu_si256(pb + 1));
+        uint64_t equal = static_cast<uint32_t>(_mm256_movemask_epi8(e0)) |
+                         (uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(e1))} << 32);
+        if (equal != ~uint64_t{0}) appendMask(out, base + k, ~equal);
+    }
+}
+
+__attribute__((target("sse2")))
+void scanChunkSse2(std::vector<uint32_t>& out, const uint8_t* a, const uint8_t* b, uint32_t base, uint32_t length) {
+    for (uint32_t k = 0; k < length; k += kBlock) {
+        uint64_t equal = 0;
+        for (int q = 0; q < 4; ++q) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k + 16 * q));
+            __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k + 16 * q));
+            equal |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)))} << (16 * q);
+        }
+        if (equal != ~uint64_t{0}) appendMask(out, base + k, ~equal);
+    }
+}
+
+#endif
+
+using ChunkScanner = void (*)(std::vector<uint32_t>&, const uint8_t*, const uint8_t*, uint32_t, uint32_t);
+
+ChunkScanner chunkScanner(CompareKernel kernel) {
+#ifdef MOXEL_COMPARE_X86
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+    static const bool sse2 = __builtin_cpu_supports("sse2");
+    if (kernel == CompareKernel::Best) kernel = avx2 ? CompareKernel::Avx2 : CompareKernel::Sse2;
+    if (kernel == CompareKernel::Avx2 && avx2) return &scanChunkAvx2;
+    if (kernel != CompareKernel::Words && sse2) return &scanChunkSse2;
+#else
+    (void)kernel;
+#endif
+    return &scanChunkWords;
+}
+
+}  // namespace
+
+std::vector<uint32_t> differingOffsets(const uint8_t* a, uint32_t na, const uint8_t* b, uint32_t nb) {
+    return differingOffsetsWith(CompareKernel::Best, a, na, b, nb);
+}
+
+std::vector<uint32_t> differingOffsetsWith(CompareKernel kernel, const uint8_t* a, uint32_t na, const uint8_t* b,
+                                           uint32_t nb) {
+    std::vector<uint32_t> out;
+    if (a == nullptr || b == nullptr) return out;
+    const uint32_t n = std::min(na, nb);
+    // Room for a sparse result up front; dense results grow geometrically.
+    out.reserve(std::min<uint32_t>(n / 64 + 16, 1u << 16));
+
+    const ChunkScanner scan = chunkScanner(kernel);
+    const uint32_t whole = n - n % kBlock;  // bytes in whole blocks
+    uint32_t i = 0;
+    bool estimated = false;
+    while (i < whole) {
+        uint32_t length = std::min(kChunk, whole - i);
+        if (std::memcmp(a + i, b + i, length) != 0) scan(out, a + i, b + i, i, length);
+        i += length;
+        if (!estimated && i >= kSample) {
+            // Differences spread evenly are common (a file of another format, a
+            // shifted copy): size the list from the first stretch once, rather
+            // than copying it over and over while it doubles.
+            estimated = true;
+            uint64_t guess = static_cast<uint64_t>(out.size()) * n / i;
+            if (guess > out.capacity()) out.reserve(static_cast<size_t>(guess + guess / 16 + 64));
+        }
+    }
+    for (; i < n; ++i) {
+        if (a[i] != b[i]) out.push_back(i);
+    }
+    return out;
+}
+
+void formatCompareRow(uint32_t offset, uint8_t source, uint8_t target, CompareRowText& out) {
+    static const char digits[] = "0123456789ABCDEF";
+    for (int k = 7; k >= 0; --k) {
+        out.address[k] = digits[offset & 0xF];
+        offset >>= 4;
+    }
+    out.address[8] = '\0';
+    out.source[0] = digits[source >> 4];
+    out.source[1] = digits[source & 0xF];
+    out.source[2] = '\0';
+    out.target[0] = digits[target >> 4];
+    out.target[1] = digits[target & 0xF];
+    out.target[2] = '\0';
+}

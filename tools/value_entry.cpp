@@ -1,0 +1,123 @@
+#include "tools/value_entry.h"
+
+#include <cstring>
+
+#include "resource_ids.h"
+#include "shell/recent_files.h"
+#include "tools/value_parse.h"
+
+int searchAsHex = 0;
+
+namespace {
+
+// Hexadecimal digits of a search string, spaces not counted.
+int hexDigitCount(const char* text) {
+    int n = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p != ' ') ++n;
+    }
+    return n;
+}
+
+EntryCheck refuse(EntryCheck c, int messageId) {
+    c.verdict = EntryVerdict::Refuse;
+    c.messageId = messageId;
+    return c;
+}
+
+}  // namespace
+
+EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int32_t maxLength,
+                           uint32_t documentSize, const char* filePath) {
+    EntryCheck c{EntryVerdict::Accept, 0, 0, 0, maxLength, -1, false};
+    if (text == nullptr) text = "";
+
+    bool hex = false;
+    if (mode < kRadioModeLimit) {
+        hex = hexChecked;
+        if (mode == InsertCode && hex) c.maxLength = 2;
+        c.radixChoice = hex ? 1 : 0;
+        c.choiceIsSearch = mode == SearchText;
+    }
+
+    size_t length = std::strlen(text);
+    if (static_cast<int64_t>(length) > c.maxLength) return refuse(c, IDS_ERR_TOO_LONG);
+    if (length == 0) return c;
+
+    switch (mode) {
+        case CompareFile:
+            return comparePathsIgnoringCase(text, filePath ? filePath : "") == 0 ? refuse(c, IDS_ERR_SAME_FILE) : c;
+        case AsciiText:
+            return c;
+        case SearchText:
+            // An odd digit count would leave a half byte that the pattern
+            // cannot express, so it is refused like any other bad text.
+            if (hex && (!isHexText(text, true) || hexDigitCount(text) % 2 != 0)) {
+                return refuse(c, IDS_ERR_INVALID_TEXT);
+            }
+            return c;
+        case InsertCode:
+        case JumpAddress:
+        case DeleteRange:
+            break;
+        default:
+            return c;
+    }
+
+    if (!(hex ? isHexText(text, true) : isDecimalText(text))) return refuse(c, IDS_ERR_INVALID_TEXT);
+
+    // Held unsigned so that a hexadecimal 80000000 or more stays a large
+    // number instead of wrapping to a negative one.
+    uint32_t number = hex ? static_cast<uint32_t>(parseHexNumber(text)) : parseUnsignedSaturating(text, 10);
+
+    if (mode == InsertCode) {
+        if (number > 255) return refuse(c, IDS_ERR_INVALID_TEXT);
+        c.value = static_cast<int32_t>(number);
+        return c;
+    }
+
+    // Offsets are signed 32-bit values everywhere, so nothing beyond that range
+    // can be an address even in a document that large.
+    uint32_t last = documentSize - 1;
+    if (last > 0x7FFFFFFFu) last = 0x7FFFFFFFu;
+    if (number > last) {
+        c.verdict = EntryVerdict::AskClamp;
+        c.value = static_cast<int32_t>(number > 0x7FFFFFFFu ? 0x7FFFFFFFu : number);
+        c.clampedValue = static_cast<int32_t>(last);
+        return c;
+    }
+    c.value = static_cast<int32_t>(number);
+    return c;
+}
+
+int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& request, bool hexChecked) {
+    request.text[sizeof request.text - 1] = '\0';
+    EntryCheck c = checkValueEntry(request.mode, request.text, hexChecked, request.maxLength,
+                                   s.documentSize, s.filePath);
+    request.maxLength = c.maxLength;
+    if (c.radixChoice >= 0) {
+        if (c.choiceIsSearch) {
+            searchAsHex = c.radixChoice;
+        } else {
+            s.hexInput = c.radixChoice;
+        }
+    }
+
+    switch (c.verdict) {
+        case EntryVerdict::Refuse:
+            showError(owner, c.messageId, nullptr);
+            return 0;
+        case EntryVerdict::AskClamp: {
+            char question[kMessageTextLength];
+            loadText(IDS_ASK_CLAMP, question, sizeof question);
+            if (askQuestion(owner, question, questionOkCancel) != answerOk) return 0;
+            request.value = c.clampedValue;
+            return 1;
+        }
+        case EntryVerdict::Accept:
+            break;
+    }
+    bool numeric = request.mode == InsertCode || request.mode == JumpAddress || request.mode == DeleteRange;
+    if (numeric && request.text[0] != '\0') request.value = c.value;
+    return 1;
+}
