@@ -1,0 +1,270 @@
+#include "document/dump_row.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+const char kColumnHeader[78] =
+    "           +0 +1 +2 +3 +4 +5 +6 +7 +8 +9 +A +B +C +D +E +F   0123456789ABCDEF";
+
+namespace {
+
+// Rows are formatted for every painted line and for every copied row of a
+// file of any size, so each field is a table lookup and a direct store.
+struct RowTables {
+    char hex3[256][4];  // two upper-case digits, a blank and a zero; stored four bytes at a time
+    char shown[256];    // the byte itself when printable by the single-byte rules, else '.'
+    bool trail[256];    // Shift-JIS trail byte
+    bool lead[256];     // Shift-JIS lead byte
+};
+
+constexpr RowTables makeRowTables() {
+    RowTables t{};
+    const char digits[] = "0123456789ABCDEF";
+    for (int b = 0; b < 256; ++b) {
+        t.hex3[b][0] = digits[b >> 4];
+        t.hex3[b][1] = digits[b & 15];
+        t.hex3[b][2] = ' ';
+        t.hex3[b][3] = 0;  // zero, so that two entries can be or-ed into one word
+        bool printable = (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF);
+        t.shown[b] = printable ? static_cast<char>(b) : '.';
+        t.trail[b] = (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+        t.lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    }
+    return t;
+}
+
+constexpr RowTables kTables = makeRowTables();
+
+inline char* putHex2(char* p, uint8_t b) {
+    std::memcpy(p, kTables.hex3[b], 2);
+    return p + 2;
+}
+
+inline char* putAddress(char* p, uint32_t v) {
+    *p++ = ' ';
+    p = putHex2(p, static_cast<uint8_t>(v >> 24));
+    p = putHex2(p, static_cast<uint8_t>(v >> 16));
+    p = putHex2(p, static_cast<uint8_t>(v >> 8));
+    p = putHex2(p, static_cast<uint8_t>(v));
+    p[0] = ' ';
+    p[1] = ' ';
+    return p + 2;
+}
+
+inline uint64_t hex3Word(uint8_t b) {
+    uint32_t v;
+    std::memcpy(&v, kTables.hex3[b], 4);
+    return v;
+}
+
+// A whole row of 16 bytes with the single-byte character column, up to and
+// including position 76: the path of nearly every row of a large copy.
+// Little-endian machines assemble eight output bytes per store.
+inline char* writePlainFullRow(const uint8_t* row, uint32_t offset, char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        p = putAddress(p, offset);
+        for (int k = 0; k < 16; k += 2) {
+            uint64_t w = hex3Word(row[k]) | (hex3Word(row[k + 1]) << 24);  // "XX YY  " and a zero
+            std::memcpy(p, &w, 8);
+            p += 6;
+        }
+        p[0] = ' ';
+        p[1] = ' ';
+        p += 2;
+#if defined(__SSE2__)
+        // Printable by the single-byte rules: 0x20..0x7E or 0xA1..0xDF; with the
+        // sign bit flipped both ranges become signed compares.
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+        const __m128i x = _mm_xor_si128(v, _mm_set1_epi8(static_cast<char>(0x80)));
+        const __m128i ascii = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x20 - 0x80 - 1)),
+                                            _mm_cmplt_epi8(x, _mm_set1_epi8(0x7E - 0x80 + 1)));
+        const __m128i kana = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0xA1 - 0x80 - 1)),
+                                           _mm_cmplt_epi8(x, _mm_set1_epi8(0xDF - 0x80 + 1)));
+        const __m128i keep = _mm_or_si128(ascii, kana);
+        const __m128i shown = _mm_or_si128(_mm_and_si128(keep, v), _mm_andnot_si128(keep, _mm_set1_epi8('.')));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), shown);
+        return p + 16;
+#else
+        for (int k = 0; k < 16; k += 8) {
+            uint64_t w = 0;
+            for (int j = 7; j >= 0; --j) w = (w << 8) | static_cast<uint8_t>(kTables.shown[row[k + j]]);
+            std::memcpy(p, &w, 8);
+            p += 8;
+        }
+        return p;
+#endif
+    } else {
+        p = putAddress(p, offset);
+        for (int i = 0; i < 16; ++i) {
+            std::memcpy(p, kTables.hex3[row[i]], 4);
+            p += 3;
+        }
+        p[0] = ' ';
+        p[1] = ' ';
+        p += 2;
+        for (int i = 0; i < 16; ++i) p[i] = kTables.shown[row[i]];
+        return p + 16;
+    }
+}
+
+// Whether a whole row holds a Shift-JIS lead byte; rows without one look the
+// same in kanji mode as with single-byte characters.
+inline bool rowHasLeadByte(const uint8_t* row) {
+#if defined(__SSE2__)
+    const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)),
+                                    _mm_set1_epi8(static_cast<char>(0x80)));
+    const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x81 - 0x80 - 1)),
+                                      _mm_cmplt_epi8(x, _mm_set1_epi8(0x9F - 0x80 + 1)));
+    const __m128i high = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0xE0 - 0x80 - 1)),
+                                       _mm_cmplt_epi8(x, _mm_set1_epi8(0xFC - 0x80 + 1)));
+    return _mm_movemask_epi8(_mm_or_si128(low, high)) != 0;
+#else
+    bool any = false;
+    for (int i = 0; i < 16; ++i) any |= kTables.lead[row[i]];
+    return any;
+#endif
+}
+
+}  // namespace
+
+char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, uint8_t* pendingLead) {
+    const uint8_t* d = s.documentBytes;
+    const int64_t size = d != nullptr ? static_cast<int64_t>(s.documentSize) : 0;
+    // Positions 0 .. inside-1 of the row lie in the document; a row that starts
+    // outside it (before 0 or at/after the end) shows no bytes at all.
+    int inside = 0;
+    if (offset >= 0 && offset < size) inside = size - offset >= 16 ? 16 : static_cast<int>(size - offset);
+    const uint8_t* row = inside > 0 ? d + offset : nullptr;
+
+    const bool leadWaiting = kanji != 0 && offset != 0 && pendingLead != nullptr && *pendingLead != 0;
+    if (inside == 16 && (kanji == 0 || (!leadWaiting && !rowHasLeadByte(row)))) {
+        if (pendingLead != nullptr) *pendingLead = 0;
+        return writePlainFullRow(row, static_cast<uint32_t>(offset), out);
+    }
+
+    char* p = putAddress(out, static_cast<uint32_t>(offset));
+    if (inside == 16) {
+        for (int i = 0; i < 16; ++i) {
+            std::memcpy(p, kTables.hex3[row[i]], 4);  // the fourth byte is overwritten next
+            p += 3;
+        }
+    } else {
+        for (int i = 0; i < inside; ++i) {
+            std::memcpy(p, kTables.hex3[row[i]], 4);
+            p += 3;
+        }
+        std::memset(p, ' ', static_cast<size_t>(16 - inside) * 3);
+        p += (16 - inside) * 3;
+    }
+    p[0] = ' ';
+    p[1] = ' ';
+    p += 2;
+
+    if (kanji == 0) {
+        for (int i = 0; i < inside; ++i) p[i] = kTables.shown[row[i]];
+        std::memset(p + inside, ' ', static_cast<size_t>(16 - inside));
+        if (pendingLead != nullptr) *pendingLead = 0;
+        return p + 16;
+    }
+
+    // The lead byte of a character that began in the previous row; taken only
+    // when this row has a first byte to pair it with.
+    uint8_t lead = 0;
+    if (leadWaiting && inside > 0) lead = d[offset - 1];
+
+    for (int i = 0; i < 16; ++i) {
+        if (i >= inside) {
+            *p++ = ' ';
+            continue;
+        }
+        const uint8_t b = row[i];
+        if (lead == 0) {
+            if (!kTables.lead[b]) {
+                *p++ = kTables.shown[b];
+            } else if (offset + i + 1 >= size) {
+                // A lead byte with no byte after it in the document: nothing
+                // to pair it with, so it shows as a lone non-printable byte.
+                *p++ = '.';
+            } else {
+                lead = b;  // written together with its trail byte
+            }
+        } else {
+            if (kTables.trail[b]) {
+                if (i > 0) {
+                    p[0] = static_cast<char>(lead);
+                    p[1] = static_cast<char>(b);
+                    p += 2;
+                } else {
+                    *p++ = ' ';  // the pair ended the previous row
+                }
+            } else {
+                // A lead without a trail byte: two blanks, the second byte hidden.
+                *p++ = ' ';
+                if (i > 0) *p++ = ' ';
+            }
+            lead = 0;
+        }
+    }
+
+    if (lead != 0) {
+        // The lead is at position 15 and the document goes on (checked above).
+        const uint8_t next = d[offset + 16];
+        if (kTables.trail[next]) {
+            p[0] = static_cast<char>(lead);
+            p[1] = static_cast<char>(next);
+            p += 2;
+        } else {
+            // Not a character: a blank here and one at the start of the next
+            // row, as inside a row. Writing the pair would put a control byte
+            // (even a zero) into the text.
+            *p++ = ' ';
+        }
+    }
+    if (pendingLead != nullptr) *pendingLead = lead;
+    return p;
+}
+
+char* formatDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, uint8_t* pendingLead) {
+    char* p = writeDumpRow(s, offset, kanji, out, pendingLead);
+    p[0] = ' ';
+    p[1] = ' ';
+    p[2] = '\0';
+    return out;
+}
+
+char* writeDumpLines(const EditorState& s, int64_t start, int64_t end, int kanji, char* out) {
+    const int64_t size = s.documentBytes != nullptr ? static_cast<int64_t>(s.documentSize) : 0;
+    char* p = out;
+    int64_t r = start;
+    if (kanji == 0 && r >= 0) {
+        const int64_t fullEnd = std::min<int64_t>(end, size) - 15;  // rows wholly inside
+        for (; r < fullEnd; r += 16) {
+            p = writePlainFullRow(s.documentBytes + r, static_cast<uint32_t>(r), p);
+            p[0] = '\r';
+            p[1] = '\n';
+            p += 2;
+        }
+    }
+    uint8_t pendingLead = 0;
+    for (; r < end; r += 16) {
+        char* rowStart = p;
+        p = writeDumpRow(s, static_cast<int32_t>(r), kanji, p, &pendingLead);
+        if (p - rowStart > kColumnHeaderLength) {
+            // Blanks past the header's width are dropped; only the second byte
+            // of a character run over from position 76 stays.
+            char* keep = rowStart + kColumnHeaderLength;
+            for (char* c = keep; c < p; ++c)
+                if (*c != ' ') *keep++ = *c;
+            p = keep;
+        }
+        p[0] = '\r';
+        p[1] = '\n';
+        p += 2;
+    }
+    return p;
+}

@@ -1,0 +1,34 @@
+// Inserting and deleting bytes and writing text over the document: the model
+// side of the editing commands. The dialogs that ask for the values, the edit
+// lock and the view refresh belong to the Win32 layer.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "shell/editor_state.h"
+
+// Whether one more byte fits into the buffer; reports error 14 on `owner`
+// when not. The insert command asks this before it asks for the value.
+int checkInsertRoom(EditorState& s, WindowRef owner);
+
+// Inserts `value` in front of the byte under the caret and leaves the caret on
+// it. No spare room left: error 14 on `owner`, returns 0. Otherwise returns
+// the result of the model reset (which drops every change record and mark).
+int insertByteAt(EditorState& s, WindowRef owner, uint8_t value);
+
+// Deletes the byte under the caret after asking on `owner` (Yes proceeds).
+// Refuses silently while fewer than 2 bytes exist.
+int deleteByteAtCaret(EditorState& s, WindowRef owner);
+
+// Deletes the bytes between the caret and `end`, both included. The caret
+// keeps its offset, clamped to the new last byte (0 when none remains).
+// Refuses while fewer than 2 bytes exist or when `end` is negative; an end past
+// the last byte counts as the last byte.
+int deleteRangeTo(EditorState& s, int32_t end);
+
+// Writes the bytes of `text` over the document from the caret on, recording
+// each changed byte (both nibbles, without asking); stops at the end of the
+// document or when the change list refuses. Sets modified; the caret stays.
+// 0 when no document is loaded.
+int overwriteText(EditorState& s, const char* text);

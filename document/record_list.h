@@ -1,0 +1,39 @@
+// The change list and the mark list: two small arrays of nibble-position
+// records beside the document buffer.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "shell/editor_state.h"
+
+// Adds a record; 1 added, 0 when the list is full (reported as error 14),
+// not allocated or out of memory.
+int addRecord(EditorState& s, RecordList list, int32_t offset, int32_t nibble, uint8_t byteValue);
+
+// Slot index of the record for (offset, nibble), or -1.
+int findRecord(const EditorState& s, RecordList list, int32_t offset, int32_t nibble);
+int findRecordAtCaret(const EditorState& s, RecordList list);
+
+// Adds a record for the caret's nibble with the byte under the caret.
+int addRecordAtCaret(EditorState& s, RecordList list);
+
+// Frees the record in slot `index` and closes the gap, keeping the order.
+// 0 when the list is not allocated or the index is not a used slot.
+int removeRecord(EditorState& s, RecordList list, int index);
+
+// Ascending by offset, then nibble; 0 when not allocated or empty.
+int sortRecords(EditorState& s, RecordList list);
+
+// Records that the nibble at (offset, nibble) is about to change from
+// `byteBefore`. A position already recorded is asked about first when
+// `confirm` is set. 1: the caller may write; 0: leave the byte alone.
+int recordChange(EditorState& s, int32_t offset, int32_t nibble, uint8_t byteBefore, int confirm,
+                 WindowRef owner);
+int recordChangeAtCaret(EditorState& s, int confirm, WindowRef owner);
+
+// Frees every change record; with releaseSlots also the slot array.
+void clearChangeList(EditorState& s, int releaseSlots);
+
+// Frees both lists with their slot arrays.
+void freeRecordLists(EditorState& s);

@@ -1,0 +1,20 @@
+#include "document/save.h"
+
+#include "document/record_list.h"
+
+int saveDocument(EditorState& s, WindowRef owner, const char* fileName) {
+    if (!isDocumentLoaded(s)) return 0;
+    void* cursor = beginWaitCursor();
+    // The seam refuses an empty name with the system's own error code.
+    uint32_t error = writeFileReplacing(fileName != nullptr ? fileName : "", s.documentBytes, s.documentSize);
+    if (error != 0) {
+        showErrorCode(owner, error);
+        endWaitCursor(cursor);
+        return 0;
+    }
+    clearChangeList(s, 0);
+    s.modified = 0;
+    s.lengthChanged = 0;
+    endWaitCursor(cursor);
+    return 1;
+}

@@ -1,0 +1,89 @@
+#include "document/selection.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "document/dump_row.h"
+#include "document/edit.h"
+
+namespace {
+
+constexpr uint32_t kNoRoomError = 14;
+constexpr int kChangeRecordsForPaste = 2000;
+constexpr size_t kCopyRowMax = 78 + 2;  // longest row text and CR LF
+
+// Byte range [start, end) of the selected rows, cut at the end of the document.
+bool selectedBytes(const EditorState& s, int64_t* start, int64_t* end) {
+    if (!isDocumentLoaded(s) || s.selectionEndRow < 0) return false;
+    int64_t lo = std::min(s.selectionAnchorRow, s.selectionEndRow);
+    int64_t hi = std::max(s.selectionAnchorRow, s.selectionEndRow);
+    lo = std::max<int64_t>(lo, 0);  // an anchor never set must not reach before the document
+    *start = lo * 16;
+    *end = std::min<int64_t>((hi + 1) * 16, s.documentSize);
+    return true;
+}
+
+}  // namespace
+
+int selectAll(EditorState& s) {
+    if (!isDocumentLoaded(s)) return 0;
+    s.selectionAnchorRow = 0;
+    s.dragStartY = 0;
+    s.selectionEndRow = s.rowCount;
+    return 1;
+}
+
+size_t copyTextCapacity(const EditorState& s) {
+    int64_t start = 0, end = 0;
+    size_t rows = 0;
+    if (selectedBytes(s, &start, &end) && end > start) rows = static_cast<size_t>((end - start + 15) / 16);
+    return kColumnHeaderLength + 2 + rows * kCopyRowMax + 1;
+}
+
+size_t writeCopyText(const EditorState& s, int kanji, char* out) {
+    int64_t start = 0, end = 0;
+    if (!selectedBytes(s, &start, &end)) return 0;
+    char* p = out;
+    std::memcpy(p, kColumnHeader, kColumnHeaderLength);
+    p += kColumnHeaderLength;
+    *p++ = '\r';
+    *p++ = '\n';
+    p = writeDumpLines(s, start, end, kanji, p);
+    *p = '\0';
+    return static_cast<size_t>(p - out);
+}
+
+size_t buildCopyText(const EditorState& s, int kanji, std::string& out) {
+    out.resize(copyTextCapacity(s));
+    size_t n = writeCopyText(s, kanji, out.data());
+    out.resize(n);
+    return n;
+}
+
+int copyRows(EditorState& s, WindowRef owner, int kanji) {
+    if (!isDocumentLoaded(s) || s.selectionEndRow < 0) return 0;
+    void* cursor = beginWaitCursor();
+    int result = 0;
+    // Not zero-filled: every byte up to the terminator is written once.
+    std::unique_ptr<char[]> text(new (std::nothrow) char[copyTextCapacity(s)]);
+    if (text != nullptr && writeCopyText(s, kanji, text.get()) != 0) result = putClipboardText(owner, text.get());
+    endWaitCursor(cursor);
+    return result;
+}
+
+int pasteText(EditorState& s, WindowRef owner, int editLocked) {
+    if (!isDocumentLoaded(s) || editLocked != 0) return 0;
+    char* text = getClipboardText(owner, nullptr);
+    if (text == nullptr) return 0;
+    const int64_t needed = 2 * static_cast<int64_t>(std::strlen(text));
+    int result = 0;
+    if (kChangeRecordsForPaste - static_cast<int64_t>(s.changeCount) >= needed)
+        result = overwriteText(s, text);
+    else
+        showErrorCode(owner, kNoRoomError);
+    std::free(text);
+    return result;
+}

@@ -1,0 +1,35 @@
+// The row selection, copying the selected rows as dump text and pasting
+// clipboard text over the bytes at the caret.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/platform.h"
+#include "shell/editor_state.h"
+
+// Selects every row (the end row is rowCount, one past the last); 0 without a document.
+int selectAll(EditorState& s);
+
+// Bytes that writeCopyText needs for the current selection, terminator
+// included (an upper bound: a row takes 80 characters only when a double-byte
+// character runs past its end).
+size_t copyTextCapacity(const EditorState& s);
+
+// The clipboard text of the selected rows: the column header, then one row
+// text per selected row without the blanks from position 77 on, each line
+// ended by CR LF; the pending lead is carried from row to row. Writes it with
+// its terminator into `out` and returns its length; 0 (nothing written) when
+// no document is loaded or nothing is selected.
+size_t writeCopyText(const EditorState& s, int kanji, char* out);
+
+// The same text in a string (for callers that keep it).
+size_t buildCopyText(const EditorState& s, int kanji, std::string& out);
+
+// Puts the copy text on the clipboard; 1 when it got there.
+int copyRows(EditorState& s, WindowRef owner, int kanji);
+
+// Writes the clipboard text over the bytes at the caret. Every character may
+// need two change records, so a text longer than the change list has room for
+// is refused with error 14 before anything is written.
+int pasteText(EditorState& s, WindowRef owner, int editLocked);

@@ -1,0 +1,269 @@
+// Long random sequences of edits checked step by step against a plain model:
+// a std::vector of bytes, the change records in order, the set of marks.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "document/document.h"
+#include "document/edit.h"
+#include "document/history.h"
+#include "document/marks.h"
+#include "document/record_list.h"
+#include "document/save.h"
+#include "platform/platform_native.h"
+#include "shell/editor_state.h"
+
+namespace {
+
+struct Change {
+    int32_t offset, nibble;
+    uint8_t byteValue;
+    bool operator==(const Change&) const = default;
+};
+
+struct Model {
+    std::vector<uint8_t> bytes;
+    uint32_t capacity = 0;  // size + spare, fixed for the document's life
+    std::vector<Change> changes;
+    std::set<std::pair<int32_t, int32_t>> marks;
+    int32_t caret = 0, nibble = 0, modified = 0, lengthChanged = 0;
+
+    int findChange(int32_t off, int32_t nib) const {
+        for (size_t i = 0; i < changes.size(); ++i)
+            if (changes[i].offset == off && changes[i].nibble == nib) return static_cast<int>(i);
+        return -1;
+    }
+    void reset(int32_t newCaret) {
+        changes.clear();
+        marks.clear();
+        caret = newCaret;
+        nibble = 0;
+        modified = 1;
+        lengthChanged = 1;
+    }
+};
+
+class RandomEdits : public ::testing::TestWithParam<unsigned> {
+protected:
+    void SetUp() override {
+        resetNativeSeam();
+        s = allocateEditorState();
+        path = "/tmp/moxel_random_edits_" + std::to_string(::getpid()) + "_" + std::to_string(GetParam());
+    }
+    void TearDown() override {
+        freeRecordLists(*s);
+        std::free(s->documentBytes);
+        freeEditorState(s);
+        ::unlink(path.c_str());
+    }
+
+    void load(size_t size, uint32_t spare) {
+        m = Model{};
+        m.bytes.resize(size);
+        for (auto& b : m.bytes) b = static_cast<uint8_t>(rng());
+        m.capacity = static_cast<uint32_t>(size) + spare;
+        std::free(s->documentBytes);
+        s->documentBytes = static_cast<uint8_t*>(std::malloc(m.capacity));
+        std::memcpy(s->documentBytes, m.bytes.data(), size);
+        s->documentSize = static_cast<uint32_t>(size);
+        s->spareCapacity = spare;
+        ASSERT_EQ(resetDocumentModel(*s), 1);
+    }
+
+    void check(const char* step) {
+        SCOPED_TRACE(step);
+        ASSERT_EQ(s->documentSize, m.bytes.size());
+        ASSERT_EQ(s->documentSize + s->spareCapacity, m.capacity);
+        ASSERT_TRUE(std::equal(m.bytes.begin(), m.bytes.end(), s->documentBytes));
+        ASSERT_EQ(s->caretOffset, m.caret);
+        ASSERT_EQ(s->modified, m.modified);
+        ASSERT_EQ(s->lengthChanged, m.lengthChanged);
+        ASSERT_EQ(s->rowCount, static_cast<int32_t>((m.bytes.size() + 15) / 16));
+        std::vector<Change> changes;
+        for (int i = 0; i < s->changeCount; ++i) {
+            ASSERT_NE(s->changeList[i], nullptr);
+            changes.push_back({s->changeList[i]->offset, s->changeList[i]->nibble, s->changeList[i]->byteValue});
+        }
+        ASSERT_EQ(changes, m.changes);
+        std::set<std::pair<int32_t, int32_t>> marks;
+        for (int i = 0; i < s->markCount; ++i) marks.insert({s->markList[i]->offset, s->markList[i]->nibble});
+        ASSERT_EQ(marks, m.marks);
+        ASSERT_EQ(nativeSeam().unexpectedQuestions, 0);
+        ASSERT_TRUE(nativeSeam().answers.empty());
+    }
+
+    // Places the caret on a random nibble of the document.
+    void moveCaret() {
+        m.caret = m.bytes.empty() ? 0 : static_cast<int32_t>(rng() % m.bytes.size());
+        m.nibble = static_cast<int32_t>(rng() % 2);
+        s->caretOffset = m.caret;
+        s->caretNibble = m.nibble;
+    }
+
+    void step() {
+        const size_t size = m.bytes.size();
+        const uint32_t spare = m.capacity - static_cast<uint32_t>(size);
+        if (size == 0) {  // emptied by a range deletion: nothing but a fresh load helps
+            load(1 + rng() % 40, rng() % 8);
+            return;
+        }
+        moveCaret();
+        switch (rng() % 10) {
+            case 0: {  // insert
+                uint8_t v = static_cast<uint8_t>(rng());
+                int r = insertByteAt(*s, nullptr, v);
+                if (spare == 0) {
+                    ASSERT_EQ(r, 0);
+                } else {
+                    ASSERT_EQ(r, 1);
+                    m.bytes.insert(m.bytes.begin() + m.caret, v);
+                    m.reset(m.caret);
+                }
+                return check("insert");
+            }
+            case 1: {  // delete one byte
+                bool yes = rng() % 4 != 0;
+                if (size >= 2) nativeSeam().answers.push_back(yes ? answerYes : answerNo);
+                int r = deleteByteAtCaret(*s, nullptr);
+                if (size >= 2 && yes) {
+                    ASSERT_EQ(r, 1);
+                    m.bytes.erase(m.bytes.begin() + m.caret);
+                    m.reset(std::max(m.caret - 1, 0));
+                } else {
+                    ASSERT_EQ(r, 0);
+                }
+                return check("delete");
+            }
+            case 2: {  // delete a range
+                int32_t end = static_cast<int32_t>(rng() % (size + 3));
+                int r = deleteRangeTo(*s, end);
+                if (size < 2) {
+                    ASSERT_EQ(r, 0);
+                } else {
+                    ASSERT_EQ(r, 1);
+                    int32_t e = std::min<int32_t>(end, static_cast<int32_t>(size) - 1);
+                    int32_t lo = std::min(m.caret, e), hi = std::max(m.caret, e);
+                    m.bytes.erase(m.bytes.begin() + lo, m.bytes.begin() + hi + 1);
+                    int32_t last = static_cast<int32_t>(m.bytes.size()) - 1;
+                    m.reset(m.bytes.empty() ? 0 : std::min(m.caret, last));
+                }
+                return check("delete range");
+            }
+            case 3:
+            case 4: {  // text overwrite
+                std::string text(rng() % 24, 'x');
+                for (auto& c : text) c = static_cast<char>(rng() % 4 == 0 ? 'x' : 1 + rng() % 255);
+                ASSERT_EQ(overwriteText(*s, text.c_str()), 1);
+                for (size_t k = 0; k < text.size() && m.caret + k < size; ++k) {
+                    int32_t at = static_cast<int32_t>(m.caret + k);
+                    uint8_t before = m.bytes[at], v = static_cast<uint8_t>(text[k]);
+                    if (v == before) continue;
+                    for (int32_t nib : {0, 1}) {
+                        int i = m.findChange(at, nib);
+                        if (i == -1) m.changes.push_back({at, nib, before});
+                        else m.changes[i].byteValue = before;
+                    }
+                    m.bytes[at] = v;
+                }
+                m.modified = 1;
+                return check("overwrite");
+            }
+            case 5:
+            case 6: {  // typing one hexadecimal digit, as the view does
+                uint8_t digit = static_cast<uint8_t>(rng() % 16);
+                int known = m.findChange(m.caret, m.nibble);
+                bool yes = rng() % 3 != 0;
+                if (known != -1) nativeSeam().answers.push_back(yes ? answerYes : answerNo);
+                int r = recordChangeAtCaret(*s, 1, nullptr);
+                uint8_t& byte = s->documentBytes[m.caret];
+                uint8_t before = m.bytes[m.caret];
+                if (known == -1 || yes) {
+                    ASSERT_EQ(r, 1);
+                    if (known == -1) m.changes.push_back({m.caret, m.nibble, before});
+                    else m.changes[known].byteValue = before;
+                    byte = m.nibble ? static_cast<uint8_t>((before & 0xF0) | digit)
+                                    : static_cast<uint8_t>((digit << 4) | (before & 0x0F));
+                    m.bytes[m.caret] = byte;
+                    s->modified = m.modified = 1;
+                } else {
+                    ASSERT_EQ(r, 0);
+                }
+                return check("nibble");
+            }
+            case 7: {  // revert one row of the history, then close the list when it is empty
+                if (m.changes.empty()) return;
+                size_t i = rng() % m.changes.size();
+                ChangeRowTexts t = changeRowTexts(*s->changeList[i]);
+                ASSERT_EQ(revertChange(*s, t.address, t.nibble, t.value), 1);
+                Change c = m.changes[i];
+                m.changes.erase(m.changes.begin() + static_cast<long>(i));
+                uint8_t& b = m.bytes[c.offset];
+                b = c.nibble ? static_cast<uint8_t>((b & 0xF0) | (c.byteValue & 0x0F))
+                             : static_cast<uint8_t>((c.byteValue & 0xF0) | (b & 0x0F));
+                if (m.changes.empty()) {
+                    noteAllChangesReverted(*s);
+                    m.modified = m.lengthChanged;
+                }
+                return check("revert");
+            }
+            case 8: {  // save, sometimes failing
+                bool fail = rng() % 4 == 0;
+                nativeSeam().failWritesWith = fail ? 28 : 0;
+                int r = saveDocument(*s, nullptr, path.c_str());
+                ASSERT_EQ(r, fail ? 0 : 1);
+                if (!fail) {
+                    m.changes.clear();
+                    m.modified = 0;
+                    m.lengthChanged = 0;
+                }
+                return check("save");
+            }
+            default: {  // marks
+                if (rng() % 2) {
+                    ASSERT_EQ(toggleMark(*s), 1);
+                    auto key = std::make_pair(m.caret, m.nibble);
+                    if (!m.marks.erase(key)) m.marks.insert(key);
+                    return check("toggle mark");
+                }
+                int r = gotoNextMark(*s);
+                if (m.marks.empty()) {
+                    ASSERT_EQ(r, 0);
+                } else {
+                    ASSERT_EQ(r, 1);
+                    auto next = std::find_if(m.marks.begin(), m.marks.end(),
+                                             [&](const auto& k) { return k.first > m.caret; });
+                    if (next == m.marks.end()) next = m.marks.begin();
+                    m.caret = next->first;
+                    ASSERT_EQ(s->caretNibble, next->second);
+                }
+                return check("next mark");
+            }
+        }
+    }
+
+    std::mt19937 rng{GetParam()};
+    EditorState* s = nullptr;
+    Model m;
+    std::string path;
+};
+
+TEST_P(RandomEdits, MatchTheModelStepByStep) {
+    load(1 + rng() % 100, 1 + rng() % 30);
+    for (int i = 0; i < 4000; ++i) {
+        ASSERT_NO_FATAL_FAILURE(step()) << "step " << i;
+        nativeSeam().events.clear();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomEdits, ::testing::Values(1u, 2u, 3u, 4u, 5u));
+
+}  // namespace

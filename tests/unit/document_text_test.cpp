@@ -1,0 +1,408 @@
+// Dump row text, the copied dump text, select all and paste.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "document/dump_row.h"
+#include "document/record_list.h"
+#include "document/selection.h"
+#include "platform/platform_native.h"
+#include "shell/editor_state.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const std::string kHeader = "           +0 +1 +2 +3 +4 +5 +6 +7 +8 +9 +A +B +C +D +E +F   0123456789ABCDEF";
+const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRST";
+
+std::string blanks(size_t n) { return std::string(n, ' '); }
+
+bool isLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isTrail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+bool isPrintable(uint8_t b) { return (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF); }
+
+// The row rules written out plainly, one byte at a time, to hold the
+// table-driven routine to.
+std::string referenceRow(const Bytes& doc, int64_t offset, bool kanji, uint8_t& pending) {
+    auto inside = [&](int64_t i) { return i >= 0 && i < static_cast<int64_t>(doc.size()); };
+    char buf[16];
+    std::snprintf(buf, sizeof buf, " %08X  ", static_cast<unsigned>(offset));
+    std::string t = buf;
+    for (int i = 0; i < 16; ++i) {
+        if (inside(offset + i)) {
+            std::snprintf(buf, sizeof buf, "%02X ", doc[offset + i]);
+            t += buf;
+        } else {
+            t += "   ";
+        }
+    }
+    t += "  ";
+    uint8_t lead = 0;
+    if (kanji && offset != 0 && pending != 0 && inside(offset)) lead = doc[offset - 1];
+    for (int i = 0; i < 16; ++i) {
+        int64_t at = offset + i;
+        if (!inside(at)) {
+            t += ' ';
+            continue;
+        }
+        uint8_t b = doc[at];
+        if (!kanji || (lead == 0 && !isLead(b))) {
+            t += isPrintable(b) ? static_cast<char>(b) : '.';
+        } else if (lead == 0) {
+            if (inside(at + 1)) lead = b;
+            else t += '.';
+        } else {
+            if (isTrail(b)) {
+                if (i > 0) t += {static_cast<char>(lead), static_cast<char>(b)};
+                else t += ' ';
+            } else {
+                t += i > 0 ? "  " : " ";
+            }
+            lead = 0;
+        }
+    }
+    if (lead != 0) {
+        uint8_t next = doc[offset + 16];
+        if (isTrail(next)) t += {static_cast<char>(lead), static_cast<char>(next)};
+        else t += ' ';
+    }
+    pending = lead;
+    return t + "  ";
+}
+
+class DocumentText : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetNativeSeam();
+        s = allocateEditorState();
+        ASSERT_NE(s, nullptr);
+    }
+    void TearDown() override {
+        EXPECT_EQ(nativeSeam().unexpectedQuestions, 0);
+        freeRecordLists(*s);
+        std::free(s->documentBytes);
+        freeEditorState(s);
+    }
+    // The buffer has no spare room here, so that a read past the end of the
+    // document is a read past the allocation (caught by the address sanitizer).
+    void load(const Bytes& bytes) {
+        std::free(s->documentBytes);
+        s->documentBytes = static_cast<uint8_t*>(std::malloc(bytes.empty() ? 1 : bytes.size()));
+        if (!bytes.empty()) std::memcpy(s->documentBytes, bytes.data(), bytes.size());
+        s->documentSize = static_cast<uint32_t>(bytes.size());
+        s->spareCapacity = 0;
+        ASSERT_EQ(resetDocumentModel(*s), 1);
+        doc = bytes;
+    }
+    void load(const std::string& text) { load(Bytes(text.begin(), text.end())); }
+
+    std::string row(int32_t offset, int kanji, uint8_t* pending = nullptr) {
+        uint8_t none = 0;
+        char out[kRowTextSize + 8];
+        std::memset(out, '#', sizeof out);
+        formatDumpRow(*s, offset, kanji, out, pending != nullptr ? pending : &none);
+        std::string t = out;
+        EXPECT_LE(t.size(), 80u);
+        return t;
+    }
+    // Character column of a row text, without the two closing blanks.
+    std::string chars(const std::string& rowText) {
+        return rowText.substr(kCharColumnStart, rowText.size() - 2 - kCharColumnStart);
+    }
+    std::string copyText(int kanji = 0) {
+        std::string t;
+        buildCopyText(*s, kanji, t);
+        return t;
+    }
+
+    EditorState* s = nullptr;
+    Bytes doc;
+};
+
+// ------------------------------------------------------------ rows
+
+TEST_F(DocumentText, ColumnHeaderLabelsTheRowColumns) {
+    EXPECT_EQ(std::string(kColumnHeader), kHeader);
+    EXPECT_EQ(std::strlen(kColumnHeader), 77u);
+    load(Bytes(16, 0xAB));
+    std::string r = row(0, 0);
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_EQ(kHeader[11 + 3 * k], '+');
+        EXPECT_EQ(r.substr(11 + 3 * k, 2), "AB");
+    }
+    EXPECT_EQ(kHeader.substr(kCharColumnStart), "0123456789ABCDEF");
+}
+
+TEST_F(DocumentText, PartialLastRowHasBlankColumns) {
+    load(kAlphabet);  // 20 bytes
+    EXPECT_EQ(row(0x10, 0), " 00000010  51 52 53 54 " + blanks(36) + "  QRST" + blanks(12) + "  ");
+    EXPECT_EQ(row(0, 0), " 00000000  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50   ABCDEFGHIJKLMNOP  ");
+}
+
+TEST_F(DocumentText, SingleByteRulesShowPrintableBytesAndKatakana) {
+    load(Bytes{0x41, 0x7F, 0xB1, 0x20, 0x00, 0xA0, 0xDF, 0xE0, 0x80, 0xFF});
+    EXPECT_EQ(chars(row(0, 0)), "A.\xB1 ..\xDF..." + blanks(6));
+}
+
+TEST_F(DocumentText, KanjiPairInsideARow) {
+    Bytes b(16, '.');
+    b[3] = 0x82;
+    b[4] = 0xA0;
+    b[8] = 0x82;
+    b[9] = 0x31;  // not a trail byte: both columns blank, the digit hidden
+    load(b);
+    EXPECT_EQ(chars(row(0, 1)), "...\x82\xA0...  ......");
+    EXPECT_EQ(chars(row(0, 0)), std::string(8, '.') + ".1......");
+}
+
+TEST_F(DocumentText, KanjiCharacterSplitBetweenRowsIsWrittenAtTheEndOfTheFirst) {
+    Bytes b(32, 'a');
+    b[15] = 0x82;
+    b[16] = 0xA0;
+    load(b);
+    uint8_t pending = 0;
+    std::string first = row(0, 1, &pending);
+    EXPECT_EQ(pending, 0x82);
+    EXPECT_EQ(first.size(), 80u);
+    EXPECT_EQ(chars(first), std::string(15, 'a') + "\x82\xA0");
+    EXPECT_EQ(chars(row(16, 1, &pending)), " " + std::string(15, 'a'));
+    EXPECT_EQ(pending, 0);
+
+    // A caller that starts at the second row knows of no lead: single-byte rules.
+    uint8_t none = 0;
+    EXPECT_EQ(chars(row(16, 1, &none)), "." + std::string(15, 'a'));
+}
+
+TEST_F(DocumentText, LeadAtRowEndWithoutTrailBecomesTwoBlanks) {
+    for (uint8_t next : {uint8_t{0x31}, uint8_t{0x00}, uint8_t{0x0A}}) {
+        Bytes b(32, 'a');
+        b[15] = 0x82;
+        b[16] = next;
+        load(b);
+        uint8_t pending = 0;
+        std::string first = row(0, 1, &pending);
+        // No control byte (or terminator) gets into the text.
+        EXPECT_EQ(first.size(), 79u) << int(next);
+        EXPECT_EQ(chars(first), std::string(15, 'a') + " ");
+        EXPECT_EQ(chars(row(16, 1, &pending)), " " + std::string(15, 'a'));
+    }
+}
+
+TEST_F(DocumentText, LoneLeadByteAtTheEndShowsAsADot) {
+    load(Bytes{'a', 'b', 'c', 'd', 'e', 0x82});
+    EXPECT_EQ(chars(row(0, 1)), "abcde." + blanks(10));
+
+    Bytes full(16, 'x');
+    full[15] = 0x9F;
+    load(full);
+    uint8_t pending = 0;
+    EXPECT_EQ(chars(row(0, 1, &pending)), std::string(15, 'x') + ".");
+    EXPECT_EQ(pending, 0);
+
+    Bytes seventeen(17, 'y');
+    seventeen[16] = 0xE0;
+    load(seventeen);
+    pending = 0;
+    row(0, 1, &pending);
+    EXPECT_EQ(chars(row(16, 1, &pending)), "." + blanks(15));
+}
+
+TEST_F(DocumentText, RowsOutsideTheDocumentShowNoBytes) {
+    load(kAlphabet);
+    uint8_t pending = 1;
+    EXPECT_EQ(row(0x20, 1, &pending), " 00000020  " + blanks(48) + "  " + blanks(16) + "  ");
+    EXPECT_EQ(row(-16, 1, &pending), " FFFFFFF0  " + blanks(48) + "  " + blanks(16) + "  ");
+}
+
+TEST_F(DocumentText, TableDrivenRowsMatchThePlainRules) {
+    std::mt19937 rng(1234);
+    Bytes every;
+    for (int rep = 0; rep < 3; ++rep)
+        for (int b = 0; b < 256; ++b) every.push_back(static_cast<uint8_t>(b * (2 * rep + 1) + rep));
+    std::vector<Bytes> docs = {every};
+    for (size_t size : {1, 15, 16, 17, 31, 33, 200, 1000}) {
+        Bytes b(size);
+        // Mostly lead and trail bytes, so that pairs, splits and lone leads are common.
+        const uint8_t pick[] = {0x82, 0xA0, 0x31, 0x00, 0xE0, 0x40, 0xFC, 0x7F, 0x80, 0x41};
+        for (auto& x : b) x = rng() % 3 ? pick[rng() % 10] : static_cast<uint8_t>(rng());
+        docs.push_back(b);
+    }
+    for (const Bytes& d : docs) {
+        load(d);
+        for (int kanji : {0, 1}) {
+            uint8_t pending = 0, refPending = 0;
+            for (int32_t off = 0; off < static_cast<int32_t>(d.size()); off += 16) {
+                ASSERT_EQ(row(off, kanji, &pending), referenceRow(d, off, kanji, refPending))
+                    << "size " << d.size() << " offset " << off << " kanji " << kanji;
+                ASSERT_EQ(pending, refPending);
+            }
+        }
+    }
+}
+
+// ------------------------------------------------------------ copy text
+
+TEST_F(DocumentText, CopyTextGoldenTexts) {
+    const std::string crlf = "\r\n";
+    const std::string head = kHeader + crlf;
+    load(kAlphabet.substr(0, 1));
+    selectAll(*s);
+    EXPECT_EQ(copyText(), head + " 00000000  41 " + blanks(45) + "  A" + blanks(15) + crlf);
+
+    load(kAlphabet.substr(0, 15));
+    selectAll(*s);
+    EXPECT_EQ(copyText(), head + " 00000000  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F " + blanks(3) +
+                              "  ABCDEFGHIJKLMNO " + crlf);
+
+    const std::string full = " 00000000  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50   ABCDEFGHIJKLMNOP";
+    load(kAlphabet.substr(0, 16));
+    selectAll(*s);
+    EXPECT_EQ(copyText(), head + full + crlf);
+
+    load(kAlphabet.substr(0, 17));
+    selectAll(*s);
+    EXPECT_EQ(copyText(), head + full + crlf + " 00000010  51 " + blanks(45) + "  Q" + blanks(15) + crlf);
+
+    load(kAlphabet);
+    selectAll(*s);
+    const std::string twenty =
+        head + full + crlf + " 00000010  51 52 53 54 " + blanks(36) + "  QRST" + blanks(12) + crlf;
+    EXPECT_EQ(copyText(), twenty);
+    EXPECT_EQ(copyText(1), twenty);
+
+    // Dragged upward, or ending on the last row instead of one past it: the same rows.
+    s->selectionAnchorRow = 2;
+    s->selectionEndRow = 0;
+    EXPECT_EQ(copyText(), twenty);
+    s->selectionAnchorRow = 0;
+    s->selectionEndRow = 1;
+    EXPECT_EQ(copyText(), twenty);
+    s->selectionAnchorRow = 1;
+    s->selectionEndRow = 1;
+    EXPECT_EQ(copyText(), head + " 00000010  51 52 53 54 " + blanks(36) + "  QRST" + blanks(12) + crlf);
+}
+
+TEST_F(DocumentText, NothingToCopyWithoutDocumentOrSelection) {
+    EXPECT_EQ(copyRows(*s, nullptr, 0), 0);
+    EXPECT_EQ(selectAll(*s), 0);
+    load(kAlphabet);
+    EXPECT_EQ(copyRows(*s, nullptr, 0), 0);  // no selection yet
+    EXPECT_FALSE(nativeSeam().clipboardHasText);
+
+    ASSERT_EQ(selectAll(*s), 1);
+    EXPECT_EQ(s->selectionAnchorRow, 0);
+    EXPECT_EQ(s->selectionEndRow, 2);
+    EXPECT_EQ(s->dragStartY, 0);
+    ASSERT_EQ(copyRows(*s, nullptr, 0), 1);
+    EXPECT_EQ(nativeSeam().clipboard, copyText());
+    nativeSeam().failClipboard = true;
+    EXPECT_EQ(copyRows(*s, nullptr, 0), 0);
+}
+
+TEST_F(DocumentText, CopiedKanjiCarryKeepsItsSecondByteOnly) {
+    Bytes b(32, 'a');
+    b[15] = 0x82;
+    b[16] = 0xA0;
+    load(b);
+    selectAll(*s);
+    std::string t = copyText(1);
+    size_t firstEnd = t.find("\r\n", kHeader.size() + 2);
+    std::string first = t.substr(kHeader.size() + 2, firstEnd - kHeader.size() - 2);
+    EXPECT_EQ(first.size(), 78u);
+    EXPECT_EQ(first.substr(76), "\x82\xA0");
+    EXPECT_EQ(t.substr(firstEnd + 2 + kCharColumnStart, 2), " a");
+}
+
+TEST_F(DocumentText, CopyTextMatchesThePlainRowsForAnySelection) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 60; ++round) {
+        Bytes d(1 + rng() % 300);
+        for (auto& x : d) x = rng() % 2 ? static_cast<uint8_t>(0x81 + rng() % 0x20) : static_cast<uint8_t>(rng());
+        load(d);
+        s->selectionAnchorRow = static_cast<int32_t>(rng() % (s->rowCount + 1));
+        s->selectionEndRow = static_cast<int32_t>(rng() % (s->rowCount + 1));
+        int kanji = round % 2;
+        int64_t lo = std::min(s->selectionAnchorRow, s->selectionEndRow);
+        int64_t hi = std::max(s->selectionAnchorRow, s->selectionEndRow);
+        int64_t end = std::min<int64_t>((hi + 1) * 16, d.size());
+        std::string want = kHeader + "\r\n";
+        uint8_t pending = 0;
+        for (int64_t r = lo * 16; r < end; r += 16) {
+            std::string line = referenceRow(d, r, kanji, pending);
+            std::string kept = line.substr(0, 77);
+            for (size_t i = 77; i < line.size(); ++i)
+                if (line[i] != ' ') kept += line[i];
+            want += kept + "\r\n";
+        }
+        ASSERT_EQ(copyText(kanji), want) << "round " << round;
+        EXPECT_LE(want.size() + 1, copyTextCapacity(*s));
+    }
+}
+
+// ------------------------------------------------------------ paste
+
+TEST_F(DocumentText, PasteNeedsTwoChangeRecordsPerCharacter) {
+    load(Bytes(1200, 0));
+    nativeSeam().clipboardHasText = true;
+    nativeSeam().clipboard = std::string(1001, 'z');
+    EXPECT_EQ(pasteText(*s, nullptr, 0), 0);
+    ASSERT_EQ(nativeSeam().events.size(), 1u);
+    EXPECT_EQ(nativeSeam().events[0].errorCode, 14u);
+    EXPECT_EQ(s->documentBytes[0], 0);
+    EXPECT_EQ(s->modified, 0);
+
+    nativeSeam().clipboard = std::string(1000, 'z');
+    EXPECT_EQ(pasteText(*s, nullptr, 0), 1);
+    EXPECT_EQ(s->documentBytes[999], 'z');
+    EXPECT_EQ(s->documentBytes[1000], 0);
+    EXPECT_EQ(s->changeCount, 2000);
+    EXPECT_EQ(nativeSeam().events.size(), 1u);
+
+    // With records already in the list the room shrinks accordingly.
+    load(Bytes(1200, 0));
+    for (int i = 0; i < 10; ++i) addRecord(*s, RecordList::Change, 5000 + i, 0, 0);
+    nativeSeam().clipboard = std::string(996, 'z');
+    EXPECT_EQ(pasteText(*s, nullptr, 0), 0);
+    nativeSeam().clipboard = std::string(995, 'z');
+    EXPECT_EQ(pasteText(*s, nullptr, 0), 1);
+}
+
+TEST_F(DocumentText, PasteWritesRawCharactersUpToTheEnd) {
+    load(kAlphabet);
+    s->caretOffset = 17;
+    nativeSeam().clipboardHasText = true;
+    nativeSeam().clipboard = "0123456789";
+    ASSERT_EQ(pasteText(*s, nullptr, 0), 1);
+    EXPECT_EQ(std::string(s->documentBytes, s->documentBytes + 20), "ABCDEFGHIJKLMNOPQ012");
+    EXPECT_EQ(s->caretOffset, 17);
+
+    // The copied dump goes in as text, not as hexadecimal digits.
+    load(Bytes(100, 0));
+    selectAll(*s);
+    ASSERT_EQ(copyRows(*s, nullptr, 0), 1);
+    ASSERT_EQ(pasteText(*s, nullptr, 0), 1);
+    EXPECT_EQ(std::string(s->documentBytes, s->documentBytes + 13), "           +0");
+}
+
+TEST_F(DocumentText, PasteRefusesWhenLockedOrEmptyClipboard) {
+    load(kAlphabet);
+    EXPECT_EQ(pasteText(*s, nullptr, 0), 0);  // nothing on the clipboard
+    nativeSeam().clipboardHasText = true;
+    nativeSeam().clipboard = "xy";
+    EXPECT_EQ(pasteText(*s, nullptr, 1), 0);
+    EXPECT_EQ(s->documentBytes[0], 'A');
+    nativeSeam().clipboard = "AB";  // equal to the bytes: nothing written, still modified
+    EXPECT_EQ(pasteText(*s, nullptr, 0), 1);
+    EXPECT_EQ(s->changeCount, 0);
+    EXPECT_EQ(s->modified, 1);
+    EXPECT_TRUE(nativeSeam().events.empty());
+}
+
+}  // namespace
