@@ -1,0 +1,215 @@
+#include "shell/frame_win.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "document/save.h"
+#include "platform/platform.h"
+#include "resource_ids.h"
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/file_name.h"
+#include "shell/layout_win.h"
+#include "shell/startup_win.h"
+#include "tools/error_box_win.h"
+
+namespace {
+
+// Routes one command to its owner; false for ids the table does not list.
+bool dispatchCommand(HWND window, int id) {
+    if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) {
+        openRecentCommand(window, id - IDM_RECENT_FIRST);
+        return true;
+    }
+    switch (id) {
+        case IDM_OPEN: openCommand(window); break;
+        case IDM_CLOSE_AND_OPEN: closeAndOpenCommand(window); break;
+        case IDM_SAVE:
+            if (saveCommand(window)) repaintView();
+            break;
+        case IDM_SAVE_AS:
+            if (saveAsCommand(window)) repaintView();
+            break;
+        case IDM_PRINT: printCommand(window); break;
+        case IDM_PRINTER_SETUP: printerSetupCommand(window); break;
+        case IDM_FONT: changeFontCommand(window); break;
+        case IDM_RUN: runProgramCommand(window); break;
+        // Both close through WM_CLOSE, so the save prompt of the close box applies.
+        case IDM_EXIT:
+            if (confirmExit(window, 0)) PostMessageA(window, WM_CLOSE, 0, 0);
+            break;
+        case IDM_QUIT_ALL:
+            if (confirmExit(window, 1)) PostMessageA(window, WM_CLOSE, 0, 0);
+            break;
+        case IDM_UNDO: showChangeHistoryCommand(window); break;
+        case IDM_COPY: copyRowsCommand(window); break;
+        case IDM_PASTE: pasteTextCommand(window); break;
+        case IDM_SELECT_ALL: selectAllCommand(window); break;
+        case IDM_INSERT: insertByteCommand(window); break;
+        case IDM_DELETE: deleteByteCommand(window); break;
+        case IDM_DELETE_RANGE: deleteRangeCommand(window); break;
+        case IDM_ASCII_EDIT: editAsTextCommand(window); break;
+        case IDM_MARK: toggleMarkCommand(window); break;
+        case IDM_NEXT_MARK: gotoNextMarkCommand(window); break;
+        case IDM_JUMP: jumpCommand(window); break;
+        case IDM_FIND: findCommand(window); break;
+        case IDM_FIND_NEXT: findNextCommand(window); break;
+        case IDM_EDIT_LOCK:
+            toggleMenuCheck(IDM_EDIT_LOCK);
+            updateToolbarStates();
+            break;
+        case IDM_TOOLBAR:
+        case IDM_STATUSBAR:
+            toggleMenuCheck(id);
+            layoutFrame();
+            break;
+        case IDM_KANJI:
+            toggleMenuCheck(IDM_KANJI);
+            repaintView();
+            break;
+        case IDM_INSTANCE_LIST: instanceListCommand(window); break;
+        case IDM_COMPARE: compareCommand(window); break;
+        case IDM_NUMBER_CONVERSION: numberConversionCommand(window); break;
+        case IDM_OPTIONS: runOptionsDialogCommand(window); break;
+        case IDM_HELP: showHelpCommand(window); break;
+        case IDM_HOMEPAGE: homePageCommand(window); break;
+        case IDM_ABOUT: aboutCommand(window); break;
+        default: return false;
+    }
+    return true;
+}
+
+LRESULT onCreate(HWND window) {
+    if (!createFrameChildren(window)) {
+        showError(window, -1, nullptr);
+        return -1;
+    }
+    DragAcceptFiles(window, TRUE);
+    return 0;
+}
+
+void onDestroy(HWND window) {
+    DragAcceptFiles(window, FALSE);
+    releaseResources(1);
+    PostQuitMessage(0);
+    // Nothing may reach the frame through the global once it is gone.
+    if (mainWindow == window) mainWindow = nullptr;
+}
+
+void onSize(WPARAM wParam, LPARAM lParam) {
+    if (editorState == nullptr) return;
+    // The bars place and size themselves on their own WM_SIZE.
+    if (win().toolbarWindow != nullptr) SendMessageA(win().toolbarWindow, WM_SIZE, wParam, lParam);
+    if (win().statusWindow != nullptr) SendMessageA(win().statusWindow, WM_SIZE, wParam, lParam);
+    layoutFrame();
+    setStatusParts();
+}
+
+void onDropFiles(HWND window, HDROP drop) {
+    if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) >= 1) {
+        char name[kPathLength];
+        if (DragQueryFileA(drop, 0, name, sizeof name) > 0) openFile(window, name, 1);
+    }
+    DragFinish(drop);
+}
+
+void onOpenPending(HWND window) {
+    EditorState& s = *editorState;
+    if (s.pendingOpenPath != nullptr && s.pendingOpenPath[0] != '\0') {
+        SetWindowTextA(window, kProductName);
+        openFile(window, s.pendingOpenPath, 1);
+    }
+    if (s.pendingOpenPath != nullptr) {
+        std::free(s.pendingOpenPath);
+        s.pendingOpenPath = nullptr;
+    }
+}
+
+}  // namespace
+
+void repaintView() {
+    if (editorState != nullptr && win().viewWindow != nullptr) InvalidateRect(win().viewWindow, nullptr, FALSE);
+}
+
+int confirmExit(HWND window, int all) {
+    // Unsaved changes: the save prompt of WM_CLOSE asks instead.
+    if (editorState->modified != 0) return 1;
+    char question[160] = "";
+    if (all) loadText(IDS_CLOSE_ALL_PREFIX, question, 64);
+    size_t used = std::strlen(question);
+    loadText(IDS_ASK_EXIT, question + used, 128);
+    if (askQuestion(window, question, questionOkCancel) != answerOk) return 0;
+    if (all) closeOtherInstances();
+    return 1;
+}
+
+int askSaveChanges(HWND window) {
+    EditorState& s = *editorState;
+    if (s.modified == 0) return 1;
+    char format[260];
+    char name[kPathLength];
+    loadText(IDS_ASK_SAVE, format, sizeof format);
+    fileNamePart(s.filePath, name);
+    wsprintfA(s.messageText, format, name);
+    switch (askQuestion(window, s.messageText, questionYesNoCancel)) {
+        case answerCancel: return 0;
+        case answerYes:
+            // A failed save has shown its own error box; the close still goes on.
+            if (saveDocument(s, window, s.filePath)) repaintView();
+            return 1;
+        default: return 1;
+    }
+}
+
+int showContextMenu(HWND owner, int menuId, int x, int y) {
+    HMENU menu = LoadMenuA(appInstance, MAKEINTRESOURCEA(menuId));
+    if (menu == nullptr) return 0;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (popup == nullptr) {
+        DestroyMenu(menu);
+        return 0;
+    }
+    bool kanji = isKanjiMode() != 0;
+    bool locked = isEditLocked() != 0;
+    POINT p{x, y};
+    ClientToScreen(owner, &p);
+    // Items the popup lacks are left alone by CheckMenuItem.
+    CheckMenuItem(popup, IDM_KANJI, MF_BYCOMMAND | (kanji ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, IDM_EDIT_LOCK, MF_BYCOMMAND | (locked ? MF_CHECKED : MF_UNCHECKED));
+    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, p.x, p.y, 0, mainWindow, nullptr);
+    DestroyMenu(menu);
+    return 1;
+}
+
+LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: return onCreate(window);
+        case WM_DESTROY: onDestroy(window); return 0;
+        case WM_SIZE: onSize(wParam, lParam); return 0;
+        case WM_SETFOCUS:
+            if (editorState != nullptr && win().viewWindow != nullptr) SetFocus(win().viewWindow);
+            return 0;
+        case WM_CLOSE:
+            if (askSaveChanges(window)) DestroyWindow(window);
+            return 0;
+        case WM_ENDSESSION:
+            askSaveChanges(window);
+            if (wParam != 0) releaseResources(1);
+            return 0;
+        case WM_NOTIFY: return supplyTooltip(reinterpret_cast<NMHDR*>(lParam));
+        case WM_COMMAND:
+            if (dispatchCommand(window, LOWORD(wParam))) return 0;
+            break;
+        case WM_TIMER:
+            if (wParam == kPasteTimerId) updatePasteButton();
+            return 0;
+        case WM_INITMENU: enableMenuItems(reinterpret_cast<HMENU>(wParam)); return 0;
+        case WM_MENUSELECT: showMenuHelp(wParam, reinterpret_cast<HMENU>(lParam)); return 0;
+        case WM_DROPFILES: onDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
+        case MSG_OPEN_PENDING: onOpenPending(window); return 0;
+        default: break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

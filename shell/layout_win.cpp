@@ -1,0 +1,262 @@
+#include "shell/layout_win.h"
+
+#include <algorithm>
+
+#include "document/document.h"
+#include "resource_ids.h"
+#include "shell/editor_state_win.h"
+#include "shell/file_name.h"
+
+namespace {
+
+constexpr TBBUTTON button(int image, int command) {
+    return TBBUTTON{image, command, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
+}
+constexpr TBBUTTON separator() { return TBBUTTON{0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0}; }
+
+// " %luﾊﾞｲﾄ, %s": the half-width katakana word for "bytes" in Shift-JIS. A
+// format rather than a translatable text, so it stays beside its siblings.
+constexpr const char* kFileStatusFormat = " %lu\xCA\xDE\xB2\xC4, %s";
+constexpr const char* kSelectionStatusFormat = " %ld - %ld (%ld)";
+constexpr const char* kLineStatusFormat = " %ld/%ld";
+constexpr const char* kAddressStatusFormat = " %08X %s";
+
+// Minimum widths of status parts 1 and 2, and the texts that must fit in them.
+constexpr int kLinePartMinimum = 156;
+constexpr int kAddressPartMinimum = 119;
+constexpr const char* kLinePartSample = "9999999/99999999";
+constexpr const char* kAddressPartSample = "DDDDDDDD L";
+
+bool haveState() { return editorState != nullptr && editorState->windows != nullptr; }
+
+HMENU frameMenu() { return mainWindow != nullptr ? GetMenu(mainWindow) : nullptr; }
+
+bool clipboardHasText() { return IsClipboardFormatAvailable(CF_TEXT) != 0; }
+
+bool pasteAvailable(const EditorState& s) {
+    return isDocumentLoaded(s) && !isEditLocked() && clipboardHasText();
+}
+
+void postButtonState(int command, bool enabled) {
+    PostMessageA(win().toolbarWindow, TB_SETSTATE, command,
+                 MAKELONG(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
+}
+
+void setStatusText(int part, const char* text) {
+    SendMessageA(win().statusWindow, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
+}
+
+int windowHeight(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+}
+
+int textWidth(HDC dc, const char* text, int minimum) {
+    SIZE size{};
+    if (dc != nullptr && GetTextExtentPointA(dc, text, lstrlenA(text), &size)) return std::max(minimum, int(size.cx));
+    return minimum;
+}
+
+}  // namespace
+
+const TBBUTTON toolbarButtons[kToolbarButtonCount] = {
+    button(0, IDM_OPEN),  button(1, IDM_SAVE),       separator(),
+    button(2, IDM_PRINT), separator(),               button(3, IDM_COPY),
+    button(4, IDM_PASTE), button(5, IDM_UNDO),       separator(),
+    button(6, IDM_MARK),  button(7, IDM_NEXT_MARK),  separator(),
+    button(8, IDM_FIND),  button(9, IDM_FIND_NEXT),  separator(),
+    button(10, IDM_JUMP), button(11, IDM_NUMBER_CONVERSION),
+};
+
+int isMenuChecked(int id) {
+    HMENU menu = frameMenu();
+    if (menu == nullptr) return 0;
+    UINT state = GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND);
+    // A missing item reads as -1, which would look checked.
+    if (state == static_cast<UINT>(-1)) return 0;
+    return (state & MF_CHECKED) != 0 ? 1 : 0;
+}
+
+int isKanjiMode() { return isMenuChecked(IDM_KANJI); }
+
+int isEditLocked() { return isMenuChecked(IDM_EDIT_LOCK); }
+
+void toggleMenuCheck(int id) {
+    HMENU menu = frameMenu();
+    if (menu == nullptr) return;
+    bool nowChecked = isMenuChecked(id) == 0;
+    CheckMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (nowChecked ? MF_CHECKED : MF_UNCHECKED));
+    if (!haveState()) return;
+    HWND bar = id == IDM_TOOLBAR ? win().toolbarWindow : id == IDM_STATUSBAR ? win().statusWindow : nullptr;
+    if (bar != nullptr) {
+        SetWindowPos(bar, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                         (nowChecked ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    }
+}
+
+void layoutFrame() {
+    if (!haveState() || mainWindow == nullptr) return;
+    EditorState& s = *editorState;
+    EditorWindows& w = win();
+    if (w.toolbarWindow == nullptr || w.statusWindow == nullptr || w.clientWindow == nullptr) return;
+
+    RECT frame{};
+    GetClientRect(mainWindow, &frame);
+    int top = isMenuChecked(IDM_TOOLBAR) ? windowHeight(w.toolbarWindow) : 0;
+    int height = frame.bottom - top;
+    if (isMenuChecked(IDM_STATUSBAR)) height -= windowHeight(w.statusWindow);
+    MoveWindow(w.clientWindow, 0, top, frame.right, height, TRUE);
+
+    RECT inner{};
+    GetClientRect(w.clientWindow, &inner);
+    int stripHeight = s.lineHeight + 5;
+    if (w.labelWindow != nullptr) MoveWindow(w.labelWindow, 0, 0, inner.right, stripHeight, TRUE);
+    if (w.viewWindow == nullptr) return;
+    MoveWindow(w.viewWindow, 0, stripHeight, inner.right, inner.bottom - stripHeight, TRUE);
+
+    if (s.documentBytes != nullptr && s.lineHeight != 0) {
+        RECT view{};
+        GetClientRect(w.viewWindow, &view);
+        s.visibleRows = view.bottom / s.lineHeight;
+        SCROLLINFO& si = w.viewScrollInfo;
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        GetScrollInfo(w.viewWindow, SB_VERT, &si);
+        si.nPage = static_cast<UINT>(s.visibleRows);
+        si.nMax = scrollRangeMaximum(s);
+        SetScrollInfo(w.viewWindow, SB_VERT, &si, TRUE);
+    }
+}
+
+void setStatusParts() {
+    if (!haveState() || win().statusWindow == nullptr) return;
+    HWND status = win().statusWindow;
+    RECT parent{};
+    GetClientRect(GetParent(status), &parent);
+    HDC dc = GetDC(status);
+    int w1 = textWidth(dc, kLinePartSample, kLinePartMinimum);
+    int w2 = textWidth(dc, kAddressPartSample, kAddressPartMinimum);
+    if (dc != nullptr) ReleaseDC(status, dc);
+
+    int W = parent.right;
+    int edges[3] = {W - w2 - w1, W - w2, W};
+    SendMessageA(status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    // Writing each text back redraws it in its new place.
+    for (int part = 0; part < 3; ++part) {
+        char text[1024];
+        // The length counts UTF-16 units; a Shift-JIS text takes at most two bytes for each.
+        auto units = LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0));
+        if (units * 2 >= static_cast<int>(sizeof text)) continue;
+        text[0] = '\0';
+        SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        setStatusText(part, text);
+    }
+}
+
+void showFileStatus() {
+    if (!haveState() || win().statusWindow == nullptr) return;
+    const EditorState& s = *editorState;
+    char name[kPathLength];
+    fileNamePart(s.filePath, name);
+    char text[kPathLength + 64];
+    wsprintfA(text, kFileStatusFormat, static_cast<unsigned long>(s.documentSize), name);
+    setStatusText(kStatusFilePart, text);
+}
+
+void showSelectionStatus() {
+    if (!haveState() || win().statusWindow == nullptr) return;
+    const EditorState& s = *editorState;
+    if (s.selectionEndRow < 0) {
+        showFileStatus();
+        return;
+    }
+    long anchor = s.selectionAnchorRow;
+    long end = s.selectionEndRow;
+    long rows = (anchor > end ? anchor - end : end - anchor) + 1;
+    char text[64];
+    wsprintfA(text, kSelectionStatusFormat, anchor + 1, end + 1, rows);
+    setStatusText(kStatusFilePart, text);
+}
+
+void showCaretStatus() {
+    if (!haveState() || win().statusWindow == nullptr) return;
+    const EditorState& s = *editorState;
+    char text[64];
+    wsprintfA(text, kLineStatusFormat, static_cast<long>(s.caretOffset / 16 + 1), static_cast<long>(s.rowCount));
+    setStatusText(kStatusLinePart, text);
+    wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), s.caretNibble != 0 ? "L" : "H");
+    setStatusText(kStatusAddressPart, text);
+}
+
+void updateToolbarStates() {
+    if (!haveState() || win().toolbarWindow == nullptr) return;
+    const EditorState& s = *editorState;
+    bool loaded = isDocumentLoaded(s);
+    postButtonState(IDM_SAVE, loaded);
+    postButtonState(IDM_PRINT, loaded);
+    postButtonState(IDM_MARK, loaded);
+    postButtonState(IDM_JUMP, loaded);
+    postButtonState(IDM_FIND, loaded);
+    postButtonState(IDM_UNDO, s.changeCount != 0);
+    postButtonState(IDM_COPY, loaded && s.selectionEndRow >= 0);
+    postButtonState(IDM_PASTE, pasteAvailable(s));
+    postButtonState(IDM_NEXT_MARK, loaded && s.markCount != 0);
+    postButtonState(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
+}
+
+void updatePasteButton() {
+    if (!haveState() || win().toolbarWindow == nullptr) return;
+    postButtonState(IDM_PASTE, pasteAvailable(*editorState));
+}
+
+void enableMenuItems(HMENU menu) {
+    if (menu == nullptr || editorState == nullptr) return;
+    const EditorState& s = *editorState;
+    bool loaded = isDocumentLoaded(s);
+    bool editable = loaded && !isEditLocked();
+    auto enable = [menu](int id, bool on) {
+        EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND}) {
+        enable(id, loaded);
+    }
+    for (int id : {IDM_DELETE, IDM_DELETE_RANGE, IDM_ASCII_EDIT}) enable(id, editable);
+    enable(IDM_PASTE, editable && clipboardHasText());
+    enable(IDM_INSERT, editable && s.spareCapacity != 0);
+    enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
+    enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
+    enable(IDM_UNDO, loaded && s.changeCount != 0);
+    enable(IDM_NEXT_MARK, loaded && s.markCount != 0);
+}
+
+void showMenuHelp(WPARAM itemAndFlags, HMENU menu) {
+    if (!haveState() || win().statusWindow == nullptr) return;
+    HWND status = win().statusWindow;
+    UINT flags = HIWORD(itemAndFlags);
+    if (flags == 0xFFFF && menu == nullptr) {
+        // The menu closed: back to the three parts with their texts.
+        SendMessageA(status, SB_SIMPLE, FALSE, 0);
+        return;
+    }
+    UINT id = LOWORD(itemAndFlags);
+    if ((flags & MF_SEPARATOR) != 0 || ((flags & MF_POPUP) != 0 && (flags & MF_SYSMENU) == 0)) id = 0;
+    SendMessageA(status, SB_SIMPLE, TRUE, 0);
+    char text[260] = "";
+    if (id != 0) {
+        // Every recent-file item shares one help text.
+        if (id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST) id = IDM_RECENT_FIRST;
+        if (LoadStringA(appInstance, id, text, sizeof text) <= 0) text[0] = '\0';
+    }
+    setStatusText(kStatusSimplePart, text);
+}
+
+LRESULT supplyTooltip(NMHDR* notification) {
+    if (notification != nullptr && notification->code == TTN_NEEDTEXTA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(notification);
+        info->lpszText = MAKEINTRESOURCEA(notification->idFrom + IDS_TIP_OFFSET);
+        info->hinst = appInstance;
+    }
+    return 0;
+}

@@ -1,0 +1,38 @@
+// Toolbar, status bar, layout of the frame's children and command states.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+constexpr int kToolbarButtonCount = 17;
+constexpr int kToolbarImageCount = 12;
+extern const TBBUTTON toolbarButtons[kToolbarButtonCount];
+
+// Status-bar parts.
+constexpr int kStatusFilePart = 0;
+constexpr int kStatusLinePart = 1;
+constexpr int kStatusAddressPart = 2;
+constexpr int kStatusSimplePart = 255;
+
+// The four toggles live only as check marks of the frame menu.
+int isMenuChecked(int id);
+int isKanjiMode();
+int isEditLocked();
+void toggleMenuCheck(int id);
+
+void layoutFrame();
+void setStatusParts();
+void showFileStatus();
+void showSelectionStatus();
+void showCaretStatus();
+
+// Posts (never sends) the state of every toolbar button.
+void updateToolbarStates();
+void updatePasteButton();
+
+// WM_INITMENU: enables and greys the items of `menu` (frame or context menu).
+void enableMenuItems(HMENU menu);
+// WM_MENUSELECT: the highlighted item's help in the status bar.
+void showMenuHelp(WPARAM itemAndFlags, HMENU menu);
+// WM_NOTIFY: tooltip texts of the toolbar. Always 0.
+LRESULT supplyTooltip(NMHDR* notification);

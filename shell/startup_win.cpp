@@ -1,0 +1,289 @@
+#include "shell/startup_win.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "document/record_list.h"
+#include "resource_ids.h"
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/frame_win.h"
+#include "shell/layout_win.h"
+#include "tools/error_box_win.h"
+
+HINSTANCE appInstance = nullptr;
+HWND mainWindow = nullptr;
+int anotherInstanceAtStart = 0;
+
+namespace {
+
+// The frame class's small icon: loaded for the class, destroyed when the
+// classes go (the large one comes from LoadIconA and is shared).
+HICON mainSmallIcon = nullptr;
+
+HICON loadOwnedIcon(int id, int cx, int cy, UINT flags) {
+    return static_cast<HICON>(LoadImageA(appInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, cx, cy, flags));
+}
+
+// Owned (not shared) copies, so that releaseResources may destroy them.
+HCURSOR loadOwnedCursor(int id) {
+    return static_cast<HCURSOR>(
+        LoadImageA(appInstance, MAKEINTRESOURCEA(id), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+}
+
+HWND createChild(DWORD exStyle, const char* className, HWND parent) {
+    return CreateWindowExA(exStyle, className, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), appInstance, nullptr);
+}
+
+template <typename T>
+void releaseField(T& field, BOOL(WINAPI* release)(T)) {
+    if (field != nullptr) {
+        release(field);
+        field = nullptr;
+    }
+}
+
+}  // namespace
+
+int initEditorState() {
+    EditorState* state = allocateEditorState();
+    if (state == nullptr) return 0;
+    auto* windows = static_cast<EditorWindows*>(std::calloc(1, sizeof(EditorWindows)));
+    if (windows == nullptr) {
+        freeEditorState(state);
+        return 0;
+    }
+    state->windows = windows;
+    editorState = state;
+
+    InitCommonControls();
+    loadSettings();
+
+    EditorWindows& w = win();
+    w.viewIcon = loadOwnedIcon(IDI_AUTOSCROLL, 0, 0, LR_DEFAULTSIZE);
+    w.viewCursor1 = loadOwnedCursor(IDCUR_AUTOSCROLL_IDLE);
+    w.viewCursor2 = loadOwnedCursor(IDCUR_AUTOSCROLL_DOWN);
+    w.viewCursor3 = loadOwnedCursor(IDCUR_AUTOSCROLL_UP);
+    return 1;
+}
+
+void freeEditorStateRecord() {
+    if (editorState == nullptr) return;
+    std::free(editorState->pendingOpenPath);
+    std::free(editorState->windows);
+    freeEditorState(editorState);
+    editorState = nullptr;
+}
+
+int registerWindowClasses() {
+    if (mainSmallIcon == nullptr) {
+        mainSmallIcon = loadOwnedIcon(IDI_MAIN, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      LR_DEFAULTCOLOR);
+    }
+    struct ClassSpec {
+        const char* name;
+        WNDPROC proc;
+        bool frame;
+    };
+    const ClassSpec classes[] = {
+        {kMainClassName, frameWindowProc, true},
+        {kViewClassName, viewWindowProc, false},
+        {kClientClassName, clientWindowProc, false},
+        {kLabelClassName, labelWindowProc, false},
+    };
+    for (const ClassSpec& c : classes) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = c.proc;
+        wc.hInstance = appInstance;
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = c.name;
+        if (c.frame) {
+            wc.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_MAIN));
+            wc.hIconSm = mainSmallIcon;
+            wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+        }
+        if (RegisterClassExA(&wc) == 0) return 0;
+    }
+    return 1;
+}
+
+void unregisterWindowClasses() {
+    for (const char* name : {kMainClassName, kViewClassName, kClientClassName, kLabelClassName}) {
+        UnregisterClassA(name, appInstance);
+    }
+    releaseField(mainSmallIcon, DestroyIcon);
+}
+
+int createMainWindow(int anotherInstance, int showCommand) {
+    const ScreenRect& r = editorState->windowRect;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
+    bool nothingStored = r.left == -1 || (r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0);
+    if (!nothingStored) {
+        width = r.right - r.left;
+        height = r.bottom - r.top;
+        // A second editor keeps the size but lets the system choose the place.
+        if (!anotherInstance) {
+            x = r.left;
+            y = r.top;
+        }
+    }
+    mainWindow = CreateWindowExA(0, kMainClassName, kProductName, WS_OVERLAPPEDWINDOW, x, y, width, height,
+                                 nullptr, nullptr, appInstance, nullptr);
+    if (mainWindow == nullptr) return 0;
+    appendRecentMenu(mainWindow);
+    ShowWindow(mainWindow, showCommand);
+    UpdateWindow(mainWindow);
+    return 1;
+}
+
+unsigned comctlVersion(const char* libraryName) {
+    HMODULE library = LoadLibraryA(libraryName);
+    if (library == nullptr) return 0;
+    unsigned version = 0;
+    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
+        reinterpret_cast<void*>(GetProcAddress(library, "DllGetVersion")));
+    if (getVersion != nullptr) {
+        DLLVERSIONINFO info{};
+        info.cbSize = sizeof info;
+        if (SUCCEEDED(getVersion(&info))) {
+            version = (static_cast<unsigned>(info.dwMajorVersion) << 16) | (info.dwMinorVersion & 0xFFFFu);
+        }
+    }
+    FreeLibrary(library);
+    return version;
+}
+
+int createFrameChildren(HWND frame) {
+    EditorWindows& w = win();
+    unsigned version = comctlVersion("COMCTL32.DLL");
+
+    w.toolbarWindow = CreateToolbarEx(frame, WS_CHILD | WS_VISIBLE | WS_BORDER | TBSTYLE_TOOLTIPS, IDC_TOOLBAR,
+                                      kToolbarImageCount, appInstance, IDB_TOOLBAR, toolbarButtons,
+                                      kToolbarButtonCount, 0, 0, 16, 16, sizeof(TBBUTTON));
+    if (w.toolbarWindow == nullptr) return 0;
+    if (version >= kFlatToolbarVersion) {
+        auto style = static_cast<DWORD>(SendMessageA(w.toolbarWindow, TB_GETSTYLE, 0, 0));
+        if ((style & TBSTYLE_FLAT) == 0) {
+            SendMessageA(w.toolbarWindow, TB_SETSTYLE, 0, style | TBSTYLE_FLAT);
+            InvalidateRect(w.toolbarWindow, nullptr, TRUE);
+            UpdateWindow(w.toolbarWindow);
+        }
+    }
+
+    w.statusWindow = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | WS_BORDER, "", frame, IDC_STATUSBAR);
+    if (w.statusWindow == nullptr) return 0;
+    setStatusParts();
+
+    w.clientWindow = createChild(WS_EX_CLIENTEDGE, kClientClassName, frame);
+    if (w.clientWindow == nullptr) return 0;
+    w.labelWindow = createChild(0, kLabelClassName, w.clientWindow);
+    if (w.labelWindow == nullptr) return 0;
+    w.viewWindow = createChild(0, kViewClassName, w.clientWindow);
+    if (w.viewWindow == nullptr) return 0;
+
+    initPrintSetup(frame);
+    updateToolbarStates();
+    if (editorState->options[startKanji] != 0) {
+        if (HMENU menu = GetMenu(frame)) CheckMenuItem(menu, IDM_KANJI, MF_BYCOMMAND | MF_CHECKED);
+    }
+    editorState->hexInput = editorState->options[startHex];
+    return 1;
+}
+
+void queueCommandLineFile(const char* commandLine) {
+    if (commandLine == nullptr) return;
+    size_t length = std::strlen(commandLine);
+    if (length < 2) return;
+    const char* name = commandLine;
+    if (commandLine[0] == '"' && commandLine[length - 1] == '"') {
+        name = commandLine + 1;
+        length -= 2;
+    }
+    // A name the path buffers cannot hold is refused, not cut to another file's name.
+    if (length >= static_cast<size_t>(kPathLength)) {
+        showErrorCode(mainWindow, ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    auto* copy = static_cast<char*>(std::malloc(length + 1));
+    if (copy == nullptr) return;
+    std::memcpy(copy, name, length);
+    copy[length] = '\0';
+    std::free(editorState->pendingOpenPath);
+    editorState->pendingOpenPath = copy;
+    PostMessageA(mainWindow, MSG_OPEN_PENDING, 0, reinterpret_cast<LPARAM>(copy));
+}
+
+void initPrintSetup(HWND owner) {
+    PRINTDLGA& p = win().printSetup;
+    std::memset(&p, 0, sizeof p);
+    p.lStructSize = sizeof p;
+    p.Flags = PD_RETURNDC;
+    p.hwndOwner = owner;
+}
+
+LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS && editorState != nullptr && win().viewWindow != nullptr) {
+        SetFocus(win().viewWindow);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void releaseResources(int storeSettings) {
+    if (editorState == nullptr) return;
+    EditorState& s = *editorState;
+    if (storeSettings && mainWindow != nullptr) {
+        // A second editor, a minimised and a maximised frame write back the loaded place.
+        if (!anotherInstanceAtStart && !IsIconic(mainWindow) && !IsZoomed(mainWindow)) {
+            RECT r{};
+            if (GetWindowRect(mainWindow, &r)) s.windowRect = {r.left, r.top, r.right, r.bottom};
+        }
+        saveSettings();
+    }
+
+    EditorWindows& w = win();
+    releaseField(w.viewIcon, DestroyIcon);
+    releaseField(w.viewCursor1, DestroyCursor);
+    releaseField(w.viewCursor2, DestroyCursor);
+    releaseField(w.viewCursor3, DestroyCursor);
+    std::free(s.documentBytes);
+    s.documentBytes = nullptr;
+    if (w.displayFont != nullptr) {
+        DeleteObject(w.displayFont);
+        w.displayFont = nullptr;
+    }
+    releaseField(w.statusWindow, DestroyWindow);
+    releaseField(w.toolbarWindow, DestroyWindow);
+    releaseField(w.viewWindow, DestroyWindow);
+    releaseField(w.labelWindow, DestroyWindow);
+    releaseField(w.clientWindow, DestroyWindow);
+    // The printer choice the setup dialog may have kept.
+    if (w.printSetup.hDevMode != nullptr) {
+        GlobalFree(w.printSetup.hDevMode);
+        w.printSetup.hDevMode = nullptr;
+    }
+    if (w.printSetup.hDevNames != nullptr) {
+        GlobalFree(w.printSetup.hDevNames);
+        w.printSetup.hDevNames = nullptr;
+    }
+
+    freeRecordLists(s);
+}
+
+int runMessageLoop(HACCEL accelerators) {
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,314 @@
+#include "support/gui_harness_win.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <set>
+
+#include "resource_ids.h"
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/startup_win.h"
+
+namespace gui {
+namespace {
+
+std::deque<DialogAction> queuedAnswers;
+std::set<HWND> dialogsSeen;  // a dialog is answered on its first activation only
+std::string lastTitle;
+std::string lastText;
+int shownCount = 0;
+std::vector<std::string> tempFiles;
+
+// ---- watchdog
+constexpr DWORD kTestTimeLimitMs = 20000;
+std::mutex watchdogMutex;
+std::string runningTest;
+std::atomic<DWORD> testStartedAt{0};
+std::atomic<bool> testRunning{false};
+
+DWORD WINAPI watchdogThread(void*) {
+    for (;;) {
+        Sleep(250);
+        if (!testRunning.load()) continue;
+        if (GetTickCount() - testStartedAt.load() < kTestTimeLimitMs) continue;
+        std::string name;
+        {
+            std::lock_guard<std::mutex> lock(watchdogMutex);
+            name = runningTest;
+        }
+        std::fprintf(stdout, "\n[  FAILED  ] %s (watchdog: still running after %lu ms)\n", name.c_str(),
+                     static_cast<unsigned long>(kTestTimeLimitMs));
+        std::fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+}
+
+class SupportListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo& info) override {
+        {
+            std::lock_guard<std::mutex> lock(watchdogMutex);
+            runningTest = std::string(info.test_suite_name()) + "." + info.name();
+        }
+        testStartedAt = GetTickCount();
+        testRunning = true;
+        shownCount = 0;
+        lastTitle.clear();
+        lastText.clear();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        testRunning = false;
+        for (const std::string& f : tempFiles) {
+            SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(f.c_str());
+        }
+        tempFiles.clear();
+    }
+};
+
+bool isDialogWindow(HWND window) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    return std::strcmp(name, "#32770") == 0;
+}
+
+void recordDialog(HWND dialog) {
+    lastTitle = windowText(dialog);
+    lastText = dialogText(dialog);
+}
+
+LRESULT CALLBACK dialogHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_DESTROYWND) {
+        dialogsSeen.erase(reinterpret_cast<HWND>(wParam));
+    } else if (code == HCBT_ACTIVATE) {
+        HWND dialog = reinterpret_cast<HWND>(wParam);
+        if (isDialogWindow(dialog) && dialogsSeen.insert(dialog).second) {
+            ++shownCount;
+            if (!queuedAnswers.empty()) {
+                DialogAction action = std::move(queuedAnswers.front());
+                queuedAnswers.pop_front();
+                action(dialog);
+            } else {
+                recordDialog(dialog);
+                ADD_FAILURE() << "unexpected dialog \"" << lastTitle << "\": " << lastText;
+                int button = IDCANCEL;
+                for (int id : {IDCANCEL, IDNO, IDOK}) {
+                    if (GetDlgItem(dialog, id) != nullptr) {
+                        button = id;
+                        break;
+                    }
+                }
+                PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK collectStatic(HWND child, LPARAM param) {
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Static") == 0) {
+        std::string text = windowText(child);
+        if (!text.empty()) {
+            auto* out = reinterpret_cast<std::string*>(param);
+            if (!out->empty()) *out += '\n';
+            *out += text;
+        }
+    }
+    return TRUE;
+}
+
+std::string tempDirectory() {
+    char dir[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof dir, dir);
+    return n > 0 && n < sizeof dir ? std::string(dir, n) : std::string(".\\");
+}
+
+}  // namespace
+
+void DialogScript::expect(DialogAction action) { queuedAnswers.push_back(std::move(action)); }
+size_t DialogScript::pending() { return queuedAnswers.size(); }
+void DialogScript::clear() { queuedAnswers.clear(); }
+
+DialogAction answerWith(int buttonId) {
+    return [buttonId](HWND dialog) {
+        recordDialog(dialog);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    };
+}
+
+const std::string& lastDialogTitle() { return lastTitle; }
+const std::string& lastDialogText() { return lastText; }
+int dialogsShown() { return shownCount; }
+
+std::string dialogText(HWND dialog) {
+    std::string text;
+    EnumChildWindows(dialog, collectStatic, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+std::string windowText(HWND window) {
+    char buffer[2048] = "";
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+void pumpMessages(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    }
+}
+
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs) return done();
+        pumpMessages(20);
+    }
+    return true;
+}
+
+std::string tempPath(const std::string& name) {
+    std::string path = tempDirectory() + name;
+    tempFiles.push_back(path);
+    return path;
+}
+
+std::string makeTempFile(const std::string& name, const std::string& bytes) {
+    std::string path = tempPath(name);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(f, INVALID_HANDLE_VALUE) << "cannot create " << path;
+    if (f != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        if (!bytes.empty()) WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        EXPECT_EQ(written, bytes.size());
+        CloseHandle(f);
+    }
+    return path;
+}
+
+std::string readFile(const std::string& path, bool* ok) {
+    if (ok != nullptr) *ok = false;
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    std::string data;
+    char buffer[65536];
+    DWORD got = 0;
+    bool good = true;
+    while ((good = ReadFile(f, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) data.append(buffer, got);
+    CloseHandle(f);
+    if (ok != nullptr) *ok = good;
+    return data;
+}
+
+std::string systemText(DWORD code) {
+    char buffer[520] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                   sizeof buffer, nullptr);
+    return buffer;
+}
+
+std::string stringText(int id) {
+    char buffer[520] = "";
+    LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(id), buffer, sizeof buffer);
+    return buffer;
+}
+
+void installTestSupport(bool dialogGuard) {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SupportListener);
+    if (HANDLE t = CreateThread(nullptr, 0, watchdogThread, nullptr, 0, nullptr)) CloseHandle(t);
+    if (dialogGuard) SetWindowsHookExA(WH_CBT, dialogHook, nullptr, GetCurrentThreadId());
+}
+
+void clearSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\ORVA\\MOXEL"); }
+
+// ---------------------------------------------------------------- fixtures
+
+void EditorTest::SetUp() {
+    clearSettingsKey();
+    DialogScript::clear();
+    appInstance = GetModuleHandleA(nullptr);
+    mainWindow = nullptr;
+    anotherInstanceAtStart = 0;
+    ASSERT_EQ(initEditorState(), 1);
+    ASSERT_EQ(registerWindowClasses(), 1) << "error " << GetLastError();
+}
+
+void EditorTest::TearDown() {
+    EXPECT_EQ(DialogScript::pending(), 0u) << "answers queued for dialogs that never came";
+    DialogScript::clear();
+    if (mainWindow != nullptr && IsWindow(mainWindow)) DestroyWindow(mainWindow);
+    // The frame's WM_DESTROY posts WM_QUIT, which would end the next test's modal loops.
+    pumpMessages();
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    releaseResources(0);
+    freeEditorStateRecord();
+    mainWindow = nullptr;
+    anotherInstanceAtStart = 0;
+    unregisterWindowClasses();
+}
+
+void FrameTest::SetUp() {
+    EditorTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(createMainWindow(0, SW_SHOWNORMAL), 1);
+    pumpMessages();
+}
+
+HWND FrameTest::frame() const { return mainWindow; }
+
+std::string FrameTest::statusText(int part) const {
+    char buffer[1024] = "";
+    HWND status = win().statusWindow;
+    if (LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0)) * 2 >= sizeof buffer) return "(too long)";
+    SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+bool FrameTest::statusIsSimple() const { return SendMessageA(win().statusWindow, SB_ISSIMPLE, 0, 0) != 0; }
+
+int FrameTest::buttonState(int command) const {
+    pumpMessages();
+    return static_cast<int>(SendMessageA(win().toolbarWindow, TB_GETSTATE, command, 0));
+}
+
+RECT FrameTest::childRect(HWND child) const {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void FrameTest::loadDocument(const std::string& bytes, const std::string& path) {
+    EditorState& s = *editorState;
+    std::free(s.documentBytes);
+    s.documentBytes = static_cast<uint8_t*>(std::malloc(bytes.size() + kSpareBytes));
+    ASSERT_NE(s.documentBytes, nullptr);
+    std::memcpy(s.documentBytes, bytes.data(), bytes.size());
+    s.documentSize = static_cast<uint32_t>(bytes.size());
+    s.spareCapacity = kSpareBytes;
+    ASSERT_LT(path.size(), sizeof s.filePath);
+    std::strcpy(s.filePath, path.c_str());
+    ASSERT_EQ(documentReset(), 1);
+    pumpMessages();
+}
+
+}  // namespace gui

@@ -1,0 +1,90 @@
+// Support for the in-process GUI tests and the black-box tests under Wine:
+// scripted answers for dialogs and message boxes (with a guard that fails the
+// test on any unexpected one), a watchdog, message pumping, temporary files,
+// and fixtures that build the real editor windows in the test process.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+using DialogAction = std::function<void(HWND)>;
+
+// Answers for the next dialogs, in order. Each runs when its dialog (a
+// "#32770" window: a dialog box or a message box) is first activated, after
+// WM_INITDIALOG. A dialog with no answer queued fails the running test with
+// its title and text and is cancelled.
+struct DialogScript {
+    static void expect(DialogAction action);
+    static size_t pending();
+    static void clear();
+};
+
+// An answer that records the dialog's title and text (lastDialogTitle,
+// lastDialogText) and presses the button `buttonId` (IDOK, IDYES ...).
+DialogAction answerWith(int buttonId);
+
+const std::string& lastDialogTitle();
+const std::string& lastDialogText();
+// Dialogs shown since the running test began, answered or not.
+int dialogsShown();
+
+// The texts of a dialog's "Static" children, joined by '\n' (a message box's body).
+std::string dialogText(HWND dialog);
+std::string windowText(HWND window);
+
+// Dispatches the queued messages; with a time, keeps pumping that long. A
+// WM_QUIT found on the way is dropped.
+void pumpMessages(DWORD milliseconds = 0);
+// Pumps until `done` holds or the time runs out; returns done().
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// A file in the temporary directory with the given bytes; removed after the test.
+std::string makeTempFile(const std::string& name, const std::string& bytes);
+// A path in the temporary directory that is removed after the test (not created).
+std::string tempPath(const std::string& name);
+// The whole content of a file; `ok` is false when it cannot be read.
+std::string readFile(const std::string& path, bool* ok = nullptr);
+
+// The system's text for an error code, as the error box shows it.
+std::string systemText(DWORD code);
+// A string-table text of the program.
+std::string stringText(int id);
+
+// Installs the watchdog (a test running longer than ~20 s ends the process
+// with its name) and, with `dialogGuard`, the dialog hook on this thread.
+void installTestSupport(bool dialogGuard);
+
+// The registry key of the settings; deleted so that each test starts fresh.
+void clearSettingsKey();
+
+// State record and window classes, without a frame.
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// The real frame with its children, created as start-up does (first
+// instance, nothing stored, shown normally).
+class FrameTest : public EditorTest {
+protected:
+    void SetUp() override;
+
+    HWND frame() const;
+    std::string statusText(int part) const;
+    bool statusIsSimple() const;
+    // TB_GETSTATE of the button for `command`, after pumping the posted states.
+    int buttonState(int command) const;
+    RECT childRect(HWND child) const;  // in the frame's client coordinates
+    // Puts `bytes` into the state as a document loaded from `path` and runs documentReset.
+    void loadDocument(const std::string& bytes, const std::string& path);
+};
+
+}  // namespace gui
