@@ -1,0 +1,332 @@
+// Editor processes meeting each other, all real: a window with a document
+// hands a further file to a new process (quoted paths with spaces included),
+// the already-open question starts another process on Yes, and a second
+// process writes back the window position it loaded.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "resource_ids.h"
+#include "support/gui_harness_win.h"
+
+using namespace gui;
+
+namespace {
+
+const char* const kKey = "Software\\ORVA\\MOXEL";
+
+std::string programDirectory() {
+    char exe[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string path(exe, n);
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::string fullPath(const std::string& path) {
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return n > 0 && n < sizeof full ? std::string(full, n) : path;
+}
+
+void storeString(const char* name, const std::string& text) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(key);
+}
+
+void storeBinary(const char* name, const void* data, DWORD size) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+std::string storedValue(const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "(no key)";
+    char data[600];
+    DWORD size = sizeof data;
+    std::string value = "(missing)";
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+        value.assign(data, size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+struct EditorWindow {
+    HWND window;
+    DWORD pid;
+};
+
+// Every top-level WCMain window with exactly this title.
+std::vector<EditorWindow> editorsTitled(const std::string& title) {
+    struct Search {
+        std::string title;
+        std::vector<EditorWindow> found;
+    } search{title, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            char name[16] = "";
+            GetClassNameA(w, name, sizeof name);
+            if (std::strcmp(name, "WCMain") != 0 || windowText(w) != s->title) return TRUE;
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            s->found.push_back({w, pid});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Waits until `count` editor windows show this title.
+std::vector<EditorWindow> waitForEditors(const std::string& title, size_t count, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<EditorWindow> found = editorsTitled(title);
+        if (found.size() >= count || GetTickCount() - start >= timeoutMs) return found;
+        Sleep(50);
+    }
+}
+
+// An editor process, started here or found by its window; asked to close and,
+// failing that, ended when the object goes.
+class Editor {
+public:
+    Editor(const std::string& program, const std::string& file) {
+        std::string line = "\"" + program + "\"";
+        if (!file.empty()) line += " \"" + file + "\"";
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back('\0');
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            ADD_FAILURE() << "cannot start " << program;
+            return;
+        }
+        CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        pid_ = pi.dwProcessId;
+        const std::string title = file.empty() ? "MOXEL" : "MOXEL - " + file;
+        DWORD start = GetTickCount();
+        while (window_ == nullptr && GetTickCount() - start < 10000) {
+            for (const EditorWindow& e : editorsTitled(title)) {
+                if (e.pid == pid_) window_ = e.window;
+            }
+            if (window_ == nullptr) Sleep(50);
+        }
+        EXPECT_NE(window_, nullptr) << "no window titled " << title;
+    }
+    explicit Editor(const EditorWindow& found) : window_(found.window), pid_(found.pid) {
+        process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_);
+    }
+    ~Editor() {
+        if (process_ == nullptr) return;
+        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+            if (window_ != nullptr) PostMessageA(window_, WM_CLOSE, 0, 0);
+            if (WaitForSingleObject(process_, 3000) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
+            WaitForSingleObject(process_, 3000);
+        }
+        CloseHandle(process_);
+    }
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    HWND window() const { return window_; }
+    DWORD pid() const { return pid_; }
+    // Closes the frame as the user would; the exit code, or -1 when it did not end.
+    long close() {
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        return static_cast<long>(code);
+    }
+    std::string imagePath() const {
+        char path[MAX_PATH] = "";
+        DWORD size = sizeof path;
+        if (!QueryFullProcessImageNameA(process_, 0, path, &size)) return "(unknown)";
+        return std::string(path, size);
+    }
+
+    // The first dialog or message box the process shows.
+    HWND waitForDialog(DWORD timeoutMs) const {
+        DWORD start = GetTickCount();
+        do {
+            struct Search {
+                DWORD pid;
+                HWND found;
+            } search{pid_, nullptr};
+            EnumWindows(
+                [](HWND w, LPARAM p) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(p);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    char name[16] = "";
+                    GetClassNameA(w, name, sizeof name);
+                    if (pid != s->pid || std::strcmp(name, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+                    s->found = w;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (search.found != nullptr) return search.found;
+            Sleep(50);
+        } while (GetTickCount() - start < timeoutMs);
+        return nullptr;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    HWND window_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+RECT windowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+// Ends every editor process the tests leave behind.
+class StrayEditors : public ::testing::Environment {
+public:
+    void TearDown() override {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+            if (lstrcmpiA(entry.szExeFile, "moxel.exe") != 0) continue;
+            if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+                TerminateProcess(p, 1);
+                WaitForSingleObject(p, 3000);
+                CloseHandle(p);
+            }
+        }
+        CloseHandle(snapshot);
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const strayEditors =
+    ::testing::AddGlobalTestEnvironment(new StrayEditors);
+
+}  // namespace
+
+TEST(Instances, ADocumentWindowHandsAnotherFileToANewEditor) {
+    clearSettingsKey();
+    std::string first = fullPath(makeTempFile("moxel spawn first.bin", "first"));
+    std::string second = fullPath(makeTempFile("moxel spawn second.bin", "second"));
+    storeString("Hist00", second);
+    Editor editor(programDirectory() + "moxel.exe", first);
+    ASSERT_NE(editor.window(), nullptr);
+
+    // The recent list is now first, second: item 1 opens the second file.
+    PostMessageA(editor.window(), WM_COMMAND, IDM_RECENT_FIRST + 1, 0);
+    std::vector<EditorWindow> spawned = waitForEditors("MOXEL - " + second, 1, 10000);
+    ASSERT_EQ(spawned.size(), 1u);
+    Editor other(spawned[0]);
+    EXPECT_NE(other.pid(), editor.pid());
+    EXPECT_EQ(windowText(editor.window()), "MOXEL - " + first);
+    // The settings were saved before the start, with the new file at the head.
+    EXPECT_EQ(storedValue("Hist00"), second + '\0');
+    EXPECT_EQ(storedValue("Hist01"), first + '\0');
+    EXPECT_EQ(other.close(), 0);
+    EXPECT_EQ(editor.close(), 0);
+}
+
+TEST(Instances, SpawnedCommandLineCarriesSpacesInProgramAndFilePaths) {
+    clearSettingsKey();
+    std::string dir = fullPath(tempPath("moxel spaced dir"));
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    std::string program = dir + "\\moxel copy.exe";
+    ASSERT_TRUE(CopyFileA((programDirectory() + "moxel.exe").c_str(), program.c_str(), FALSE));
+    std::string first = dir + "\\first file.bin";
+    std::string second = dir + "\\second file with  two spaces.bin";
+    {
+        HANDLE f = CreateFileA(first.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n = 0;
+        WriteFile(f, "1", 1, &n, nullptr);
+        CloseHandle(f);
+        f = CreateFileA(second.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        WriteFile(f, "2", 1, &n, nullptr);
+        CloseHandle(f);
+    }
+    storeString("Hist00", second);
+    {
+        Editor editor(program, first);
+        ASSERT_NE(editor.window(), nullptr);
+        PostMessageA(editor.window(), WM_COMMAND, IDM_RECENT_FIRST + 1, 0);
+        std::vector<EditorWindow> spawned = waitForEditors("MOXEL - " + second, 1, 10000);
+        ASSERT_EQ(spawned.size(), 1u) << "no editor for " << second;
+        Editor other(spawned[0]);
+        EXPECT_EQ(lstrcmpiA(other.imagePath().c_str(), program.c_str()), 0) << other.imagePath();
+        EXPECT_EQ(other.close(), 0);
+        EXPECT_EQ(editor.close(), 0);
+    }
+    DeleteFileA(program.c_str());
+    DeleteFileA(first.c_str());
+    DeleteFileA(second.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+TEST(Instances, OpeningTheShownFileAsksAndYesStartsAnotherEditorOnIt) {
+    clearSettingsKey();
+    std::string path = fullPath(makeTempFile("moxel asked.bin", "asked"));
+    Editor editor(programDirectory() + "moxel.exe", path);
+    ASSERT_NE(editor.window(), nullptr);
+
+    PostMessageA(editor.window(), WM_COMMAND, IDM_RECENT_FIRST, 0);  // entry 0 is this very file
+    HWND box = editor.waitForDialog(5000);
+    ASSERT_NE(box, nullptr) << "no question";
+    EXPECT_EQ(windowText(box), "処理の確認");
+    EXPECT_EQ(dialogText(box), "'moxel asked.bin' は既に開かれています。実行しますか？");
+    PostMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+
+    std::vector<EditorWindow> both = waitForEditors("MOXEL - " + path, 2, 10000);
+    ASSERT_EQ(both.size(), 2u);
+    const EditorWindow& started = both[0].pid == editor.pid() ? both[1] : both[0];
+    Editor other(started);
+    EXPECT_NE(other.pid(), editor.pid());
+    EXPECT_EQ(other.close(), 0);
+    EXPECT_EQ(editor.close(), 0);
+}
+
+TEST(Instances, ASecondEditorWritesBackThePositionItLoaded) {
+    clearSettingsKey();
+    const int32_t stored[4] = {100, 100, 900, 700};
+    storeBinary("Pos", stored, sizeof stored);
+    Editor first(programDirectory() + "moxel.exe", "");
+    ASSERT_NE(first.window(), nullptr);
+    Editor second(programDirectory() + "moxel.exe", "");
+    ASSERT_NE(second.window(), nullptr);
+
+    RECT r = windowRect(first.window());
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 100);
+    EXPECT_EQ(r.right, 900);
+    EXPECT_EQ(r.bottom, 700);
+    r = windowRect(second.window());
+    EXPECT_EQ(r.right - r.left, 800);
+    EXPECT_EQ(r.bottom - r.top, 600);
+
+    SetWindowPos(second.window(), nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(200);
+    EXPECT_EQ(second.close(), 0);
+    EXPECT_EQ(storedValue("Pos"), std::string(reinterpret_cast<const char*>(stored), sizeof stored));
+
+    SetWindowPos(first.window(), nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(200);
+    EXPECT_EQ(first.close(), 0);
+    const int32_t moved[4] = {50, 60, 850, 660};
+    EXPECT_EQ(storedValue("Pos"), std::string(reinterpret_cast<const char*>(moved), sizeof moved));
+}
