@@ -138,6 +138,10 @@
 #define IDS_ASK_CLOSE_INSTANCE   7057
 #define IDS_ASK_CLAMP            7058
 
+/* Texts the program formats or shows outside dialogs */
+#define IDS_FMT_FILE_STATUS      7091
+#define IDS_FILTER_ALL_FILES     7092
+
 /* Colour slot names 7201..7214 (slot = id - 7201) */
 #define IDS_COLOR_FIRST          7201
 #define IDS_COLOR_CARET_DUMP     7201

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/document.h"
+#include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
@@ -14,9 +15,6 @@ constexpr TBBUTTON button(int image, int command) {
 }
 constexpr TBBUTTON separator() { return TBBUTTON{0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0}; }
 
-// " %luﾊﾞｲﾄ, %s": the half-width katakana word for "bytes" in Shift-JIS. A
-// format rather than a translatable text, so it stays beside its siblings.
-constexpr const char* kFileStatusFormat = " %lu\xCA\xDE\xB2\xC4, %s";
 constexpr const char* kSelectionStatusFormat = " %ld - %ld (%ld)";
 constexpr const char* kLineStatusFormat = " %ld/%ld";
 constexpr const char* kAddressStatusFormat = " %08X %s";
@@ -160,8 +158,10 @@ void showFileStatus() {
     const EditorState& s = *editorState;
     char name[kPathLength];
     fileNamePart(s.filePath, name);
+    char format[64];
+    loadText(IDS_FMT_FILE_STATUS, format, sizeof format);
     char text[kPathLength + 64];
-    wsprintfA(text, kFileStatusFormat, static_cast<unsigned long>(s.documentSize), name);
+    wsprintfA(text, format, static_cast<unsigned long>(s.documentSize), name);
     setStatusText(kStatusFilePart, text);
 }
 

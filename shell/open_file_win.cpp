@@ -252,7 +252,10 @@ int chooseFileName(HWND owner, char* out, int forOpen, const char* initialName) 
     out[0] = '\0';
     char file[kPathLength] = {};
     if (initialName != nullptr && *initialName != '\0') lstrcpynA(file, initialName, sizeof file);
-    static const char filter[] = "All Files(*.*)\0*.*\0";
+    // One name/pattern pair followed by the empty string that ends the list.
+    char filter[80] = {};
+    int nameLength = loadText(IDS_FILTER_ALL_FILES, filter, sizeof filter - 8);
+    lstrcpyA(filter + nameLength + 1, "*.*");
     OPENFILENAMEA ofn;
     std::memset(&ofn, 0, sizeof ofn);
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;

@@ -240,6 +240,8 @@ TEST(Resources, StringTableHoldsExactlyTheProgramsTexts) {
         {IDS_ASK_ALREADY_OPEN, "'%s' は既に開かれています。実行しますか？"},
         {IDS_ASK_CLOSE_INSTANCE, "'%s' を閉じますか？"},
         {IDS_ASK_CLAMP, "入力された値は範囲を超えています。最大値としますか？"},
+        {IDS_FMT_FILE_STATUS, " %luﾊﾞｲﾄ, %s"},
+        {IDS_FILTER_ALL_FILES, "All Files(*.*)"},
 
         {IDS_COLOR_CARET_DUMP, "キャレットダンプ"},
         {IDS_COLOR_CARET_ASCII, "キャレットアスキー"},
