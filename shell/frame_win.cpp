@@ -156,9 +156,14 @@ int askSaveChanges(HWND window) {
     switch (askQuestion(window, s.messageText, questionYesNoCancel)) {
         case answerCancel: return 0;
         case answerYes:
-            // A failed save has shown its own error box; the close still goes on.
-            if (saveDocument(s, window, s.filePath)) repaintView();
-            return 1;
+            if (saveDocument(s, window, s.filePath)) {
+                repaintView();
+                return 1;
+            }
+            // The save has shown its error box. Going on would throw the
+            // changes away, so the window stays unless there was nothing
+            // that could be written (an emptied document).
+            return s.documentSize == 0 ? 1 : 0;
         default: return 1;
     }
 }

@@ -153,6 +153,23 @@ TEST_F(QuitTest, SavePromptYesWritesTheFileBeforeClosing) {
     EXPECT_EQ(readFile(path), "X123456789");
 }
 
+TEST_F(QuitTest, FailedSaveFromThePromptKeepsTheWindowAndTheChanges) {
+    std::string path = tempPath("no such folder\\x.bin");
+    loadDocument("0123456789", path);
+    editorState->documentBytes[0] = 'X';
+    editorState->modified = 1;
+    HWND window = frame();
+    DialogScript::expect(answerWith(IDYES));
+    DialogScript::expect(answerWith(IDOK));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    pumpMessages();
+    EXPECT_EQ(dialogsShown(), 2) << "no error box after the failed save";
+    EXPECT_EQ(lastDialogText().find("保存しますか"), std::string::npos) << lastDialogText();
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ(editorState->modified, 1);
+    EXPECT_EQ(editorState->documentBytes[0], 'X');
+}
+
 TEST_F(QuitTest, SavePromptNoClosesWithoutWriting) {
     std::string path = makeTempFile("moxel save prompt.bin", "0123456789");
     loadDocument("0123456789", path);
