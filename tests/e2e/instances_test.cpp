@@ -5,32 +5,18 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "resource_ids.h"
 #include "support/gui_harness_win.h"
+#include "support/process_win.h"
 
 using namespace gui;
 
 namespace {
 
 const char* const kKey = "Software\\ORVA\\MOXEL";
-
-std::string programDirectory() {
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string path(exe, n);
-    return path.substr(0, path.find_last_of('\\') + 1);
-}
-
-std::string fullPath(const std::string& path) {
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    return n > 0 && n < sizeof full ? std::string(full, n) : path;
-}
 
 void storeString(const char* name, const std::string& text) {
     HKEY key;
@@ -69,126 +55,36 @@ struct EditorWindow {
 
 // Every top-level WCMain window with exactly this title.
 std::vector<EditorWindow> editorsTitled(const std::string& title) {
-    struct Search {
-        std::string title;
-        std::vector<EditorWindow> found;
-    } search{title, {}};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            char name[16] = "";
-            GetClassNameA(w, name, sizeof name);
-            if (std::strcmp(name, "WCMain") != 0 || windowText(w) != s->title) return TRUE;
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            s->found.push_back({w, pid});
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<EditorWindow> found;
+    for (HWND w : topLevelWindowsTitled(kAnyProcess, "WCMain", title)) found.push_back({w, processOf(w)});
+    return found;
 }
 
 // Waits until `count` editor windows show this title.
 std::vector<EditorWindow> waitForEditors(const std::string& title, size_t count, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<EditorWindow> found = editorsTitled(title);
-        if (found.size() >= count || GetTickCount() - start >= timeoutMs) return found;
-        Sleep(50);
-    }
+    std::vector<EditorWindow> found;
+    pumpUntil(
+        [&] {
+            found = editorsTitled(title);
+            return found.size() >= count;
+        },
+        timeoutMs);
+    return found;
 }
 
 // An editor process, started here or found by its window; asked to close and,
 // failing that, ended when the object goes.
-class Editor {
+class Editor : public EditorProcess {
 public:
-    Editor(const std::string& program, const std::string& file) {
-        std::string line = "\"" + program + "\"";
-        if (!file.empty()) line += " \"" + file + "\"";
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            ADD_FAILURE() << "cannot start " << program;
-            return;
-        }
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
-        pid_ = pi.dwProcessId;
-        const std::string title = file.empty() ? "MOXEL" : "MOXEL - " + file;
-        DWORD start = GetTickCount();
-        while (window_ == nullptr && GetTickCount() - start < 10000) {
-            for (const EditorWindow& e : editorsTitled(title)) {
-                if (e.pid == pid_) window_ = e.window;
-            }
-            if (window_ == nullptr) Sleep(50);
-        }
-        EXPECT_NE(window_, nullptr) << "no window titled " << title;
-    }
-    explicit Editor(const EditorWindow& found) : window_(found.window), pid_(found.pid) {
-        process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_);
-    }
-    ~Editor() {
-        if (process_ == nullptr) return;
-        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-            if (window_ != nullptr) PostMessageA(window_, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(process_, 3000) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, 3000);
-        }
-        CloseHandle(process_);
-    }
-    Editor(const Editor&) = delete;
-    Editor& operator=(const Editor&) = delete;
+    using EditorProcess::EditorProcess;
+    explicit Editor(const EditorWindow& found) : EditorProcess(found.window) {}
 
-    HWND window() const { return window_; }
-    DWORD pid() const { return pid_; }
-    // Closes the frame as the user would; the exit code, or -1 when it did not end.
-    long close() {
-        PostMessageA(window_, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
-        return static_cast<long>(code);
-    }
     std::string imagePath() const {
         char path[MAX_PATH] = "";
         DWORD size = sizeof path;
-        if (!QueryFullProcessImageNameA(process_, 0, path, &size)) return "(unknown)";
+        if (!QueryFullProcessImageNameA(process().handle(), 0, path, &size)) return "(unknown)";
         return std::string(path, size);
     }
-
-    // The first dialog or message box the process shows.
-    HWND waitForDialog(DWORD timeoutMs) const {
-        DWORD start = GetTickCount();
-        do {
-            struct Search {
-                DWORD pid;
-                HWND found;
-            } search{pid_, nullptr};
-            EnumWindows(
-                [](HWND w, LPARAM p) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(p);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(w, &pid);
-                    char name[16] = "";
-                    GetClassNameA(w, name, sizeof name);
-                    if (pid != s->pid || std::strcmp(name, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-                    s->found = w;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr) return search.found;
-            Sleep(50);
-        } while (GetTickCount() - start < timeoutMs);
-        return nullptr;
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    HWND window_ = nullptr;
-    DWORD pid_ = 0;
 };
 
 RECT windowRect(HWND window) {

@@ -2,100 +2,29 @@
 // it shows the file in its title and ends with exit code 0 when closed.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "support/gui_harness_win.h"
+#include "support/process_win.h"
 
 using namespace gui;
 
 namespace {
 
-std::string programPath() {
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir(exe, n);
-    return dir.substr(0, dir.find_last_of('\\') + 1) + "moxel.exe";
-}
+std::string programPath() { return siblingProgramPath("moxel.exe"); }
 
-// One started editor process; killed if a test leaves it running.
-class Editor {
+// One started editor process; ended if a test leaves it running.
+class Editor : public Process {
 public:
-    explicit Editor(const std::string& arguments) {
-        std::string line = "\"" + programPath() + "\"";
-        if (!arguments.empty()) line += " " + arguments;
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        started_ = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != 0;
-    }
-    ~Editor() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    Editor(const Editor&) = delete;
-    Editor& operator=(const Editor&) = delete;
-
-    bool started() const { return started_; }
+    explicit Editor(const std::string& arguments)
+        : Process(quoted(programPath()) + (arguments.empty() ? "" : " " + arguments)) {}
 
     // The first top-level window of `className` that belongs to the process.
-    HWND find(const char* className, DWORD timeoutMs) const {
-        struct Search {
-            DWORD pid;
-            const char* className;
-            HWND found;
-        } search{pi_.dwProcessId, className, nullptr};
-        DWORD start = GetTickCount();
-        do {
-            EnumWindows(
-                [](HWND w, LPARAM p) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(p);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(w, &pid);
-                    char name[32] = "";
-                    GetClassNameA(w, name, sizeof name);
-                    if (pid != s->pid || std::strcmp(name, s->className) != 0) return TRUE;
-                    s->found = w;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr) return search.found;
-            Sleep(50);
-        } while (GetTickCount() - start < timeoutMs);
-        return nullptr;
-    }
-
+    HWND find(const char* className, DWORD timeoutMs) const { return waitForWindow(id(), className, timeoutMs); }
     bool waitForTitle(HWND window, const std::string& title, DWORD timeoutMs) const {
-        DWORD start = GetTickCount();
-        while (windowText(window) != title) {
-            if (GetTickCount() - start >= timeoutMs) return false;
-            Sleep(50);
-        }
-        return true;
+        return gui::waitForTitle(window, title, timeoutMs);
     }
-
-    // The exit code, or -1 when the process is still running after the wait.
-    long exitCode(DWORD timeoutMs) const {
-        if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return static_cast<long>(code);
-    }
-
-private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
 };
-
-std::string fullPath(const std::string& path) {
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    return n > 0 && n < sizeof full ? std::string(full, n) : path;
-}
 
 }  // namespace
 

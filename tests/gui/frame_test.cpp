@@ -14,6 +14,7 @@
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
+#include "support/process_win.h"
 
 using namespace gui;
 
@@ -23,60 +24,6 @@ const char* const kExitQuestion = "プログラムを終了します。よろし
 const char* const kConfirmCaption = "処理の確認";
 
 void command(int id) { SendMessageA(mainWindow, WM_COMMAND, id, 0); }
-
-// Another process with top-level WCMain windows of the given titles; each
-// one destroys itself on WM_CLOSE.
-class WindowHost {
-public:
-    explicit WindowHost(const std::vector<std::string>& titles) {
-        char exe[MAX_PATH];
-        GetModuleFileNameA(nullptr, exe, sizeof exe);
-        std::string line = std::string("\"") + exe + "\" --window-host";
-        for (const std::string& t : titles) line += " \"" + t + "\"";
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        started_ = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != 0;
-        EXPECT_TRUE(started_) << "error " << GetLastError();
-        if (started_) {
-            pumpUntil([&] { return windows().size() == titles.size(); }, 5000);
-        }
-    }
-    ~WindowHost() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-        WaitForSingleObject(pi_.hProcess, 5000);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    WindowHost(const WindowHost&) = delete;
-    WindowHost& operator=(const WindowHost&) = delete;
-
-    // Titles of the host's WCMain windows still alive.
-    std::vector<std::string> windows() const {
-        struct Search {
-            DWORD pid;
-            std::vector<std::string> titles;
-        } search{pi_.dwProcessId, {}};
-        EnumWindows(
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                char name[16] = "";
-                GetClassNameA(w, name, sizeof name);
-                if (pid == s->pid && std::strcmp(name, "WCMain") == 0) s->titles.push_back(windowText(w));
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.titles;
-    }
-
-private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
-};
 
 // Records the commands that reach the frame, then lets the frame handle them.
 struct CommandRecorder {

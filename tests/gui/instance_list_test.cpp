@@ -3,7 +3,6 @@
 // list dialog with its activate and close buttons.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,84 +11,17 @@
 #include "shell/open_file_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
+#include "support/process_win.h"
 #include "tools/instance_list_win.h"
 
 using namespace gui;
 
 namespace {
 
-std::string programPath() {
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string dir(exe, n);
-    return dir.substr(0, dir.find_last_of('\\') + 1) + "moxel.exe";
-}
-
 // One editor process showing `file` (none when empty); ended when the object goes.
-class Editor {
+class Editor : public EditorProcess {
 public:
-    explicit Editor(const std::string& file) {
-        std::string line = "\"" + programPath() + "\"";
-        if (!file.empty()) line += " \"" + file + "\"";
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
-            ADD_FAILURE() << "cannot start " << programPath();
-            return;
-        }
-        const std::string expected = file.empty() ? "MOXEL" : "MOXEL - " + file;
-        pumpUntil(
-            [&] {
-                window_ = windowOf(pi_.dwProcessId);
-                return window_ != nullptr && windowText(window_) == expected;
-            },
-            10000);
-        EXPECT_EQ(windowText(window_), expected);
-    }
-    ~Editor() {
-        if (pi_.hProcess == nullptr) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-            if (window_ != nullptr) PostMessageA(window_, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(pi_.hProcess, 3000) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-            WaitForSingleObject(pi_.hProcess, 3000);
-        }
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    Editor(const Editor&) = delete;
-    Editor& operator=(const Editor&) = delete;
-
-    HWND window() const { return window_; }
-    bool running() const { return pi_.hProcess != nullptr && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-    bool exitsWithin(DWORD ms) const {
-        return pi_.hProcess != nullptr && WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0;
-    }
-
-private:
-    static HWND windowOf(DWORD pid) {
-        struct Search {
-            DWORD pid;
-            HWND found;
-        } search{pid, nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                char name[16] = "";
-                GetClassNameA(w, name, sizeof name);
-                if (owner != s->pid || std::strcmp(name, "WCMain") != 0) return TRUE;
-                s->found = w;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    PROCESS_INFORMATION pi_{};
-    HWND window_ = nullptr;
+    explicit Editor(const std::string& file) : EditorProcess(siblingProgramPath("moxel.exe"), file) {}
 };
 
 std::vector<std::string> listTexts(HWND list) {

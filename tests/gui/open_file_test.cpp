@@ -5,6 +5,7 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "shell/open_file_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
+#include "support/process_win.h"
 
 using namespace gui;
 
@@ -64,56 +66,12 @@ LRESULT CALLBACK standInProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 // Top-level WCMain windows of other processes with exactly this title.
 std::vector<HWND> otherEditorsTitled(const std::string& title) {
-    struct Search {
-        std::string title;
-        std::vector<HWND> found;
-    } search{title, {}};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char name[16] = "";
-            GetClassNameA(w, name, sizeof name);
-            if (pid != GetCurrentProcessId() && std::strcmp(name, "WCMain") == 0 && windowText(w) == s->title) {
-                s->found.push_back(w);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found = topLevelWindowsTitled(kAnyProcess, "WCMain", title);
+    found.erase(std::remove_if(found.begin(), found.end(),
+                               [](HWND w) { return processOf(w) == GetCurrentProcessId(); }),
+                found.end());
+    return found;
 }
-
-// Another process showing WCMain windows with the given titles (the test
-// program's window host); ended when the object goes.
-class WindowHost {
-public:
-    explicit WindowHost(const std::string& title) {
-        char exe[MAX_PATH];
-        GetModuleFileNameA(nullptr, exe, sizeof exe);
-        std::string line = std::string("\"") + exe + "\" --window-host \"" + title + "\"";
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        started_ = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != 0;
-        if (started_) pumpUntil([&] { return !otherEditorsTitled(title).empty(); }, 5000);
-    }
-    ~WindowHost() {
-        if (!started_) return;
-        TerminateProcess(pi_.hProcess, 0);
-        WaitForSingleObject(pi_.hProcess, 5000);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    WindowHost(const WindowHost&) = delete;
-    WindowHost& operator=(const WindowHost&) = delete;
-    bool started() const { return started_; }
-
-private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
-};
 
 std::string title(const std::string& path) { return "MOXEL - " + path; }
 
