@@ -112,6 +112,76 @@ inline char* writePlainFullRow(const uint8_t* row, uint32_t offset, char* p) {
     }
 }
 
+#if defined(__SSE2__)
+// Bytes i of the result are 0xFF where bit i of `mask` is set.
+inline __m128i expandMask(uint32_t mask) {
+    const __m128i bits = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, static_cast<char>(128), 1, 2, 4, 8, 16, 32, 64,
+                                       static_cast<char>(128));
+    const __m128i spread = _mm_unpacklo_epi64(_mm_set1_epi8(static_cast<char>(mask & 0xFF)),
+                                              _mm_set1_epi8(static_cast<char>((mask >> 8) & 0xFF)));
+    return _mm_cmpeq_epi8(_mm_and_si128(spread, bits), bits);
+}
+
+// Bit i set where byte i lies in lo..hi (unsigned).
+inline uint32_t rangeMask(__m128i flipped, int lo, int hi) {
+    const __m128i in = _mm_and_si128(_mm_cmpgt_epi8(flipped, _mm_set1_epi8(static_cast<char>(lo - 0x80 - 1))),
+                                     _mm_cmplt_epi8(flipped, _mm_set1_epi8(static_cast<char>(hi - 0x80 + 1))));
+    return static_cast<uint32_t>(_mm_movemask_epi8(in));
+}
+
+// A whole row in kanji mode whose document goes on after it, so a lead byte at
+// position 15 always has a byte to pair with. Each output position belongs to
+// its input byte, so the row is one blend of three vectors: the raw bytes
+// (characters), blanks (a pair without a trail byte, or the second byte of a
+// character begun in the previous row) and the single-byte rules. Which lead
+// bytes begin a character follows from the parity inside each run of lead
+// bytes: the first of a run begins one, the next is its second byte, and so on.
+inline char* writeKanjiFullRow(const uint8_t* row, uint32_t offset, bool carried, uint8_t next, char* p,
+                               uint8_t* pendingLead) {
+    p = putAddress(p, offset);
+    for (int k = 0; k < 16; k += 2) {
+        uint64_t w = hex3Word(row[k]) | (hex3Word(row[k + 1]) << 24);
+        std::memcpy(p, &w, 8);
+        p += 6;
+    }
+    p[0] = ' ';
+    p[1] = ' ';
+    p += 2;
+
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    const __m128i x = _mm_xor_si128(v, _mm_set1_epi8(static_cast<char>(0x80)));
+    uint32_t lead = rangeMask(x, 0x81, 0x9F) | rangeMask(x, 0xE0, 0xFC);
+    const uint32_t trail = rangeMask(x, 0x40, 0x7E) | rangeMask(x, 0x80, 0xFC) | (kTables.trail[next] ? 1u << 16 : 0);
+    if (carried) lead &= ~1u;  // the second byte of the character begun before
+
+    const uint32_t runStarts = lead & ~(lead << 1);
+    const uint32_t evenRuns = lead & ~(lead + (runStarts & 0x5555u));  // the carry clears runs begun at even positions
+    const uint32_t oddRuns = lead & ~evenRuns;
+    const uint32_t starts = (evenRuns & 0x5555u) | (oddRuns & 0xAAAAu);
+    const uint32_t paired = starts & (trail >> 1);
+    const uint32_t raw = (paired | (paired << 1)) & 0xFFFFu;
+    const uint32_t blank = ((starts | (starts << 1) | (carried ? 1u : 0u)) & 0xFFFFu) & ~raw;
+
+    const __m128i keepRaw = expandMask(raw);
+    const __m128i makeBlank = expandMask(blank);
+    const __m128i printable = _mm_or_si128(
+        _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x20 - 0x80 - 1)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7E - 0x80 + 1))),
+        _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(0xA1 - 0x80 - 1))),
+                      _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(0xDF - 0x80 + 1)))));
+    __m128i shown = _mm_or_si128(_mm_and_si128(printable, v), _mm_andnot_si128(printable, _mm_set1_epi8('.')));
+    shown = _mm_or_si128(_mm_and_si128(keepRaw, v), _mm_andnot_si128(keepRaw, shown));
+    shown = _mm_or_si128(_mm_and_si128(makeBlank, _mm_set1_epi8(' ')), _mm_andnot_si128(makeBlank, shown));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), shown);
+    p += 16;
+
+    // A character begun at position 15 ends with the next row's first byte.
+    const bool endsInLead = (starts >> 15) & 1u;
+    if (endsInLead && ((paired >> 15) & 1u)) *p++ = static_cast<char>(next);
+    if (pendingLead != nullptr) *pendingLead = endsInLead ? row[15] : 0;
+    return p;
+}
+#endif
+
 // Whether a whole row holds a Shift-JIS lead byte; rows without one look the
 // same in kanji mode as with single-byte characters.
 inline bool rowHasLeadByte(const uint8_t* row) {
@@ -146,6 +216,11 @@ char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, u
         if (pendingLead != nullptr) *pendingLead = 0;
         return writePlainFullRow(row, static_cast<uint32_t>(offset), out);
     }
+
+#if defined(__SSE2__)
+    if (kanji != 0 && inside == 16 && offset + 16 < size)
+        return writeKanjiFullRow(row, static_cast<uint32_t>(offset), leadWaiting, d[offset + 16], out, pendingLead);
+#endif
 
     char* p = putAddress(out, static_cast<uint32_t>(offset));
     if (inside == 16) {

@@ -227,7 +227,7 @@ TEST_F(DocumentText, TableDrivenRowsMatchThePlainRules) {
     for (int rep = 0; rep < 3; ++rep)
         for (int b = 0; b < 256; ++b) every.push_back(static_cast<uint8_t>(b * (2 * rep + 1) + rep));
     std::vector<Bytes> docs = {every};
-    for (size_t size : {1, 15, 16, 17, 31, 33, 200, 1000}) {
+    for (size_t size : {1, 15, 16, 17, 31, 33, 200, 1000, 20000}) {
         Bytes b(size);
         // Mostly lead and trail bytes, so that pairs, splits and lone leads are common.
         const uint8_t pick[] = {0x82, 0xA0, 0x31, 0x00, 0xE0, 0x40, 0xFC, 0x7F, 0x80, 0x41};
