@@ -115,6 +115,15 @@ void loadInto(EditorState& s, uint8_t* bytes, uint32_t size) {
     resetDocumentModel(s);
 }
 
+// The document, its lists and the state record, as the program releases them at exit.
+void releaseState(EditorState& s) {
+    std::free(s.documentBytes);
+    s.documentBytes = nullptr;
+    s.documentSize = 0;
+    freeRecordLists(s);
+    freeEditorState(&s);
+}
+
 void benchCopyText(const std::string& dir) {
     std::string path = dir + "/moxel_bench_copy.bin";
     {
@@ -165,11 +174,7 @@ void benchCopyText(const std::string& dir) {
     line("buildCopyText, mapped buffer", warm);
     line("  same, kanji mode", kanjiWarm);
 
-    std::free(s.documentBytes);
-    s.documentBytes = nullptr;
-    s.documentSize = 0;
-    freeRecordLists(s);
-    freeEditorState(&s);
+    releaseState(s);
     ::unlink(path.c_str());
 }
 
@@ -270,11 +275,7 @@ void benchLoadSaveInsert(const std::string& dir) {
     std::printf("insert one byte in the middle of %u MiB: %.2f ms%s\n", kLargeFileSize >> 20, t * 1e3,
                 ok ? "" : " (failed)");
 
-    std::free(s.documentBytes);
-    s.documentBytes = nullptr;
-    s.documentSize = 0;
-    freeRecordLists(s);
-    freeEditorState(&s);
+    releaseState(s);
     ::unlink(path.c_str());
     ::unlink(saved.c_str());
 }
