@@ -62,20 +62,26 @@ inline uint64_t hex3Word(uint8_t b) {
     return v;
 }
 
+// The address and the 16 hex cells of a whole row, up to the character column;
+// little-endian only: eight output bytes per store.
+inline char* putAddressAndHexCells(const uint8_t* row, uint32_t offset, char* p) {
+    p = putAddress(p, offset);
+    for (int k = 0; k < 16; k += 2) {
+        uint64_t w = hex3Word(row[k]) | (hex3Word(row[k + 1]) << 24);  // "XX YY  " and a zero
+        std::memcpy(p, &w, 8);
+        p += 6;
+    }
+    p[0] = ' ';
+    p[1] = ' ';
+    return p + 2;
+}
+
 // A whole row of 16 bytes with the single-byte character column, up to and
 // including position 76: the path of nearly every row of a large copy.
 // Little-endian machines assemble eight output bytes per store.
 inline char* writePlainFullRow(const uint8_t* row, uint32_t offset, char* p) {
     if constexpr (std::endian::native == std::endian::little) {
-        p = putAddress(p, offset);
-        for (int k = 0; k < 16; k += 2) {
-            uint64_t w = hex3Word(row[k]) | (hex3Word(row[k + 1]) << 24);  // "XX YY  " and a zero
-            std::memcpy(p, &w, 8);
-            p += 6;
-        }
-        p[0] = ' ';
-        p[1] = ' ';
-        p += 2;
+        p = putAddressAndHexCells(row, offset, p);
 #if defined(__SSE2__)
         // Printable by the single-byte rules: 0x20..0x7E or 0xA1..0xDF; with the
         // sign bit flipped both ranges become signed compares.
@@ -138,15 +144,7 @@ inline uint32_t rangeMask(__m128i flipped, int lo, int hi) {
 // bytes: the first of a run begins one, the next is its second byte, and so on.
 inline char* writeKanjiFullRow(const uint8_t* row, uint32_t offset, bool carried, uint8_t next, char* p,
                                uint8_t* pendingLead) {
-    p = putAddress(p, offset);
-    for (int k = 0; k < 16; k += 2) {
-        uint64_t w = hex3Word(row[k]) | (hex3Word(row[k + 1]) << 24);
-        std::memcpy(p, &w, 8);
-        p += 6;
-    }
-    p[0] = ' ';
-    p[1] = ' ';
-    p += 2;
+    p = putAddressAndHexCells(row, offset, p);
 
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
     const __m128i x = _mm_xor_si128(v, _mm_set1_epi8(static_cast<char>(0x80)));
