@@ -68,6 +68,11 @@
 #define IDM_HOMEPAGE             1502
 #define IDM_ABOUT                1503
 
+/* Controls without an id of their own */
+#ifndef IDC_STATIC
+#define IDC_STATIC               (-1)
+#endif
+
 /* Frame child controls */
 #define IDC_TOOLBAR              30013
 #define IDC_STATUSBAR            30014
@@ -141,6 +146,12 @@
 /* Texts the program formats or shows outside dialogs */
 #define IDS_FMT_FILE_STATUS      7091
 #define IDS_FILTER_ALL_FILES     7092
+#define IDS_COL_ADDRESS          7093
+#define IDS_COL_NIBBLE           7094
+#define IDS_COL_VALUE            7095
+#define IDS_COL_SOURCE           7096
+#define IDS_COL_TARGET           7097
+#define IDS_FMT_VERSION          7098
 
 /* Colour slot names 7201..7214 (slot = id - 7201) */
 #define IDS_COLOR_FIRST          7201

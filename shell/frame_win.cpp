@@ -14,6 +14,7 @@
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"
 #include "tools/error_box_win.h"
+#include "view/view_win.h"
 
 namespace {
 
@@ -128,10 +129,6 @@ void onOpenPending(HWND window) {
 }
 
 }  // namespace
-
-void repaintView() {
-    if (editorState != nullptr && win().viewWindow != nullptr) InvalidateRect(win().viewWindow, nullptr, FALSE);
-}
 
 int confirmExit(HWND window, int all) {
     // Unsaved changes: the save prompt of WM_CLOSE asks instead.

@@ -13,6 +13,3 @@ int askSaveChanges(HWND window);
 
 // Pops up context menu `menuId` at client point (x, y) of `owner`; 0 when it cannot be loaded.
 int showContextMenu(HWND owner, int menuId, int x, int y);
-
-// Invalidates the whole view without background erase; the next paint redraws it all.
-void repaintView();

@@ -7,6 +7,7 @@
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "shell/open_file_win.h"
+#include "view/view_win.h"
 
 int saveCommand(HWND window) {
     if (editorState == nullptr) return 0;

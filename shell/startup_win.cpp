@@ -14,6 +14,8 @@
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
+#include "view/label_win.h"
+#include "view/view_win.h"
 
 HINSTANCE appInstance = nullptr;
 HWND mainWindow = nullptr;

@@ -52,5 +52,3 @@ void releaseResources(int storeSettings);
 int runMessageLoop(HACCEL accelerators);
 
 LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);   // view/view_win.cpp
-LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);  // view/label_win.cpp

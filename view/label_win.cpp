@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "shell/editor_state_win.h"
-#include "shell/startup_win.h"
+#include "view/label_win.h"
 
 LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETFOCUS) {

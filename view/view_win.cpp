@@ -1,9 +1,9 @@
 // The hex view window (class WCView). Painting the rows, the caret, the
 // mouse and the keyboard come with the view's own work.
-#include <windows.h>
+#include "view/view_win.h"
 
 #include "shell/editor_state_win.h"
-#include "shell/startup_win.h"
+#include "shell/layout_win.h"
 
 namespace {
 
@@ -21,6 +21,21 @@ void onPaint(HWND window) {
 }
 
 }  // namespace
+
+void repaintView() {
+    if (editorState != nullptr && editorState->windows != nullptr && win().viewWindow != nullptr) {
+        InvalidateRect(win().viewWindow, nullptr, FALSE);
+    }
+}
+
+int bringCaretIntoView() {
+    repaintView();
+    showCaretStatus();
+    updateToolbarStates();
+    return 1;
+}
+
+void updateCopyButton() { updateToolbarStates(); }
 
 LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

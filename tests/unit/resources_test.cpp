@@ -242,6 +242,12 @@ TEST(Resources, StringTableHoldsExactlyTheProgramsTexts) {
         {IDS_ASK_CLAMP, "入力された値は範囲を超えています。最大値としますか？"},
         {IDS_FMT_FILE_STATUS, " %luﾊﾞｲﾄ, %s"},
         {IDS_FILTER_ALL_FILES, "All Files(*.*)"},
+        {IDS_COL_ADDRESS, "Address"},
+        {IDS_COL_NIBBLE, "L/W"},
+        {IDS_COL_VALUE, "Value"},
+        {IDS_COL_SOURCE, "Source"},
+        {IDS_COL_TARGET, "Target"},
+        {IDS_FMT_VERSION, "Version %s"},
 
         {IDS_COLOR_CARET_DUMP, "キャレットダンプ"},
         {IDS_COLOR_CARET_ASCII, "キャレットアスキー"},
