@@ -35,11 +35,6 @@ bool pasteAvailable(const EditorState& s) {
     return isDocumentLoaded(s) && !isEditLocked() && clipboardHasText();
 }
 
-void postButtonState(int command, bool enabled) {
-    PostMessageA(win().toolbarWindow, TB_SETSTATE, command,
-                 MAKELONG(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
-}
-
 void setStatusText(int part, const char* text) {
     SendMessageA(win().statusWindow, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
 }
@@ -57,6 +52,12 @@ int textWidth(HDC dc, const char* text, int minimum) {
 }
 
 }  // namespace
+
+void postButtonState(int command, bool enabled) {
+    if (!haveState() || win().toolbarWindow == nullptr) return;
+    PostMessageA(win().toolbarWindow, TB_SETSTATE, command,
+                 MAKELONG(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
+}
 
 const TBBUTTON toolbarButtons[kToolbarButtonCount] = {
     button(0, IDM_OPEN),  button(1, IDM_SAVE),       separator(),

@@ -26,6 +26,8 @@ void showFileStatus();
 void showSelectionStatus();
 void showCaretStatus();
 
+// Posts (never sends) one button's state: enabled, or greyed.
+void postButtonState(int command, bool enabled);
 // Posts (never sends) the state of every toolbar button.
 void updateToolbarStates();
 void updatePasteButton();

@@ -1,11 +1,170 @@
-// The hex view window (class WCView). Painting the rows, the caret, the
-// mouse and the keyboard come with the view's own work.
+// The hex view window (class WCView): it turns messages into operations on
+// the state (view/view_input.h), carries out their effects, and paints the
+// plan of view/paint_plan.h through an off-screen bitmap.
 #include "view/view_win.h"
 
+#include <windowsx.h>
+
+#include <vector>
+
+#include "platform/gdi_win.h"
+#include "resource_ids.h"
 #include "shell/editor_state_win.h"
+#include "shell/frame_win.h"
 #include "shell/layout_win.h"
+#include "view/paint_plan.h"
+#include "view/view_input.h"
+#include "view/view_layout.h"
 
 namespace {
+
+constexpr UINT_PTR kDragTimerId = 1;
+constexpr UINT kDragTimerPeriod = 50;
+constexpr UINT_PTR kAutoScrollTimerId = 3;
+constexpr UINT kAutoScrollTimerPeriod = 500;
+constexpr int kIconHalf = 16;
+
+bool haveView() {
+    return editorState != nullptr && editorState->windows != nullptr && win().viewWindow != nullptr;
+}
+
+// The off-screen picture, kept while the view keeps its size so that a paint
+// does not allocate a screen-sized bitmap each time.
+class Canvas {
+public:
+    ~Canvas() { release(); }
+
+    // A memory device context holding a bitmap of at least this size, or null.
+    HDC prepare(HWND window, int width, int height) {
+        if (dc_ && width <= width_ && height <= height_) return dc_.get();
+        release();
+        WindowDc screen(window);
+        if (!screen) return nullptr;
+        dc_ = MemoryDc(screen.get());
+        bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
+        if (!dc_ || !bitmap_) {
+            release();
+            return nullptr;
+        }
+        original_ = SelectObject(dc_.get(), bitmap_.get());
+        width_ = width;
+        height_ = height;
+        return dc_.get();
+    }
+
+    void release() {
+        if (dc_ && original_ != nullptr) SelectObject(dc_.get(), original_);
+        original_ = nullptr;
+        dc_.reset();
+        bitmap_.reset();
+        width_ = height_ = 0;
+    }
+
+private:
+    MemoryDc dc_;
+    GdiObject<HBITMAP> bitmap_;
+    HGDIOBJ original_ = nullptr;
+    int width_ = 0, height_ = 0;
+};
+
+Canvas canvas;
+PaintPlan plan;  // kept for its storage
+
+// Pens of the plan's lines, made once per paint for each colour and width.
+class PenSet {
+public:
+    HPEN get(COLORREF color, int width) {
+        for (const Entry& e : pens_) {
+            if (e.color == color && e.width == width) return e.pen.get();
+        }
+        pens_.push_back({color, width, GdiObject<HPEN>(CreatePen(PS_SOLID, width, color))});
+        return pens_.back().pen.get();
+    }
+
+private:
+    struct Entry {
+        COLORREF color;
+        int width;
+        GdiObject<HPEN> pen;
+    };
+    std::vector<Entry> pens_;
+};
+
+void drawPlan(HDC dc, const PaintPlan& p, const uint32_t (&colors)[kColorSlots], HICON icon) {
+    PenSet pens;
+    HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
+    SetBkMode(dc, TRANSPARENT);
+    for (const PaintOp& op : p.ops) {
+        const COLORREF color = colors[op.color];
+        switch (op.kind) {
+            case PaintKind::Fill: {
+                // An opaque empty text fills without a brush.
+                RECT r{op.x0, op.y0, op.x1, op.y1};
+                SetBkColor(dc, color);
+                ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+                break;
+            }
+            case PaintKind::Text:
+                SetTextColor(dc, color);
+                ExtTextOutA(dc, op.x0, op.y0, 0, nullptr, p.textOf(op), op.length, nullptr);
+                break;
+            case PaintKind::Line:
+                SelectObject(dc, pens.get(color, op.width));
+                MoveToEx(dc, op.x0, op.y0, nullptr);
+                LineTo(dc, op.x1, op.y1);
+                break;
+            case PaintKind::Icon:
+                if (icon != nullptr) DrawIconEx(dc, op.x0, op.y0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+                break;
+        }
+    }
+    SelectObject(dc, originalPen);  // before the pens go
+}
+
+ViewMetrics measureView(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const EditorState& s = *editorState;
+    return ViewMetrics{s.charWidth, s.lineHeight, client.right, client.bottom, GetSystemMetrics(SM_CXBORDER)};
+}
+
+void setThumb() {
+    SCROLLINFO& si = win().viewScrollInfo;
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = thumbForTopRow(*editorState);
+    SetScrollInfo(win().viewWindow, SB_VERT, &si, TRUE);
+}
+
+HCURSOR arrowCursor() { return LoadCursorA(nullptr, IDC_ARROW); }
+
+void setViewCursor(HWND window, HCURSOR cursor) {
+    SetClassLongPtrA(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+    SetCursor(cursor);
+}
+
+void endAutoScrollMode(HWND window) {
+    KillTimer(window, kAutoScrollTimerId);
+    setViewCursor(window, arrowCursor());
+    repaintView();  // takes the icon away
+}
+
+int keyModifier() {
+    if ((GetKeyState(VK_CONTROL) & 0xFF00) != 0) return modifierCtrl;
+    if ((GetKeyState(VK_SHIFT) & 0xFF00) != 0) return modifierShift;
+    return modifierNone;
+}
+
+// Client coordinates as the mouse messages carry them: unsigned 16-bit values.
+int32_t messageX(LPARAM lParam) { return LOWORD(lParam); }
+int32_t messageY(LPARAM lParam) { return HIWORD(lParam); }
+
+POINT cursorInClient(HWND window) {
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(window, &p);
+    return p;
+}
 
 LRESULT onCreate() {
     // Older wheel drivers send this registered message instead of WM_MOUSEWHEEL.
@@ -17,30 +176,197 @@ LRESULT onCreate() {
 
 void onPaint(HWND window) {
     PAINTSTRUCT ps;
-    if (BeginPaint(window, &ps) != nullptr) EndPaint(window, &ps);
+    HDC dc = BeginPaint(window, &ps);
+    if (dc == nullptr) return;
+    if (editorState != nullptr && editorState->documentBytes != nullptr) paintView(window, dc);
+    EndPaint(window, &ps);
+}
+
+bool startAutoScrollAt(HWND window, int32_t x, int32_t y) {
+    if (!startAutoScroll(*editorState, x, y)) return false;
+    if (HICON icon = win().viewIcon) {
+        WindowDc dc(window);
+        if (dc) DrawIconEx(dc.get(), x - kIconHalf, y - kIconHalf, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    }
+    setViewCursor(window, win().viewCursor1);
+    SetTimer(window, kAutoScrollTimerId, kAutoScrollTimerPeriod, nullptr);
+    return true;
+}
+
+void beginDrag(HWND window, int32_t x, int32_t y) {
+    unsigned effects = beginMouseSelection(*editorState, x, y);
+    SetCapture(window);
+    SetTimer(window, kDragTimerId, kDragTimerPeriod, nullptr);
+    applyViewEffects(effects);
+}
+
+void endDrag(HWND window) {
+    if (endMouseSelection(*editorState) == effectNone) return;
+    KillTimer(window, kDragTimerId);
+    if (GetCapture() == window) ReleaseCapture();
+    updateCopyButton();
+}
+
+void onLeftButtonDown(HWND window, WPARAM keys, LPARAM lParam) {
+    EditorState& s = *editorState;
+    s.foundOffset = -1;
+    if (stopAutoScroll(s)) {
+        endAutoScrollMode(window);
+        return;
+    }
+    if (!isDocumentLoaded(s)) return;
+    const int32_t x = messageX(lParam), y = messageY(lParam);
+    if ((keys & MK_SHIFT) != 0 && (keys & MK_CONTROL) != 0 && startAutoScrollAt(window, x, y)) return;
+    beginDrag(window, x, y);
+}
+
+void onRightButtonDown(HWND window, LPARAM lParam) {
+    EditorState& s = *editorState;
+    s.foundOffset = -1;
+    if (stopAutoScroll(s)) {
+        endAutoScrollMode(window);
+        return;
+    }
+    if (!isDocumentLoaded(s)) return;
+    const int32_t x = messageX(lParam);
+    int menu = IDR_POPUP_DUMP;
+    switch (viewAreaAt(x, s.charWidth)) {
+        case ViewArea::Address: menu = IDR_POPUP_ADDRESS; break;
+        case ViewArea::Dump: menu = IDR_POPUP_DUMP; break;
+        case ViewArea::Ascii: menu = IDR_POPUP_ASCII; break;
+    }
+    showContextMenu(window, menu, x, messageY(lParam));
+}
+
+void onMiddleButtonDown(HWND window, LPARAM lParam) {
+    EditorState& s = *editorState;
+    s.foundOffset = -1;
+    if (stopAutoScroll(s)) {
+        endAutoScrollMode(window);
+        return;
+    }
+    startAutoScrollAt(window, messageX(lParam), messageY(lParam));
+}
+
+void onTimer(HWND window, WPARAM id) {
+    EditorState& s = *editorState;
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT p = cursorInClient(window);
+    if (id == kDragTimerId && s.dragging != 0) {
+        applyViewEffects(dragScrollTick(s, p.y, client.top, client.bottom));
+    } else if (id == kAutoScrollTimerId && s.autoScrollActive != 0) {
+        AutoScrollStep step = autoScrollTick(s, p.y, client.bottom);
+        HCURSOR cursor = step.cursor == cursorDown ? win().viewCursor2
+                         : step.cursor == cursorUp ? win().viewCursor3
+                                                   : win().viewCursor1;
+        if (reinterpret_cast<HCURSOR>(GetClassLongPtrA(window, GCLP_HCURSOR)) != cursor) setViewCursor(window, cursor);
+        applyViewEffects(step.effects);
+    }
+}
+
+void onWheel(HWND window, int32_t delta) {
+    unsigned effects = onViewWheel(*editorState, delta);
+    if ((effects & effectStopAutoScroll) != 0) endAutoScrollMode(window);
+    applyViewEffects(effects & ~static_cast<unsigned>(effectStopAutoScroll));
+}
+
+LRESULT onKeyDown(HWND window, WPARAM key) {
+    unsigned effects =
+        onViewKeyDown(*editorState, window, static_cast<int>(key), keyModifier(), isEditLocked() != 0);
+    if ((effects & effectStopAutoScroll) != 0) endAutoScrollMode(window);
+    applyViewEffects(effects & ~static_cast<unsigned>(effectStopAutoScroll));
+    return 0;
 }
 
 }  // namespace
 
-void repaintView() {
-    if (editorState != nullptr && editorState->windows != nullptr && win().viewWindow != nullptr) {
-        InvalidateRect(win().viewWindow, nullptr, FALSE);
+void paintView(HWND window, HDC target) {
+    EditorState& s = *editorState;
+    const ViewMetrics m = measureView(window);
+    buildPaintPlan(s, m, isKanjiMode(), plan);
+    s.visibleRows = plan.visibleRows;
+    if (m.clientWidth <= 0 || m.clientHeight <= 0) return;
+    HDC dc = canvas.prepare(window, m.clientWidth, m.clientHeight);
+    if (dc == nullptr) return;
+    {
+        SelectedObject font(dc, win().displayFont);
+        drawPlan(dc, plan, s.colorTable, win().viewIcon);
     }
+    BitBlt(target, 0, 0, m.clientWidth, m.clientHeight, dc, 0, 0, SRCCOPY);
+}
+
+void releaseViewCanvas() { canvas.release(); }
+
+void applyViewEffects(unsigned effects) {
+    if (!haveView()) return;
+    if ((effects & effectScrolled) != 0) setThumb();
+    if ((effects & effectRepaint) != 0) repaintView();
+    if ((effects & effectCaretStatus) != 0) showCaretStatus();
+    if ((effects & effectSelection) != 0) {
+        updateCopyButton();
+        showSelectionStatus();
+    }
+    if ((effects & effectToolbar) != 0) updateToolbarStates();
+    if ((effects & effectPostExit) != 0 && mainWindow != nullptr) PostMessageA(mainWindow, WM_COMMAND, IDM_EXIT, 0);
+}
+
+void repaintView() {
+    if (haveView()) InvalidateRect(win().viewWindow, nullptr, FALSE);
 }
 
 int bringCaretIntoView() {
-    repaintView();
-    showCaretStatus();
-    updateToolbarStates();
+    if (editorState == nullptr) return 1;
+    applyViewEffects(bringCaretIntoView(*editorState));
     return 1;
 }
 
-void updateCopyButton() { updateToolbarStates(); }
+void updateCopyButton() {
+    if (editorState == nullptr) return;
+    postButtonState(IDM_COPY, isDocumentLoaded(*editorState) && editorState->selectionEndRow >= 0);
+}
 
 LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (editorState == nullptr || editorState->windows == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    EditorState& s = *editorState;
     switch (message) {
         case WM_CREATE: return onCreate();
         case WM_PAINT: onPaint(window); return 0;
-        default: return DefWindowProcA(window, message, wParam, lParam);
+        case WM_PRINTCLIENT:
+            if (s.documentBytes != nullptr) paintView(window, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_KEYDOWN: return onKeyDown(window, wParam);
+        case WM_LBUTTONDOWN: onLeftButtonDown(window, wParam, lParam); return 0;
+        case WM_MOUSEMOVE:
+            if (s.dragging != 0) {
+                RECT client{};
+                GetClientRect(window, &client);
+                applyViewEffects(trackMouseSelection(s, messageY(lParam), client.bottom));
+            }
+            return 0;
+        case WM_LBUTTONUP: endDrag(window); return 0;
+        case WM_CAPTURECHANGED:
+            // Capture taken away in the middle of a drag (another window, a
+            // message box): the drag ends as on a release.
+            if (reinterpret_cast<HWND>(lParam) != window) endDrag(window);
+            return 0;
+        case WM_RBUTTONDOWN: onRightButtonDown(window, lParam); return 0;
+        case WM_MBUTTONDOWN: onMiddleButtonDown(window, lParam); return 0;
+        case WM_TIMER: onTimer(window, wParam); return 0;
+        case WM_VSCROLL:
+            if (isDocumentLoaded(s)) applyViewEffects(onViewVScroll(s, LOWORD(wParam), HIWORD(wParam)));
+            return 0;
+        case WM_MOUSEWHEEL: onWheel(window, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+        case WM_DESTROY:
+            KillTimer(window, kDragTimerId);
+            KillTimer(window, kAutoScrollTimerId);
+            releaseViewCanvas();
+            return 0;
+        default:
+            if (message != 0 && message == win().wheelMessageId) {
+                onWheel(window, static_cast<int32_t>(wParam));
+                return 0;
+            }
+            return DefWindowProcA(window, message, wParam, lParam);
     }
 }

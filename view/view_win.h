@@ -6,6 +6,14 @@
 
 LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Paints the whole view into `target` through the off-screen bitmap (WM_PAINT
+// and WM_PRINTCLIENT both come here), and stores the visible row count.
+void paintView(HWND window, HDC target);
+
+// Carries out what a view operation changed (ViewEffect bits of view/view_input.h):
+// the thumb, a repaint, status texts, button states, the exit command.
+void applyViewEffects(unsigned effects);
+
 // Invalidates the whole view without background erase; the next paint redraws it all.
 void repaintView();
 

@@ -1,0 +1,229 @@
+// The view's scrolling, mouse and caret placement as operations on the state.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "document/document.h"
+#include "document/record_list.h"
+#include "platform/platform_native.h"
+#include "view/view_input.h"
+
+namespace {
+
+constexpr int kCw = 8;
+constexpr int kLh = 16;
+
+class ViewInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetNativeSeam();
+        s = allocateEditorState();
+        s->charWidth = kCw;
+        s->lineHeight = kLh;
+    }
+    void TearDown() override {
+        EXPECT_EQ(nativeSeam().unexpectedQuestions, 0);
+        freeRecordLists(*s);
+        std::free(s->documentBytes);
+        freeEditorState(s);
+    }
+    // A document of `size` bytes (zero-filled, untouched pages cost nothing) in a view of `rows` rows.
+    void load(uint32_t size, int32_t rows) {
+        std::free(s->documentBytes);
+        s->documentBytes = static_cast<uint8_t*>(std::calloc(size + kSpareBytes, 1));
+        ASSERT_NE(s->documentBytes, nullptr);
+        s->documentSize = size;
+        s->spareCapacity = kSpareBytes;
+        ASSERT_EQ(resetDocumentModel(*s), 1);
+        s->visibleRows = rows;
+    }
+    int32_t x(int cell) const { return cell * kCw + kCw / 2; }  // the middle of a cell
+    EditorState* s = nullptr;
+};
+
+TEST_F(ViewInputTest, MulDivRoundsLikeTheSystem) {
+    EXPECT_EQ(mulDiv(5, 3, 2), 8);     // 7.5 rounds away from zero
+    EXPECT_EQ(mulDiv(-5, 3, 2), -8);
+    EXPECT_EQ(mulDiv(7, 1, 3), 2);
+    EXPECT_EQ(mulDiv(1, 1, 0), -1);
+    EXPECT_EQ(mulDiv(65535, 999990, 65535), 999990);  // a 64-bit intermediate
+}
+
+TEST_F(ViewInputTest, ThumbRequestsAreIgnoredWhenTheDocumentFillsTheViewExactly) {
+    load(16 * 20, 20);
+    EXPECT_EQ(onViewVScroll(*s, scrollThumbTrack, 5), effectNone);
+    EXPECT_EQ(onViewVScroll(*s, scrollThumbPosition, 5), effectNone);
+    EXPECT_EQ(onViewVScroll(*s, 8, 0), effectNone);  // an unknown request
+    EXPECT_NE(onViewVScroll(*s, scrollLineDown, 0), effectNone);
+    EXPECT_EQ(s->topRow, 0);
+    EXPECT_EQ(scrollByPixels(*s, 3 * kLh), effectNone);
+}
+
+TEST_F(ViewInputTest, LineAndPageScrollingStayWithinTheDocument) {
+    load(16 * 100, 10);  // topRow 0 .. 90
+    struct Step {
+        int code;
+        int32_t expected;
+    };
+    const Step steps[] = {{scrollLineUp, 0},    {scrollLineDown, 1}, {scrollPageDown, 11},
+                          {scrollBottom, 90},   {scrollLineDown, 90}, {scrollPageUp, 80},
+                          {scrollTop, 0},       {scrollPageUp, 0}};
+    for (const Step& step : steps) {
+        EXPECT_EQ(onViewVScroll(*s, step.code, 0), effectScrolled | effectRepaint);
+        EXPECT_EQ(s->topRow, step.expected) << "code " << step.code;
+        EXPECT_EQ(topRowForThumb(*s, thumbForTopRow(*s)), s->topRow) << "up to 65,536 rows the maps are exact";
+    }
+}
+
+TEST_F(ViewInputTest, AMillionRowsScrollOnTheThumbsGridExceptByLines) {
+    load(16 * 1000000, 40);
+    ASSERT_EQ(s->scrollMax, 65535);
+    ASSERT_EQ(onViewVScroll(*s, scrollThumbTrack, 30000), effectScrolled | effectRepaint);
+    const int32_t onGrid = s->topRow;
+    EXPECT_EQ(onGrid, topRowForThumb(*s, 30000));
+    EXPECT_EQ(thumbForTopRow(*s), 30000);
+
+    // Three rows are less than half a thumb step (about 15 rows): a notch either way stays put.
+    onViewWheel(*s, 120);
+    EXPECT_EQ(s->topRow, onGrid);
+    onViewWheel(*s, -120);
+    EXPECT_EQ(s->topRow, onGrid);
+    // Line scrolling changes the row itself.
+    onViewVScroll(*s, scrollLineDown, 0);
+    EXPECT_EQ(s->topRow, onGrid + 1);
+    onViewVScroll(*s, scrollThumbTrack, 65535);
+    EXPECT_EQ(s->topRow, 1000000 - 40);
+
+    // Bringing a caret into view lands on the grid and then finishes by lines: the caret's row shows.
+    for (int32_t row : {123457, 500003, 999999, 7}) {
+        s->caretOffset = row * 16 + 5;
+        bringCaretIntoView(*s);
+        EXPECT_GE(row, s->topRow) << row;
+        EXPECT_LE(row - s->topRow, s->visibleRows - 1) << row;
+    }
+}
+
+TEST_F(ViewInputTest, WheelScrollsThreeRowsAndOnlyEndsAutoScroll) {
+    load(16 * 100, 10);
+    onViewWheel(*s, -120);
+    EXPECT_EQ(s->topRow, 3);
+    onViewWheel(*s, 1);
+    EXPECT_EQ(s->topRow, 0);
+    ASSERT_TRUE(startAutoScroll(*s, 50, 60));
+    EXPECT_EQ(onViewWheel(*s, -120), effectStopAutoScroll);
+    EXPECT_EQ(s->topRow, 0);
+    EXPECT_EQ(s->autoScrollActive, 0);
+}
+
+TEST_F(ViewInputTest, AClickPlacesTheCaretOnTheNibbleOrByteUnderIt) {
+    load(40, 10);  // rows 0..2, the last one 8 bytes long
+    struct Click {
+        int32_t x, y;
+        int32_t offset, nibble;  // -1: the caret stays
+    };
+    const Click clicks[] = {
+        {x(11), 0, 0, 0},             // first digit of byte 0
+        {x(12), kLh, 16, 1},          // second digit of byte 16
+        {x(13), 0, -1, -1},           // the blank after a byte's digits
+        {x(5), 0, -1, -1},            // the address
+        {x(61 + 3), kLh + 3, 19, 0},  // a character: its high nibble
+        {x(61 + 16), 0, -1, -1},      // past the character column
+        {x(11 + 3 * 9), 2 * kLh, -1, -1},  // past the end of the short last row
+        {x(11 + 3 * 7 + 1), 2 * kLh, 39, 1},
+    };
+    for (const Click& c : clicks) {
+        s->caretOffset = 5;
+        s->caretNibble = 1;
+        const unsigned effects = placeCaretAtPoint(*s, c.x, c.y);
+        const bool moves = c.offset >= 0;
+        EXPECT_EQ(effects, moves ? effectCaretStatus : effectNone) << c.x << "," << c.y;
+        EXPECT_EQ(s->caretOffset, moves ? c.offset : 5) << c.x << "," << c.y;
+        EXPECT_EQ(s->caretNibble, moves ? c.nibble : 1) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(ViewInputTest, DragSelectsRowsOnceThePointerMovesHalfARow) {
+    load(40, 10);
+    s->selectionAnchorRow = 0;
+    s->selectionEndRow = 2;
+    // A press on the blank between two bytes still anchors a drag at its row, and clears the old selection.
+    beginMouseSelection(*s, x(13), kLh + 2);
+    EXPECT_EQ(s->dragging, 1);
+    EXPECT_EQ(s->selectionAnchorRow, 1);
+    EXPECT_EQ(s->selectionEndRow, -1);
+    EXPECT_EQ(trackMouseSelection(*s, kLh + 2 + kLh / 2 - 1, 160), effectNone);
+    EXPECT_EQ(s->selectionEndRow, -1) << "a plain click selects nothing";
+    // Below the last row the end is one past it, as select all leaves it.
+    trackMouseSelection(*s, 7 * kLh, 160);
+    EXPECT_EQ(s->selectionEndRow, s->rowCount);
+    // Above the window the 16-bit coordinate is large and ignored.
+    trackMouseSelection(*s, 65535, 160);
+    EXPECT_EQ(s->selectionEndRow, s->rowCount);
+    endMouseSelection(*s);
+    EXPECT_EQ(s->dragging, 0);
+
+    // A press past the end of the document also anchors.
+    beginMouseSelection(*s, x(11), 9 * kLh);
+    EXPECT_EQ(s->selectionAnchorRow, 9);
+    endMouseSelection(*s);
+}
+
+TEST_F(ViewInputTest, DragNearAnEdgeScrollsAndMovesTheSelectionEnd) {
+    load(16 * 100, 10);
+    beginMouseSelection(*s, x(11), 5);
+    trackMouseSelection(*s, 9 * kLh, 160);
+    ASSERT_EQ(s->selectionEndRow, 9);
+    dragScrollTick(*s, 160 - 3, 0, 160);
+    EXPECT_EQ(s->topRow, 1);
+    EXPECT_EQ(s->selectionEndRow, 10);
+    dragScrollTick(*s, 80, 0, 160);  // away from the edges: nothing moves
+    EXPECT_EQ(s->topRow, 1);
+    dragScrollTick(*s, -40, 0, 160);
+    EXPECT_EQ(s->topRow, 0);
+    EXPECT_EQ(s->selectionEndRow, 9);
+}
+
+TEST_F(ViewInputTest, AutoScrollNeedsSomethingToScrollAndFollowsThePointer) {
+    load(16 * 5, 10);
+    EXPECT_FALSE(startAutoScroll(*s, 10, 10)) << "the document fits in the view";
+    load(16 * 100, 10);
+    s->dragging = 1;
+    EXPECT_FALSE(startAutoScroll(*s, 10, 80));
+    s->dragging = 0;
+    ASSERT_TRUE(startAutoScroll(*s, 10, 80));
+    EXPECT_FALSE(startAutoScroll(*s, 10, 80));
+
+    AutoScrollStep still = autoScrollTick(*s, 80 + 7, 160);  // within half a row of the origin
+    EXPECT_EQ(still.cursor, cursorIdle);
+    EXPECT_EQ(s->topRow, 0);
+    AutoScrollStep down = autoScrollTick(*s, 80 + 40, 160);  // 2 x 40 pixels: five rows
+    EXPECT_EQ(down.cursor, cursorDown);
+    EXPECT_EQ(s->topRow, 5);
+    AutoScrollStep below = autoScrollTick(*s, 80 + 100, 160);  // outside the view: 8 x 100 pixels
+    EXPECT_EQ(below.cursor, cursorDown);
+    EXPECT_EQ(s->topRow, 5 + 50);
+    EXPECT_EQ(autoScrollTick(*s, 40, 160).cursor, cursorUp);
+    EXPECT_EQ(s->topRow, 55 - 5);
+    EXPECT_TRUE(stopAutoScroll(*s));
+    EXPECT_FALSE(stopAutoScroll(*s));
+}
+
+TEST_F(ViewInputTest, ClickingTheHeaderStripMovesTheCaretWithinItsRow) {
+    load(40, 10);
+    s->caretOffset = 0x21;
+    s->caretNibble = 1;
+    s->foundOffset = 3;
+    EXPECT_EQ(onLabelClick(*s, x(11 + 3 * 5 + 2)), effectRepaint | effectCaretStatus);  // the blank after "+5"
+    EXPECT_EQ(s->caretOffset, 0x25);
+    EXPECT_EQ(s->caretNibble, 1);
+    EXPECT_EQ(onLabelClick(*s, x(61 + 2)), effectRepaint | effectCaretStatus);
+    EXPECT_EQ(s->caretOffset, 0x22);
+    EXPECT_EQ(onLabelClick(*s, x(61 + 9)), effectNone) << "past the end of the short last row";
+    EXPECT_EQ(onLabelClick(*s, x(3)), effectNone);
+    EXPECT_EQ(s->caretOffset, 0x22);
+    EXPECT_EQ(s->foundOffset, 3) << "the search frame stays";
+}
+
+}  // namespace

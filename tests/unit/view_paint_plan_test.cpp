@@ -1,0 +1,266 @@
+// The picture of the hex view: rows, colour precedence, partial rows, the
+// search frame, the caret bars and the icon, as the plan lists them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "document/dump_row.h"
+#include "document/record_list.h"
+#include "platform/platform_native.h"
+#include "view/paint_plan.h"
+
+namespace {
+
+constexpr int kCw = 8;
+constexpr int kLh = 16;
+
+std::string slotName(int slot) {
+    static const char* names[] = {"caretDump", "caretAscii",    "changedText", "markBack",   "markText",
+                                  "markChangedText", "selectionBack", "selectionText", "normalBack", "normalText",
+                                  "labelBack", "labelText", "labelBorder", "searchFrame"};
+    return slot >= 0 && slot < kNamedColorCount ? names[slot] : "?";
+}
+
+// One line per operation: "fill normalBack 0,0 640,100", "text normalText 0,16 [...]",
+// "line searchFrame 1 488,0 520,0", "icon 4,5".
+std::vector<std::string> describe(const PaintPlan& plan) {
+    std::vector<std::string> out;
+    for (const PaintOp& op : plan.ops) {
+        std::string d;
+        auto xy = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y); };
+        switch (op.kind) {
+            case PaintKind::Fill: d = "fill " + slotName(op.color) + " " + xy(op.x0, op.y0) + " " + xy(op.x1, op.y1); break;
+            case PaintKind::Text:
+                d = "text " + slotName(op.color) + " " + xy(op.x0, op.y0) + " [" +
+                    std::string(plan.textOf(op), op.length) + "]";
+                break;
+            case PaintKind::Line:
+                d = "line " + slotName(op.color) + " " + std::to_string(op.width) + " " + xy(op.x0, op.y0) + " " +
+                    xy(op.x1, op.y1);
+                break;
+            case PaintKind::Icon: d = "icon " + xy(op.x0, op.y0); break;
+        }
+        out.push_back(d);
+    }
+    return out;
+}
+
+std::vector<std::string> matching(const std::vector<std::string>& ops, const std::string& prefix) {
+    std::vector<std::string> out;
+    for (const std::string& op : ops)
+        if (op.rfind(prefix, 0) == 0) out.push_back(op);
+    return out;
+}
+
+class PaintPlanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetNativeSeam();
+        s = allocateEditorState();
+        s->charWidth = kCw;
+        s->lineHeight = kLh;
+    }
+    void TearDown() override {
+        freeRecordLists(*s);
+        std::free(s->documentBytes);
+        freeEditorState(s);
+    }
+    void load(const std::string& bytes) {
+        std::free(s->documentBytes);
+        s->documentBytes = static_cast<uint8_t*>(std::malloc(bytes.size() + kSpareBytes));
+        std::memcpy(s->documentBytes, bytes.data(), bytes.size());
+        s->documentSize = static_cast<uint32_t>(bytes.size());
+        s->spareCapacity = kSpareBytes;
+        ASSERT_EQ(resetDocumentModel(*s), 1);
+    }
+    std::vector<std::string> paint(int height = 100, int kanji = 0) {
+        ViewMetrics m{kCw, kLh, 640, height, 1};
+        buildPaintPlan(*s, m, kanji, plan);
+        return describe(plan);
+    }
+    std::string row(int32_t offset, int kanji = 0, uint8_t lead = 0) {
+        char text[kRowTextSize];
+        formatDumpRow(*s, offset, kanji, text, &lead);
+        return text;
+    }
+    // Digit cell of (offset, nibble) within the top rows.
+    static std::string cell(int offset, int nibble) {
+        return std::to_string((3 * (offset % 16) + 11) * kCw + nibble * kCw) + "," + std::to_string(offset / 16 * kLh);
+    }
+
+    EditorState* s = nullptr;
+    PaintPlan plan;
+};
+
+TEST_F(PaintPlanTest, RowsBandsAndTheAreaBelowAPartialLastRow) {
+    load(std::string(20, 'a'));
+    s->caretOffset = -1;  // keep the caret bars out of this picture
+    auto ops = paint();
+    EXPECT_EQ(plan.visibleRows, 6);
+    const std::vector<std::string> expected = {
+        "fill normalBack 0,0 640,100",
+        "fill normalBack 0,0 640,16",
+        "text normalText 0,0 [" + row(0) + "]",
+        "fill normalBack 0,16 640,32",
+        "text normalText 0,16 [" + row(16) + "]",
+        "fill normalBack 0,32 640,100",
+    };
+    EXPECT_EQ(ops, expected);
+    EXPECT_NE(row(16).find("61 61 61 61          "), std::string::npos) << "blanks past the end";
+
+    // A selected last row lends its colour to the empty area below it.
+    s->selectionAnchorRow = 0;
+    s->selectionEndRow = 2;  // one past the last row, as select all leaves it
+    ops = paint();
+    EXPECT_EQ(ops[3], "fill selectionBack 0,16 640,32");
+    EXPECT_EQ(ops[4], "text selectionText 0,16 [" + row(16) + "]");
+    EXPECT_EQ(ops.back(), "fill selectionBack 0,32 640,100");
+
+    // Scrolled so that the document fills the view exactly: no area below.
+    s->selectionEndRow = -1;
+    EXPECT_EQ(paint(32).size(), 5u);
+}
+
+TEST_F(PaintPlanTest, ChangedAndMarkedDigitsByPrecedence) {
+    load(std::string("\x12\x34\x56\x78") + std::string(60, '\0'));
+    s->caretOffset = 40;  // the caret is drawn last and does not matter here
+    ASSERT_EQ(addRecord(*s, RecordList::Change, 1, 1, 0x33), 1);  // changed only
+    ASSERT_EQ(addRecord(*s, RecordList::Change, 2, 0, 0x16), 1);  // changed and marked
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 2, 0, 0x56), 1);
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 3, 1, 0x78), 1);    // marked only
+    s->selectionAnchorRow = 0;
+    s->selectionEndRow = 0;
+    auto ops = paint();
+
+    // The changed digit stands on the selected row's band, in its own colour and the current byte's value.
+    EXPECT_EQ(ops[1], "fill selectionBack 0,0 640,16");
+    EXPECT_EQ(matching(ops, "text changedText"),
+              (std::vector<std::string>{"text changedText " + cell(1, 1) + " [4]",
+                                        "text changedText " + cell(2, 0) + " [5]"}));
+    // Marked cells: their own background, the digit in the colour that tells whether it is also changed.
+    auto marked = [&](int offset, int nibble) {
+        std::string c = cell(offset, nibble);
+        int x = std::stoi(c), y = std::stoi(c.substr(c.find(',') + 1));
+        return "fill markBack " + c + " " + std::to_string(x + kCw) + "," + std::to_string(y + kLh);
+    };
+    std::vector<std::string> marks = matching(ops, "fill markBack");
+    EXPECT_EQ(marks, (std::vector<std::string>{marked(2, 0), marked(3, 1)}));
+    EXPECT_EQ(matching(ops, "text markChangedText"), std::vector<std::string>{"text markChangedText " + cell(2, 0) + " [5]"});
+    EXPECT_EQ(matching(ops, "text markText"), std::vector<std::string>{"text markText " + cell(3, 1) + " [8]"});
+    // Marks lie over changes: they come later in the plan.
+    auto at = [&](const std::string& op) { return std::find(ops.begin(), ops.end(), op) - ops.begin(); };
+    EXPECT_LT(at("text changedText " + cell(2, 0) + " [5]"), at(marked(2, 0)));
+}
+
+TEST_F(PaintPlanTest, RecordsOutsideTheViewAndPastTheDocumentAreSkipped) {
+    load(std::string(16 * 40, 'x'));
+    s->topRow = 10;
+    s->caretOffset = 0;  // above the view: no caret bars
+    for (int offset : {0, 159, 160, 16 * 15 + 15, 16 * 16, 16 * 39}) {
+        ASSERT_EQ(addRecord(*s, RecordList::Change, offset, 0, 0), 1);
+        ASSERT_EQ(addRecord(*s, RecordList::Mark, offset, 1, 0), 1);
+    }
+    ASSERT_EQ(addRecord(*s, RecordList::Change, 16 * 40 + 3, 0, 0), 1);  // not a byte of the document
+    auto ops = paint();  // rows 10 .. 15
+    EXPECT_EQ(matching(ops, "text changedText").size(), 2u);  // offsets 160 and 255
+    EXPECT_EQ(matching(ops, "fill markBack").size(), 2u);
+    EXPECT_TRUE(matching(ops, "line").empty());
+}
+
+TEST_F(PaintPlanTest, CaretBarsUnderTheNibbleAndTheCharacter) {
+    load(std::string(64, 'x'));
+    s->caretOffset = 0x15;
+    s->caretNibble = 1;
+    auto ops = paint();
+    // Row 1, column 5: the low digit at cell 11 + 15 + 1, the character at cell 66; bars at the row's lower edge.
+    EXPECT_EQ(matching(ops, "line"),
+              (std::vector<std::string>{"line caretDump 2 " + std::to_string(27 * kCw) + ",32 " + std::to_string(28 * kCw) + ",32",
+                                        "line caretAscii 2 " + std::to_string(66 * kCw) + ",32 " + std::to_string(67 * kCw) + ",32"}));
+    EXPECT_EQ(ops.size(), 1 + 4 * 2 + 1 + 2u);  // nothing but the rows, the area below them and the bars
+}
+
+TEST_F(PaintPlanTest, KanjiRowsCarryALeadWithinThePaintButTheTopRowStartsWithout) {
+    std::string bytes(48, 'a');
+    bytes[15] = '\x82';  // a pair split between rows 0 and 1
+    bytes[16] = '\xA0';
+    bytes[31] = '\x82';  // and between rows 1 and 2
+    bytes[32] = '\xA0';
+    load(bytes);
+    s->caretOffset = -1;
+    auto ops = paint(100, 1);
+    EXPECT_EQ(ops[2], "text normalText 0,0 [" + row(0, 1) + "]");
+    EXPECT_NE(ops[2].find("aa\x82\xA0  ]"), std::string::npos) << "the pair ends the first row, one column too far";
+    uint8_t lead = 0x82;
+    EXPECT_EQ(ops[4], "text normalText 0,16 [" + row(16, 1, lead) + "]");
+
+    EXPECT_NE(ops[4].find("   " " aaaaaaaaaaaaaa"), std::string::npos) << "a blank where the carried pair began";
+
+    // Scrolled by one row: the row above is not looked at, so 0xA0 shows by the single-byte rules.
+    s->topRow = 1;
+    ops = paint(100, 1);
+    EXPECT_EQ(ops[2], "text normalText 0,0 [" + row(16, 1) + "]");
+    EXPECT_NE(ops[2].find("   " ".aaaaaaaaaaaaaa"), std::string::npos);
+}
+
+TEST_F(PaintPlanTest, SearchFrameOneOpenBoxPerRow) {
+    load(std::string(16 * 8, 'x'));
+    s->caretOffset = -1;
+    std::strcpy(s->findText, "xx");
+    auto frame = [&](int32_t offset, int32_t length) {
+        s->foundOffset = offset;
+        s->foundLength = length;
+        return matching(paint(), "line searchFrame");
+    };
+    auto line = [](int x0, int y0, int x1, int y1) {
+        return "line searchFrame 1 " + std::to_string(x0) + "," + std::to_string(y0) + " " + std::to_string(x1) + "," +
+               std::to_string(y1);
+    };
+    const int a = 61 * kCw;
+    // Within one row: a closed box over the characters.
+    EXPECT_EQ(frame(0x12, 3), (std::vector<std::string>{line(a + 2 * kCw, 16, a + 5 * kCw, 16),
+                                                       line(a + 2 * kCw, 32, a + 5 * kCw, 32),
+                                                       line(a + 2 * kCw, 16, a + 2 * kCw, 32),
+                                                       line(a + 5 * kCw, 16, a + 5 * kCw, 32)}));
+    // Over three rows: closed on the left in the first, on the right in the last.
+    EXPECT_EQ(frame(0x1E, 20), (std::vector<std::string>{
+                                   line(a + 14 * kCw, 16, a + 16 * kCw, 16), line(a + 14 * kCw, 32, a + 16 * kCw, 32),
+                                   line(a + 14 * kCw, 16, a + 14 * kCw, 32),
+                                   line(a, 32, a + 16 * kCw, 32), line(a, 48, a + 16 * kCw, 48),
+                                   line(a, 48, a + 2 * kCw, 48), line(a, 64, a + 2 * kCw, 64),
+                                   line(a + 2 * kCw, 48, a + 2 * kCw, 64)}));
+    // A match that starts above the view gets no frame, even where it continues inside it.
+    s->topRow = 2;
+    EXPECT_TRUE(frame(0x1E, 20).empty());
+    s->topRow = 0;
+    // No search text, no match, or a match running below the view: nothing, or only the rows inside.
+    EXPECT_EQ(frame(16 * 5 + 8, 16).size(), 3u);  // the row below the view is left out
+    EXPECT_TRUE(frame(-1, 3).empty());
+    s->findText[0] = '\0';
+    EXPECT_TRUE(frame(0x12, 3).empty());
+}
+
+TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
+    load(std::string(64, 'x'));
+    ASSERT_EQ(addRecord(*s, RecordList::Change, 0, 0, 0), 1);
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 0, 0, 0), 1);
+    auto ops = paint(kLh - 1);
+    EXPECT_EQ(plan.visibleRows, 0);
+    EXPECT_EQ(ops, std::vector<std::string>{"fill normalBack 0,0 640,15"});
+
+    // Without a document nothing but the background either; the auto-scroll icon is centred on its origin.
+    s->autoScrollActive = 1;
+    s->autoScrollOriginX = 100;
+    s->autoScrollOriginY = 50;
+    ops = paint();
+    EXPECT_EQ(ops.back(), "icon 84,34");
+    std::free(s->documentBytes);
+    s->documentBytes = nullptr;
+    EXPECT_EQ(paint().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,356 @@
+#include "view/view_input.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "document/record_list.h"
+#include "view/view_layout.h"
+
+namespace {
+
+int32_t lastOffset(const EditorState& s) { return static_cast<int32_t>(s.documentSize) - 1; }
+
+// Rows the view can scroll through: topRow stays within 0 .. R.
+int32_t scrollRange(const EditorState& s) { return s.rowCount - s.visibleRows; }
+
+int32_t clampTopRow(const EditorState& s, int64_t top) {
+    if (top < 0) top = 0;
+    if (s.visibleRows >= s.rowCount) return 0;
+    return static_cast<int32_t>(std::min<int64_t>(top, scrollRange(s)));
+}
+
+bool lastNibbleOfDocument(const EditorState& s) {
+    return s.caretOffset == lastOffset(s) && s.caretNibble != 0;
+}
+
+int32_t rowAt(const EditorState& s, int32_t y) {
+    const int32_t lh = s.lineHeight > 0 ? s.lineHeight : 1;
+    return y / lh + s.topRow;
+}
+
+}  // namespace
+
+int32_t mulDiv(int32_t a, int32_t b, int32_t c) {
+    if (c == 0) return -1;
+    int64_t n = static_cast<int64_t>(a) * b;
+    int64_t d = c;
+    if (d < 0) {
+        n = -n;
+        d = -d;
+    }
+    const int64_t q = (n >= 0 ? n + d / 2 : n - d / 2) / d;
+    if (q > 2147483647 || q < -2147483647) return -1;
+    return static_cast<int32_t>(q);
+}
+
+// ---------------------------------------------------------------- scrolling
+
+int32_t thumbForTopRow(const EditorState& s) {
+    return s.visibleRows < s.rowCount ? mulDiv(s.topRow, s.scrollMax, scrollRange(s)) : 0;
+}
+
+int32_t topRowForThumb(const EditorState& s, int32_t thumb) { return mulDiv(thumb, scrollRange(s), s.scrollMax); }
+
+unsigned onViewVScroll(EditorState& s, int code, int32_t thumb) {
+    int64_t top = s.topRow;
+    switch (code) {
+        case scrollLineUp: top -= 1; break;
+        case scrollLineDown: top += 1; break;
+        case scrollPageUp: top -= s.visibleRows; break;
+        case scrollPageDown: top += s.visibleRows; break;
+        case scrollThumbPosition:
+        case scrollThumbTrack:
+            if (s.rowCount == s.visibleRows) return effectNone;
+            top = topRowForThumb(s, thumb);
+            break;
+        case scrollTop: top = 0; break;
+        case scrollBottom: top = s.rowCount; break;
+        default: return effectNone;
+    }
+    s.topRow = clampTopRow(s, top);
+    return effectScrolled | effectRepaint;
+}
+
+unsigned scrollByPixels(EditorState& s, int32_t pixels) {
+    if (s.rowCount == s.visibleRows || s.lineHeight <= 0) return effectNone;
+    const int64_t target = pixels / s.lineHeight + static_cast<int64_t>(s.topRow);
+    const int32_t t = static_cast<int32_t>(std::clamp<int64_t>(target, INT32_MIN + 1, INT32_MAX));
+    const int32_t thumb = std::clamp(mulDiv(t, s.scrollMax, scrollRange(s)), 0, s.scrollMax);
+    return onViewVScroll(s, scrollThumbTrack, thumb);
+}
+
+unsigned onViewWheel(EditorState& s, int32_t delta) {
+    if (stopAutoScroll(s)) return effectStopAutoScroll;
+    if (!isDocumentLoaded(s)) return effectNone;
+    return scrollByPixels(s, delta > 0 ? -3 * s.lineHeight : 3 * s.lineHeight);
+}
+
+// ---------------------------------------------------------------- caret and keys
+
+int hexDigitKeyValue(int key) {
+    if (key >= '0' && key <= '9') return key - '0';
+    if (key >= 0x60 && key <= 0x69) return key - 0x60;  // numeric pad
+    if (key >= 'A' && key <= 'F') return key - 'A' + 10;
+    return -1;
+}
+
+unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int modifier) {
+    if (previous == -1) {
+        s.selectionAnchorRow = -1;
+        s.selectionEndRow = -1;
+        s.selectionTrackRow = -1;
+        s.keySelecting = 0;
+    } else if (modifier == modifierShift) {
+        if (s.keySelecting == 0) {
+            s.keySelecting = 1;
+            s.selectionTrackRow = previous / kBytesPerRow;
+            s.selectionAnchorRow = previous / kBytesPerRow;
+        }
+        s.selectionEndRow = row;
+    } else {
+        s.keySelecting = 0;
+    }
+    return effectSelection;
+}
+
+unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
+    if (!isDocumentLoaded(s)) return effectNone;
+    const bool ctrl = modifier == modifierCtrl;
+    unsigned effects = effectNone;
+    int32_t previous = -1;
+    int64_t caret = s.caretOffset;
+    switch (key) {
+        case keyPageUp:
+            previous = s.caretOffset;
+            caret -= static_cast<int64_t>(kBytesPerRow) * s.visibleRows;
+            effects |= onViewVScroll(s, scrollPageUp, 0);
+            break;
+        case keyPageDown:
+            previous = s.caretOffset;
+            caret += static_cast<int64_t>(kBytesPerRow) * s.visibleRows;
+            effects |= onViewVScroll(s, scrollPageDown, 0);
+            break;
+        case keyEnd:
+            if (ctrl) {
+                caret = lastOffset(s);
+                s.caretNibble = 1;
+                effects |= onViewVScroll(s, scrollBottom, 0);
+            } else {
+                if (lastNibbleOfDocument(s)) return effectNone;
+                caret = caret - caret % kBytesPerRow + 15;
+                s.caretNibble = 1;
+            }
+            break;
+        case keyHome:
+            if (s.caretOffset == 0 && s.caretNibble == 0) return effectNone;
+            s.caretNibble = 0;
+            if (ctrl) {
+                caret = 0;
+                effects |= onViewVScroll(s, scrollTop, 0);
+            } else {
+                caret -= caret % kBytesPerRow;
+            }
+            break;
+        case keyLeft:
+            if (s.caretNibble != 0) {
+                s.caretNibble = 0;
+            } else {
+                if (caret == 0) return effectNone;
+                caret -= 1;
+                s.caretNibble = 1;
+            }
+            break;
+        case keyUp:
+            if (caret < kBytesPerRow) return effectNone;
+            previous = s.caretOffset;
+            caret -= kBytesPerRow;
+            break;
+        case keyRight:
+            if (s.caretNibble == 0) {
+                s.caretNibble = 1;
+            } else {
+                if (caret >= lastOffset(s)) return effectNone;
+                caret += 1;
+                s.caretNibble = 0;
+            }
+            break;
+        case keyDown:
+            if (caret / kBytesPerRow + 1 >= s.rowCount) return effectNone;
+            previous = s.caretOffset;
+            caret += kBytesPerRow;
+            break;
+        default:
+            return effectNone;
+    }
+
+    s.caretOffset = static_cast<int32_t>(std::clamp<int64_t>(caret, 0, lastOffset(s)));
+    const int32_t row = s.caretOffset / kBytesPerRow;
+    effects |= updateRowSelection(s, previous, row, modifier);
+    // One row at most: the page, top and bottom scrolls above keep the caret in view.
+    if (row < s.topRow) {
+        effects |= onViewVScroll(s, scrollLineUp, 0);
+    } else if (row - s.topRow > s.visibleRows - 1) {
+        effects |= onViewVScroll(s, scrollLineDown, 0);
+    }
+    return effects | effectRepaint | effectCaretStatus;
+}
+
+unsigned bringCaretIntoView(EditorState& s) {
+    unsigned effects = effectCaretStatus | effectToolbar;
+    if (s.rowCount <= s.visibleRows) return effects | effectRepaint;
+    const int32_t row = s.caretOffset / kBytesPerRow;
+    auto outside = [&] { return row < s.topRow || row - s.topRow > s.visibleRows - 1; };
+    if (!outside()) return effects | effectRepaint;
+    const int32_t thumb = std::clamp(mulDiv(row, s.scrollMax, scrollRange(s)), 0, s.scrollMax);
+    effects |= onViewVScroll(s, scrollThumbTrack, thumb);
+    // Beyond 65,536 rows the thumb's grid can leave the caret's row a few rows
+    // outside the view; line scrolling is exact, so it finishes the job.
+    if (outside()) {
+        s.topRow = clampTopRow(s, row < s.topRow ? row : static_cast<int64_t>(row) - s.visibleRows + 1);
+        effects |= effectScrolled;
+    }
+    return effects | effectRepaint;
+}
+
+unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocked) {
+    if (editLocked || !isDocumentLoaded(s)) return effectNone;
+    if (s.caretOffset < 0 || s.caretOffset > lastOffset(s)) return effectNone;
+    const uint8_t old = s.documentBytes[s.caretOffset];
+    const uint8_t digit = static_cast<uint8_t>(value & 0x0F);
+    const uint8_t now = s.caretNibble == 0 ? static_cast<uint8_t>((digit << 4) | (old & 0x0F))
+                                           : static_cast<uint8_t>((old & 0xF0) | digit);
+    if (now == old) return effectNone;
+    if (recordChangeAtCaret(s, 1, owner) == 0) return effectNone;
+    s.documentBytes[s.caretOffset] = now;
+    s.modified = 1;
+    unsigned effects = effectToolbar;
+    const unsigned moved = moveCaretByKey(s, keyRight, modifierNone);
+    return effects | (moved != effectNone ? moved : effectRepaint);
+}
+
+unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, bool editLocked) {
+    s.foundOffset = -1;
+    if (s.dragging != 0) return effectNone;
+    if (key == keyEscape) {
+        if (stopAutoScroll(s)) return effectStopAutoScroll;
+        if (s.selectionEndRow >= 0) return updateRowSelection(s, -1, 0, modifierNone) | effectRepaint;
+        return effectPostExit;
+    }
+    if (!isDocumentLoaded(s)) return effectNone;
+    const int digit = hexDigitKeyValue(key);
+    if (digit >= 0) {
+        if (modifier != modifierNone) return effectNone;
+        return typeHexDigit(s, owner, digit, editLocked);
+    }
+    return moveCaretByKey(s, key, modifier);
+}
+
+// ---------------------------------------------------------------- mouse
+
+unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y) {
+    const int32_t cw = s.charWidth;
+    if (!isDocumentLoaded(s) || cw <= 0 || s.lineHeight <= 0) return effectNone;
+    int32_t column;
+    int32_t nibble = 0;
+    switch (viewAreaAt(x, cw)) {
+        case ViewArea::Address: return effectNone;
+        case ViewArea::Ascii:
+            column = (x - kAsciiColumnStart * cw) / cw;
+            if (column > 15) return effectNone;
+            break;
+        case ViewArea::Dump:
+        default: {
+            const int32_t t = (x - kDumpColumnStart * cw) / cw;
+            column = t / 3;
+            if (column > 15 || t % 3 == 2) return effectNone;
+            nibble = t % 3;
+            break;
+        }
+    }
+    const int64_t offset = static_cast<int64_t>(rowAt(s, y)) * kBytesPerRow + column;
+    if (offset > lastOffset(s)) return effectNone;
+    s.caretOffset = static_cast<int32_t>(offset);
+    s.caretNibble = nibble;
+    return effectCaretStatus;
+}
+
+unsigned beginMouseSelection(EditorState& s, int32_t x, int32_t y) {
+    unsigned effects = placeCaretAtPoint(s, x, y);
+    s.dragStartY = y;
+    s.selectionAnchorRow = rowAt(s, y);
+    s.selectionTrackRow = -1;
+    s.selectionEndRow = -1;
+    s.dragging = 1;
+    return effects | effectSelection | effectRepaint;
+}
+
+unsigned trackMouseSelection(EditorState& s, int32_t y, int32_t clientBottom) {
+    if (s.dragging == 0 || y > clientBottom) return effectNone;
+    if (std::abs(y - s.dragStartY) < s.lineHeight / 2) return effectNone;
+    s.selectionEndRow = std::min(rowAt(s, y), s.rowCount);
+    unsigned effects = effectNone;
+    if (s.selectionEndRow != s.selectionTrackRow) effects = effectRepaint | effectSelection;
+    s.selectionTrackRow = s.selectionEndRow;
+    return effects;
+}
+
+unsigned endMouseSelection(EditorState& s) {
+    if (s.dragging == 0) return effectNone;
+    s.dragging = 0;
+    return effectSelection;
+}
+
+unsigned dragScrollTick(EditorState& s, int32_t y, int32_t clientTop, int32_t clientBottom) {
+    unsigned effects = effectSelection;
+    if (y > clientBottom - 7) {
+        effects |= onViewVScroll(s, scrollLineDown, 0);
+        if (s.selectionEndRow >= 0) s.selectionEndRow = std::min(s.selectionEndRow + 1, s.rowCount);
+    } else if (y < clientTop + 7) {
+        effects |= onViewVScroll(s, scrollLineUp, 0);
+        if (s.selectionEndRow >= 0) s.selectionEndRow = std::max(s.selectionEndRow - 1, 0);
+    }
+    return effects;
+}
+
+bool startAutoScroll(EditorState& s, int32_t x, int32_t y) {
+    if (!isDocumentLoaded(s) || s.dragging != 0 || s.autoScrollActive != 0) return false;
+    // The scroll bar's range is not larger than its page: nothing to scroll.
+    if (s.visibleRows > s.scrollMax) return false;
+    s.autoScrollActive = 1;
+    s.autoScrollOriginX = x;
+    s.autoScrollOriginY = y;
+    return true;
+}
+
+bool stopAutoScroll(EditorState& s) {
+    if (s.autoScrollActive == 0) return false;
+    s.autoScrollActive = 0;
+    return true;
+}
+
+AutoScrollStep autoScrollTick(EditorState& s, int32_t y, int32_t clientBottom) {
+    const bool outside = y < 0 || y > clientBottom;
+    const int32_t d = y - s.autoScrollOriginY;
+    const int32_t half = std::max(s.lineHeight, 16) / 2;
+    const int32_t steps = std::abs(d) / half;
+    AutoScrollStep step{steps == 0 ? cursorIdle : d > 0 ? cursorDown : cursorUp, effectNone};
+    if (steps != 0) step.effects = scrollByPixels(s, outside ? 8 * d : 2 * d);
+    return step;
+}
+
+unsigned onLabelClick(EditorState& s, int32_t x) {
+    const int32_t cw = s.charWidth;
+    if (!isDocumentLoaded(s) || cw <= 0) return effectNone;
+    int32_t column;
+    switch (viewAreaAt(x, cw)) {
+        case ViewArea::Address: return effectNone;
+        case ViewArea::Ascii: column = (x - kAsciiColumnStart * cw) / cw; break;
+        case ViewArea::Dump:
+        default: column = (x - kDumpColumnStart * cw) / cw / 3; break;
+    }
+    if (column > 15) return effectNone;
+    const int64_t offset = static_cast<int64_t>(s.caretOffset / kBytesPerRow) * kBytesPerRow + column;
+    if (offset > lastOffset(s)) return effectNone;
+    s.caretOffset = static_cast<int32_t>(offset);
+    return effectRepaint | effectCaretStatus;
+}
