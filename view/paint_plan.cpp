@@ -35,28 +35,24 @@ uint8_t nibbleOf(uint8_t byte, int32_t nibble) {
     return static_cast<uint8_t>(nibble != 0 ? byte & 0x0F : byte >> 4);
 }
 
-// The changed nibble positions of the visible rows, one bit each, so that a
-// marked cell learns whether it is also changed without scanning the list.
-class VisibleNibbles {
-public:
-    VisibleNibbles(int32_t topRow, int32_t rows) : top_(topRow), bits_(static_cast<size_t>(rows) * 32, false) {}
-    void set(int32_t offset, int32_t nibble) {
-        if (auto i = index(offset, nibble); i >= 0) bits_[static_cast<size_t>(i)] = true;
-    }
-    bool test(int32_t offset, int32_t nibble) const {
-        auto i = index(offset, nibble);
-        return i >= 0 && bits_[static_cast<size_t>(i)];
-    }
+// Digits to draw over the dump column of one row, in one colour: a space in
+// every other cell, so that one transparent text draws them all at their
+// places (the font is fixed-pitch, as for the row text itself).
+struct DigitLine {
+    char cells[48];
+    int first = 48, last = -1;
 
-private:
-    int64_t index(int32_t offset, int32_t nibble) const {
-        const int64_t i = (static_cast<int64_t>(offset) - static_cast<int64_t>(top_) * kBytesPerRow) * 2 +
-                          (nibble != 0 ? 1 : 0);
-        return i >= 0 && i < static_cast<int64_t>(bits_.size()) ? i : -1;
+    DigitLine() { std::memset(cells, ' ', sizeof cells); }
+    void put(int cell, char digit) {
+        cells[cell] = digit;
+        first = std::min(first, cell);
+        last = std::max(last, cell);
     }
-    int32_t top_;
-    std::vector<bool> bits_;
+    bool empty() const { return last < 0; }
 };
+
+// The digit cell of a nibble within its row's dump column: 0 .. 47.
+int digitCell(int32_t offset, int32_t nibble) { return 3 * (offset % kBytesPerRow) + (nibble != 0 ? 1 : 0); }
 
 // The frame around the last match in the character column: one open box per
 // row, closed on the left in its first row and on the right in its last one.
@@ -132,35 +128,58 @@ void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, Paint
     const uint8_t* bytes = s.documentBytes;
     auto inside = [&](const NibbleRecord* r, CellPosition* cell) {
         if (r == nullptr || r->offset < 0 || static_cast<uint32_t>(r->offset) >= s.documentSize) return false;
-        *cell = cellPosition(s.topRow, visible, cw, lh, r->offset, r->nibble);
+        *cell = cellPosition(s.topRow, drawn, cw, lh, r->offset, r->nibble);
         return cell->where == CellPosition::Inside;
+    };
+    auto digitOf = [&](const NibbleRecord* r) { return hexDigit(nibbleOf(bytes[r->offset], r->nibble)); };
+    auto drawLine = [&](int32_t rowInView, const DigitLine& line, int color) {
+        if (line.empty()) return;
+        out.text((kDumpColumnStart + line.first) * cw, rowInView * lh, color, line.cells + line.first,
+                 static_cast<uint32_t>(line.last - line.first + 1));
     };
 
     // Changed digits, in the current byte's value, on the row's band.
-    VisibleNibbles changed(s.topRow, visible);
+    std::vector<DigitLine> changed(static_cast<size_t>(drawn));
     if (s.changeList != nullptr) {
         const int32_t count = std::min(s.changeCount, kRecordListSlots);
         for (int32_t i = 0; i < count; ++i) {
             const NibbleRecord* r = s.changeList[i];
             CellPosition cell;
             if (!inside(r, &cell)) continue;
-            changed.set(r->offset, r->nibble);
-            const char digit = hexDigit(nibbleOf(bytes[r->offset], r->nibble));
-            out.text(cell.x, cell.y, changedText, &digit, 1);
+            changed[static_cast<size_t>(cell.y / lh)].put(digitCell(r->offset, r->nibble), digitOf(r));
         }
     }
+    for (int32_t i = 0; i < drawn; ++i) drawLine(i, changed[static_cast<size_t>(i)], changedText);
 
-    // Marked cells on their own background; the digit tells whether it is also changed.
+    // Marked cells on their own background; the digit's colour tells whether it is also changed.
+    std::vector<DigitLine> marked(static_cast<size_t>(drawn)), markedChanged(static_cast<size_t>(drawn));
     if (s.markList != nullptr) {
         const int32_t count = std::min(s.markCount, kRecordListSlots);
         for (int32_t i = 0; i < count; ++i) {
             const NibbleRecord* r = s.markList[i];
             CellPosition cell;
             if (!inside(r, &cell)) continue;
-            out.fill(cell.x, cell.y, cell.x + cw, cell.y + lh, markBack);
-            const char digit = hexDigit(nibbleOf(bytes[r->offset], r->nibble));
-            out.text(cell.x, cell.y, changed.test(r->offset, r->nibble) ? markChangedText : markText, &digit, 1);
+            const auto row = static_cast<size_t>(cell.y / lh);
+            const int c = digitCell(r->offset, r->nibble);
+            const bool alsoChanged = changed[row].cells[c] != ' ';
+            (alsoChanged ? markedChanged : marked)[row].put(c, digitOf(r));
         }
+    }
+    for (int32_t i = 0; i < drawn; ++i) {
+        // One fill for each run of adjacent marked cells.
+        const DigitLine& a = marked[static_cast<size_t>(i)];
+        const DigitLine& b = markedChanged[static_cast<size_t>(i)];
+        for (int c = 0; c < 48; ++c) {
+            if (a.cells[c] == ' ' && b.cells[c] == ' ') continue;
+            int end = c + 1;
+            while (end < 48 && (a.cells[end] != ' ' || b.cells[end] != ' ')) ++end;
+            out.fill((kDumpColumnStart + c) * cw, i * lh, (kDumpColumnStart + end) * cw, (i + 1) * lh, markBack);
+            c = end;
+        }
+    }
+    for (int32_t i = 0; i < drawn; ++i) {
+        drawLine(i, marked[static_cast<size_t>(i)], markText);
+        drawLine(i, markedChanged[static_cast<size_t>(i)], markChangedText);
     }
 
     planSearchFrame(s, m, visible, out);

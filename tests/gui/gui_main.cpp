@@ -1,7 +1,7 @@
 // The GUI test program. With "--window-host TITLE..." it instead plays
 // another editor process: one top-level WCMain window per title, each
 // destroyed when it receives WM_CLOSE; it ends when all are gone (or after
-// 15 s).
+// 15 s). With "--put-clipboard TEXT" it puts TEXT on the clipboard and ends.
 #include <windows.h>
 
 #include <cstring>
@@ -42,10 +42,28 @@ int runWindowHost(int count, char** titles) {
     return 0;
 }
 
+// Another program putting text on the clipboard, then ending.
+int putClipboard(const char* text) {
+    if (!OpenClipboard(nullptr)) return 2;
+    EmptyClipboard();
+    size_t n = std::strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, n);
+    int result = 3;
+    if (void* p = block != nullptr ? GlobalLock(block) : nullptr) {
+        std::memcpy(p, text, n);
+        GlobalUnlock(block);
+        result = SetClipboardData(CF_TEXT, block) != nullptr ? 0 : 4;
+    }
+    if (result != 0 && block != nullptr) GlobalFree(block);
+    CloseClipboard();
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--window-host") == 0) return runWindowHost(argc - 2, argv + 2);
+    if (argc == 3 && std::strcmp(argv[1], "--put-clipboard") == 0) return putClipboard(argv[2]);
     ::testing::InitGoogleTest(&argc, argv);
     gui::installTestSupport(true);
     return RUN_ALL_TESTS();

@@ -133,28 +133,32 @@ TEST_F(PaintPlanTest, ChangedAndMarkedDigitsByPrecedence) {
     ASSERT_EQ(addRecord(*s, RecordList::Change, 2, 0, 0x16), 1);  // changed and marked
     ASSERT_EQ(addRecord(*s, RecordList::Mark, 2, 0, 0x56), 1);
     ASSERT_EQ(addRecord(*s, RecordList::Mark, 3, 1, 0x78), 1);    // marked only
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 3, 0, 0x78), 1);    // and its neighbour
+    ASSERT_EQ(addRecord(*s, RecordList::Change, 0x21, 0, 0), 1);  // another row
     s->selectionAnchorRow = 0;
     s->selectionEndRow = 0;
     auto ops = paint();
 
-    // The changed digit stands on the selected row's band, in its own colour and the current byte's value.
+    // Changed digits stand on the selected row's band, in their colour and the current byte's value;
+    // one transparent text per row carries them to their cells.
     EXPECT_EQ(ops[1], "fill selectionBack 0,0 640,16");
     EXPECT_EQ(matching(ops, "text changedText"),
-              (std::vector<std::string>{"text changedText " + cell(1, 1) + " [4]",
-                                        "text changedText " + cell(2, 0) + " [5]"}));
-    // Marked cells: their own background, the digit in the colour that tells whether it is also changed.
-    auto marked = [&](int offset, int nibble) {
-        std::string c = cell(offset, nibble);
-        int x = std::stoi(c), y = std::stoi(c.substr(c.find(',') + 1));
-        return "fill markBack " + c + " " + std::to_string(x + kCw) + "," + std::to_string(y + kLh);
-    };
-    std::vector<std::string> marks = matching(ops, "fill markBack");
-    EXPECT_EQ(marks, (std::vector<std::string>{marked(2, 0), marked(3, 1)}));
+              (std::vector<std::string>{"text changedText " + cell(1, 1) + " [4 5]",
+                                        "text changedText " + cell(0x21, 0) + " [0]"}));
+    // Marked cells: their background (adjacent cells in one fill), then the digits in the colour
+    // that tells whether they are also changed.
+    EXPECT_EQ(matching(ops, "fill markBack"),
+              (std::vector<std::string>{"fill markBack " + cell(2, 0) + " " + std::to_string(18 * kCw) + ",16",
+                                        "fill markBack " + cell(3, 0) + " " + std::to_string(22 * kCw) + ",16"}));
     EXPECT_EQ(matching(ops, "text markChangedText"), std::vector<std::string>{"text markChangedText " + cell(2, 0) + " [5]"});
-    EXPECT_EQ(matching(ops, "text markText"), std::vector<std::string>{"text markText " + cell(3, 1) + " [8]"});
+    EXPECT_EQ(matching(ops, "text markText"), std::vector<std::string>{"text markText " + cell(3, 0) + " [78]"});
     // Marks lie over changes: they come later in the plan.
-    auto at = [&](const std::string& op) { return std::find(ops.begin(), ops.end(), op) - ops.begin(); };
-    EXPECT_LT(at("text changedText " + cell(2, 0) + " [5]"), at(marked(2, 0)));
+    auto at = [&](const std::string& prefix) {
+        return std::find_if(ops.begin(), ops.end(), [&](const std::string& op) { return op.rfind(prefix, 0) == 0; }) -
+               ops.begin();
+    };
+    EXPECT_LT(at("text changedText"), at("fill markBack"));
+    EXPECT_LT(at("fill markBack"), at("text markText"));
 }
 
 TEST_F(PaintPlanTest, RecordsOutsideTheViewAndPastTheDocumentAreSkipped) {

@@ -1,0 +1,223 @@
+// Painting and scrolling the hex view in the real window, and whether long
+// use leaks GDI or USER objects or handles.
+//
+//   bench_view [GiB]        (default 1; run on a 1920x1080 display)
+//
+// (a) a full repaint of a maximised view in kanji mode with 2001 changed and
+//     2001 marked nibbles in view, beside a bare BitBlt of a view-sized
+//     bitmap (the floor any off-screen painting pays);
+// (b) a one-row scroll and a one-row caret move on a document of the given
+//     size, each until painted;
+// (c) GDI and USER objects and kernel handles before and after 10,000
+//     repaints and 1,000 scroll steps.
+// Prints medians. No assertions: figures only.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "document/record_list.h"
+#include "resource_ids.h"
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/startup_win.h"
+
+namespace {
+
+double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void pump() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+HWND view() { return win().viewWindow; }
+
+// Milliseconds of `step` followed by the paint it asked for.
+template <typename Step>
+double timed(Step step) {
+    double t0 = now();
+    step();
+    UpdateWindow(view());
+    return (now() - t0) * 1000.0;
+}
+
+bool loadDocument(uint64_t size) {
+    EditorState& s = *editorState;
+    std::free(s.documentBytes);
+    s.documentBytes = static_cast<uint8_t*>(std::malloc(size + kSpareBytes));
+    if (s.documentBytes == nullptr) return false;
+    // Shift-JIS text, so that kanji mode pairs bytes on every row.
+    static const char text[] = "\x8A\xBF\x8E\x9A\x83\x82\x81\x5B\x83\x68 Shift-JIS \x82\xCC\x95\xB6\x8E\x9A\r\n";
+    const size_t n = sizeof text - 1;
+    for (uint64_t i = 0; i < size; i += n) std::memcpy(s.documentBytes + i, text, std::min<uint64_t>(n, size - i));
+    s.documentSize = static_cast<uint32_t>(size);
+    s.spareCapacity = kSpareBytes;
+    std::strcpy(s.filePath, "C:\\bench\\view.bin");
+    return documentReset() != 0;
+}
+
+// GDI and USER objects and kernel handles of this process. Where the system
+// does not count them (Wine answers 0), the handle spaces are probed: every
+// live GDI object answers GetObjectType, every window and menu of this
+// process IsWindow or IsMenu, every kernel handle GetHandleInformation.
+struct Counts {
+    DWORD gdi, user, handles;
+    bool probed;
+};
+Counts counts() {
+    Counts c{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), 0,
+             false};
+    GetProcessHandleCount(GetCurrentProcess(), &c.handles);
+    if (c.gdi != 0 && c.user != 0 && c.handles != 0) return c;
+    c = {0, 0, 0, true};
+    const DWORD self = GetCurrentProcessId();
+    for (ULONG_PTR i = 1; i < 0x10000; ++i) {
+        void* h = reinterpret_cast<void*>(i);
+        if (GetObjectType(static_cast<HGDIOBJ>(h)) != 0) ++c.gdi;
+        HWND w = static_cast<HWND>(h);
+        DWORD pid = 0;
+        if (IsWindow(w) && GetWindowThreadProcessId(w, &pid) != 0 && pid == self) ++c.user;
+        if (IsMenu(static_cast<HMENU>(h))) ++c.user;
+    }
+    DWORD flags = 0;
+    for (ULONG_PTR i = 4; i < (1u << 18); i += 4) {
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(i), &flags)) ++c.handles;
+    }
+    return c;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double gib = argc > 1 ? std::atof(argv[1]) : 1.0;
+    if (gib <= 0 || gib > 1.9) gib = 1.0;
+
+    appInstance = GetModuleHandleA(nullptr);
+    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWMAXIMIZED)) {
+        std::printf("cannot create the frame\n");
+        return 1;
+    }
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!IsZoomed(mainWindow)) MoveWindow(mainWindow, 0, 0, screen.right, screen.bottom, TRUE);
+    pump();
+    const Counts start = counts();
+
+    // (a) full repaints: rows alone, in kanji mode, and with 2001 changes and 2001 marks in view
+    if (!loadDocument(64u << 20)) {
+        std::printf("cannot allocate the document\n");
+        return 1;
+    }
+    pump();
+    EditorState& s = *editorState;
+    RECT client{};
+    GetClientRect(view(), &client);
+    auto repaints = [] {
+        std::vector<double> t;
+        for (int i = 0; i < 300; ++i) t.push_back(timed([] { InvalidateRect(view(), nullptr, FALSE); }));
+        return median(t);
+    };
+    const double rowsOnly = repaints();
+    SendMessageA(mainWindow, WM_COMMAND, IDM_KANJI, 0);
+    pump();
+    const double rowsKanji = repaints();
+    const int positions = std::min(s.visibleRows * 32, kRecordListSlots);
+    for (int i = 0; i < positions; ++i) {
+        addRecord(s, RecordList::Change, i / 2, i % 2, 0);
+        addRecord(s, RecordList::Mark, i / 2, i % 2, 0);
+    }
+    const double full = repaints();
+    std::vector<double> blit;
+    {
+        HDC dc = GetDC(view());
+        HDC memory = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        for (int i = 0; i < 300; ++i) {
+            double t0 = now();
+            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+            GdiFlush();
+            blit.push_back((now() - t0) * 1000.0);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(view(), dc);
+    }
+    std::printf("view %ldx%ld pixels, %d rows (medians of 300 paints)\n", client.right, client.bottom, s.visibleRows);
+    std::printf("full repaint, rows only:           %7.3f ms\n", rowsOnly);
+    std::printf("full repaint, kanji mode:          %7.3f ms\n", rowsKanji);
+    std::printf("full repaint, kanji, %d changes and %d marks in view: %7.3f ms\n", s.changeCount, s.markCount, full);
+    std::printf("bare BitBlt of a view-sized bitmap: %7.3f ms\n", median(blit));
+    SendMessageA(mainWindow, WM_COMMAND, IDM_KANJI, 0);
+
+    // (b) scrolling and caret moves on a large document
+    const uint64_t size = static_cast<uint64_t>(gib * 1024 * 1024 * 1024);
+    if (!loadDocument(size)) {
+        std::printf("cannot allocate %.2f GiB\n", gib);
+        return 1;
+    }
+    pump();
+    std::vector<double> scroll, caret;
+    SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 30000), 0);
+    for (int i = 0; i < 200; ++i) {
+        WPARAM code = i % 2 == 0 ? SB_LINEDOWN : SB_LINEUP;
+        scroll.push_back(timed([code] { SendMessageA(view(), WM_VSCROLL, code, 0); }));
+    }
+    s.caretOffset = (s.topRow + 2) * 16;
+    for (int i = 0; i < 200; ++i) {
+        WPARAM key = i % 2 == 0 ? VK_DOWN : VK_UP;
+        caret.push_back(timed([key] { SendMessageA(view(), WM_KEYDOWN, key, 0); }));
+    }
+    std::printf("document %.2f GiB (%ld rows)\n", static_cast<double>(size) / (1 << 30), static_cast<long>(s.rowCount));
+    std::printf("one-row scroll until painted: %7.3f ms (median of %zu)\n", median(scroll), scroll.size());
+    std::printf("caret move until painted:     %7.3f ms (median of %zu)\n", median(caret), caret.size());
+
+    // (c) objects and handles over long use
+    const Counts before = counts();
+    for (int i = 0; i < 10000; ++i) {
+        InvalidateRect(view(), nullptr, FALSE);
+        UpdateWindow(view());
+        if (i % 1000 == 0) pump();
+    }
+    for (int i = 0; i < 1000; ++i) {
+        SendMessageA(view(), WM_VSCROLL, i % 2 == 0 ? SB_PAGEDOWN : SB_LINEUP, 0);
+        UpdateWindow(view());
+    }
+    pump();
+    const Counts after = counts();
+    std::printf("objects %s\n", after.probed ? "probed (the system does not count them)" : "from GetGuiResources");
+    std::printf("at start:                      GDI %lu, USER %lu, handles %lu\n", start.gdi, start.user, start.handles);
+    std::printf("before 10,000 repaints + 1,000 scrolls: GDI %lu, USER %lu, handles %lu\n", before.gdi, before.user,
+                before.handles);
+    std::printf("after:                         GDI %lu, USER %lu, handles %lu  (growth %ld, %ld, %ld)\n", after.gdi,
+                after.user, after.handles, static_cast<long>(after.gdi - before.gdi),
+                static_cast<long>(after.user - before.user), static_cast<long>(after.handles - before.handles));
+
+    DestroyWindow(mainWindow);
+    pump();
+    freeEditorStateRecord();
+    unregisterWindowClasses();
+    return 0;
+}

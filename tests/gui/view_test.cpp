@@ -1,0 +1,419 @@
+// The hex view in the real window: what it paints, the keys, the mouse and
+// the scroll bar, the header strip, and the command states that follow them.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/record_list.h"
+#include "platform/gdi_win.h"
+#include "resource_ids.h"
+#include "shell/editor_state_win.h"
+#include "shell/layout_win.h"
+#include "support/gui_harness_win.h"
+#include "support/process_win.h"
+#include "view/view_input.h"
+#include "view/view_win.h"
+
+using namespace gui;
+
+namespace {
+
+// A picture of the view's client area, drawn through WM_PRINTCLIENT into a
+// 32-bit bitmap by the same routine as WM_PAINT.
+class ViewPicture {
+public:
+    explicit ViewPicture(HWND view) {
+        RECT client{};
+        GetClientRect(view, &client);
+        width_ = client.right;
+        height_ = client.bottom;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        WindowDc screen(nullptr);
+        MemoryDc dc(screen.get());
+        void* bits = nullptr;
+        GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap) return;
+        {
+            SelectedObject use(dc.get(), bitmap.get());
+            SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
+        }
+    }
+    // The pixel as a COLORREF (0x00BBGGRR).
+    COLORREF at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty()) return 0xFFFFFFFF;
+        uint32_t v = pixels_[static_cast<size_t>(y) * width_ + x];
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    // Pixels of `color` in the rectangle, right and bottom excluded.
+    int count(COLORREF color, int left, int top, int right, int bottom) const {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += at(x, y) == color ? 1 : 0;
+        return n;
+    }
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<uint32_t> pixels_;
+};
+
+class ViewTest : public FrameTest {
+protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        if (HasFatalFailure()) return;
+        MoveWindow(frame(), 0, 0, 1000, 600, TRUE);
+        pumpMessages();
+    }
+    EditorState& s() const { return *editorState; }
+    HWND view() const { return win().viewWindow; }
+
+    // A key as the view receives it, with Shift or Ctrl held when asked.
+    void key(int vk, int modifier = 0) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = modifier == VK_SHIFT ? 0x80 : 0;
+        keys[VK_CONTROL] = modifier == VK_CONTROL ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageA(view(), WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        pumpMessages();
+    }
+    void caretIs(int32_t offset, int32_t nibble) const {
+        EXPECT_EQ(s().caretOffset, offset);
+        EXPECT_EQ(s().caretNibble, nibble);
+    }
+    void selectionIs(int32_t anchor, int32_t end) const {
+        EXPECT_EQ(s().selectionAnchorRow, anchor);
+        EXPECT_EQ(s().selectionEndRow, end);
+    }
+    void click(UINT message, int x, int y, WPARAM keys = 0) {
+        SendMessageA(view(), message, keys, MAKELPARAM(x, y));
+        pumpMessages();
+    }
+    int cellX(int column, int nibble) const { return ((3 * column + 11) + nibble) * s().charWidth; }
+};
+
+TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
+    loadDocument(std::string(16 * 8, '\x11'), "C:\\data\\colours.bin");
+    EditorState& st = s();
+    // Colours no other part of the picture uses.
+    st.colorTable[changedText] = RGB(250, 0, 0);
+    st.colorTable[markBack] = RGB(0, 120, 120);
+    st.colorTable[selectionBack] = RGB(20, 40, 200);
+    st.colorTable[caretDump] = RGB(0, 0, 250);
+    st.colorTable[caretAscii] = RGB(0, 150, 0);
+    // Byte 0x13 changed (high nibble), byte 0x25 marked (low nibble), row 4 selected, caret on 0x31 low.
+    st.caretOffset = 0x13;
+    st.documentBytes[0x13] = 0x91;
+    ASSERT_EQ(addRecord(st, RecordList::Change, 0x13, 0, 0x11), 1);
+    st.caretOffset = 0x25;
+    st.caretNibble = 1;
+    ASSERT_EQ(addRecord(st, RecordList::Mark, 0x25, 1, 0x11), 1);
+    st.selectionAnchorRow = 4;
+    st.selectionEndRow = 4;
+    st.caretOffset = 0x31;
+    st.caretNibble = 1;
+
+    ViewPicture picture(view());
+    const int cw = st.charWidth, lh = st.lineHeight;
+    ASSERT_GT(cw, 0);
+    // Changed digit: some pixels of its glyph in the change colour.
+    EXPECT_GT(picture.count(RGB(250, 0, 0), cellX(3, 0), lh, cellX(3, 0) + cw, 2 * lh), 0);
+    // Marked cell: its background fills most of it.
+    EXPECT_GT(picture.count(RGB(0, 120, 120), cellX(5, 1), 2 * lh, cellX(5, 1) + cw, 3 * lh), cw * lh / 2);
+    // Selected band: right of the characters, across the whole row.
+    EXPECT_EQ(picture.at(90 * cw, 4 * lh + lh / 2), RGB(20, 40, 200));
+    EXPECT_NE(picture.at(90 * cw, 5 * lh + lh / 2), RGB(20, 40, 200));
+    // Caret bars at the row's lower edge, under the low digit and under the character.
+    const int barY = 4 * lh;  // row 3's lower edge
+    EXPECT_GT(picture.count(RGB(0, 0, 250), cellX(1, 1), barY - 1, cellX(1, 1) + cw, barY + 1), 0);
+    EXPECT_GT(picture.count(RGB(0, 150, 0), (61 + 1) * cw, barY - 1, (62 + 1) * cw, barY + 1), 0);
+    EXPECT_EQ(picture.count(RGB(0, 0, 250), cellX(1, 0), barY - 1, cellX(1, 0) + cw - 2, barY + 1), 0);
+}
+
+TEST_F(ViewTest, TypingOverwritesNibblesAndAdvances) {
+    std::string bytes(100, '\x12');
+    loadDocument(bytes, "C:\\data\\typing.bin");
+    // The digit already there: nothing at all.
+    key('1');
+    caretIs(0, 0);
+    EXPECT_EQ(s().changeCount, 0);
+    EXPECT_EQ(s().modified, 0);
+    // Shift+1 and Ctrl+A do nothing either.
+    key('1', VK_SHIFT);
+    key('A', VK_CONTROL);
+    caretIs(0, 0);
+    // Two digits write one byte and leave the caret on the next.
+    key('A');
+    key(VK_NUMPAD0 + 7);
+    EXPECT_EQ(s().documentBytes[0], 0xA7);
+    caretIs(1, 0);
+    EXPECT_EQ(s().changeCount, 2);
+    EXPECT_EQ(s().modified, 1);
+    EXPECT_EQ(buttonState(IDM_UNDO), TBSTATE_ENABLED);
+    // On the last nibble the byte changes and the caret stays.
+    key(VK_END, VK_CONTROL);
+    caretIs(99, 1);
+    key('F');
+    EXPECT_EQ(s().documentBytes[99], 0x1F);
+    caretIs(99, 1);
+
+    // A nibble changed before is asked about; No leaves the byte alone.
+    key(VK_HOME, VK_CONTROL);
+    DialogScript::expect(answerWith(IDNO));
+    key('B');
+    EXPECT_EQ(lastDialogTitle(), "処理の確認");
+    EXPECT_EQ(lastDialogText(), "'0' 番地のデータは既に変更されています。上書きしますか？");
+    EXPECT_EQ(s().documentBytes[0], 0xA7);
+    caretIs(0, 0);
+    DialogScript::expect(answerWith(IDYES));
+    key('B');
+    EXPECT_EQ(s().documentBytes[0], 0xB7);
+    caretIs(0, 1);
+
+    // The edit lock refuses digits silently.
+    SendMessageA(frame(), WM_COMMAND, IDM_EDIT_LOCK, 0);
+    key('C');
+    EXPECT_EQ(s().documentBytes[0], 0xB7);
+    SendMessageA(frame(), WM_COMMAND, IDM_EDIT_LOCK, 0);
+}
+
+TEST_F(ViewTest, MovementKeysAndTheStatusBar) {
+    loadDocument(std::string(100, 'a'), "C:\\data\\keys.bin");  // rows 0..6, the last one 4 bytes long
+    EXPECT_EQ(statusText(1), " 1/7");
+    EXPECT_EQ(statusText(2), " 00000000 H");
+    key(VK_RIGHT);
+    key(VK_DOWN);
+    caretIs(16, 1);
+    EXPECT_EQ(statusText(1), " 2/7");
+    EXPECT_EQ(statusText(2), " 00000010 L");
+    // No move at the ends.
+    key(VK_HOME, VK_CONTROL);
+    key(VK_LEFT);
+    key(VK_UP);
+    caretIs(0, 0);
+    // PageUp near the top: offset 0, the nibble kept.
+    key(VK_RIGHT);
+    key(VK_DOWN);
+    key(VK_PRIOR);
+    caretIs(0, 1);
+    // Down into the short last row from a column beyond its end: the last byte, the nibble kept.
+    key(VK_END);
+    caretIs(15, 1);
+    for (int i = 0; i < 6; ++i) key(VK_DOWN);
+    caretIs(99, 1);
+    key(VK_DOWN);
+    caretIs(99, 1);
+    EXPECT_EQ(statusText(1), " 7/7");
+    EXPECT_EQ(statusText(2), " 00000063 L");
+    key(VK_HOME);
+    caretIs(96, 0);
+}
+
+TEST_F(ViewTest, ShiftSelectsRowsAndEscClearsThenExits) {
+    loadDocument(std::string(16 * 20, 'a'), "C:\\data\\select.bin");
+    s().caretOffset = 5 * 16 + 3;
+    key(VK_DOWN, VK_SHIFT);
+    key(VK_DOWN, VK_SHIFT);
+    key(VK_DOWN, VK_SHIFT);
+    selectionIs(5, 8);
+    EXPECT_EQ(statusText(0), " 6 - 9 (4)");
+    EXPECT_EQ(buttonState(IDM_COPY), TBSTATE_ENABLED);
+    key(VK_DOWN);
+    caretIs(9 * 16 + 3, 0);
+    selectionIs(5, 8);
+    key(VK_DOWN, VK_SHIFT);
+    selectionIs(9, 10);
+    // Left, Right, Home and End clear it even with Shift.
+    key(VK_LEFT, VK_SHIFT);
+    selectionIs(-1, -1);
+    EXPECT_EQ(buttonState(IDM_COPY), TBSTATE_INDETERMINATE);
+    EXPECT_EQ(statusText(0), " 320ﾊﾞｲﾄ, select.bin");
+
+    key(VK_UP, VK_SHIFT);
+    ASSERT_GE(s().selectionEndRow, 0);
+    key(VK_ESCAPE);
+    selectionIs(-1, -1);
+    // The second Esc asks to exit; Cancel keeps the window.
+    DialogScript::expect(answerWith(IDCANCEL));
+    key(VK_ESCAPE);
+    EXPECT_EQ(lastDialogText(), "プログラムを終了します。よろしいですか？");
+    EXPECT_TRUE(IsWindow(frame()));
+}
+
+TEST_F(ViewTest, CtrlEndShowsTheLastRowAtTheBottom) {
+    loadDocument(std::string(16 * 200 + 5, 'a'), "C:\\data\\long.bin");
+    const int32_t rows = s().visibleRows;
+    ASSERT_GT(rows, 5);
+    key(VK_END, VK_CONTROL);
+    caretIs(16 * 200 + 4, 1);
+    EXPECT_EQ(s().topRow, s().rowCount - rows);
+    SCROLLINFO si{sizeof si, SIF_POS};
+    GetScrollInfo(view(), SB_VERT, &si);
+    EXPECT_EQ(si.nPos, s().scrollMax);
+    // Down one row past the bottom of the view scrolls by one row only.
+    key(VK_HOME, VK_CONTROL);
+    EXPECT_EQ(s().topRow, 0);
+    for (int i = 0; i < rows; ++i) key(VK_DOWN);
+    EXPECT_EQ(s().topRow, 1);
+}
+
+TEST_F(ViewTest, ClicksScrollBarAndWheel) {
+    loadDocument(std::string(16 * 200, 'a'), "C:\\data\\mouse.bin");
+    const int lh = s().lineHeight;
+    click(WM_LBUTTONDOWN, cellX(2, 1) + 1, 3 * lh + 2);
+    click(WM_LBUTTONUP, cellX(2, 1) + 1, 3 * lh + 2);
+    caretIs(3 * 16 + 2, 1);
+    EXPECT_EQ(statusText(2), " 00000032 L");
+    selectionIs(3, -1);
+    EXPECT_EQ(s().dragging, 0);
+
+    SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 50), 0);
+    EXPECT_EQ(s().topRow, topRowForThumb(s(), 50));
+    SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    SendMessageA(view(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(s().topRow, 3);
+    SendMessageA(view(), win().wheelMessageId, static_cast<WPARAM>(WHEEL_DELTA), 0);
+    EXPECT_EQ(s().topRow, 0);
+
+    // A middle click starts auto-scroll with its cursor; any press ends it.
+    click(WM_MBUTTONDOWN, 100, 100);
+    EXPECT_EQ(s().autoScrollActive, 1);
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(view(), GCLP_HCURSOR)), win().viewCursor1);
+    click(WM_LBUTTONDOWN, 100, 100);
+    EXPECT_EQ(s().autoScrollActive, 0);
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(view(), GCLP_HCURSOR)), LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(s().dragging, 0) << "the press that ends auto-scroll starts nothing";
+}
+
+TEST_F(ViewTest, HeaderStripClickMovesTheCaretWithinItsRow) {
+    loadDocument(std::string(40, 'a'), "C:\\data\\strip.bin");
+    s().caretOffset = 0x12;
+    s().caretNibble = 1;
+    const int cw = s().charWidth;
+    SendMessageA(win().labelWindow, WM_LBUTTONDOWN, 0, MAKELPARAM((11 + 3 * 5) * cw + 1, 3));
+    caretIs(0x15, 1);
+    EXPECT_EQ(statusText(2), " 00000015 L");
+}
+
+// A greyed menu item swallows its accelerator: no command, and nothing for the view either.
+TEST_F(ViewTest, AcceleratorOfAGreyedItemIsSwallowed) {
+    HACCEL accelerators = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    ASSERT_NE(accelerators, nullptr);
+    static int commands = 0;
+    static WNDPROC original = nullptr;
+    commands = 0;
+    original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        frame(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (m == WM_COMMAND && LOWORD(wp) == IDM_MARK) ++commands;
+            return CallWindowProcA(original, w, m, wp, lp);
+        })));
+    auto ctrlM = [&] {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        MSG m{view(), WM_KEYDOWN, 'M', 0, 0, {}};
+        BOOL translated = TranslateAcceleratorA(frame(), accelerators, &m);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        pumpMessages();
+        return translated;
+    };
+    // Without a document the mark command is greyed.
+    ctrlM();
+    EXPECT_EQ(commands, 0);
+    loadDocument(std::string(40, 'a'), "C:\\data\\accel.bin");
+    EXPECT_TRUE(ctrlM());
+    EXPECT_EQ(commands, 1);
+    SetWindowLongPtrA(frame(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    DestroyAcceleratorTable(accelerators);
+}
+
+TEST_F(ViewTest, PasteButtonFollowsAnotherProgramsClipboardWithinTheTimer) {
+    loadDocument(std::string(40, 'a'), "C:\\data\\paste.bin");
+    ASSERT_TRUE(OpenClipboard(frame()));
+    EmptyClipboard();
+    CloseClipboard();
+    SetTimer(frame(), 2, 700, nullptr);  // as start-up does
+    pumpMessages(800);
+    ASSERT_EQ(buttonState(IDM_PASTE), TBSTATE_INDETERMINATE);
+    Process other("\"" + siblingProgramPath("gui_tests.exe") + "\" --put-clipboard hello");
+    ASSERT_TRUE(other.started());
+    ASSERT_EQ(other.exitCode(10000), 0);
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(pumpUntil([&] { return buttonState(IDM_PASTE) == TBSTATE_ENABLED; }, 2000));
+    EXPECT_LE(GetTickCount() - start, 800u);
+    KillTimer(frame(), 2);
+}
+
+// A picture of the whole frame for the README: a Shift-JIS text in kanji mode
+// with a selection, a changed nibble and a mark. Written as a bitmap into the
+// test's directory (the test script turns it into build/moxel-view.png).
+TEST_F(ViewTest, WritesAScreenshotOfAKanjiDocument) {
+    std::string text;
+    for (int i = 0; i < 8; ++i) {
+        text += "MOXEL \x83\x6F\x83\x43\x83\x69\x83\x8A\x83\x47\x83\x66\x83\x42\x83\x5E "
+                "\x8A\xBF\x8E\x9A\x83\x82\x81\x5B\x83\x68\x82\xC5\x82\xCD Shift-JIS \x82\xCC"
+                "\x93\xF1\x83\x6F\x83\x43\x83\x67\x95\xB6\x8E\x9A\x82\xF0\x95\x5C\x8E\xA6\x82\xB5"
+                "\x82\xDC\x82\xB7\x81\x42\r\n";
+    }
+    loadDocument(text, "C:\\data\\sample.txt");
+    SetWindowTextA(frame(), "MOXEL - C:\\data\\sample.txt");
+    SendMessageA(frame(), WM_COMMAND, IDM_KANJI, 0);
+    key(VK_DOWN);
+    key(VK_RIGHT);
+    key('4');
+    ASSERT_EQ(addRecord(s(), RecordList::Mark, s().caretOffset, s().caretNibble, s().documentBytes[s().caretOffset]), 1);
+    key(VK_RIGHT);
+    key(VK_RIGHT);
+    key(VK_DOWN, VK_SHIFT);
+    key(VK_DOWN, VK_SHIFT);
+    repaintView();
+    UpdateWindow(frame());
+    RedrawWindow(frame(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpMessages(300);
+
+    RECT r{};
+    GetWindowRect(frame(), &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    WindowDc screen(nullptr);
+    MemoryDc dc(screen.get());
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(bitmap);
+    {
+        SelectedObject use(dc.get(), bitmap.get());
+        ASSERT_TRUE(BitBlt(dc.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY));
+        GdiFlush();
+    }
+    const DWORD imageSize = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize),
+                          0, 0, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+    HANDLE out = CreateFileA("moxel-view.bmp", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(out, &file, sizeof file, &written, nullptr);
+    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
+    WriteFile(out, bits, imageSize, &written, nullptr);
+    CloseHandle(out);
+    EXPECT_EQ(written, imageSize);
+}
+
+}  // namespace
