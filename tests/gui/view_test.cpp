@@ -311,37 +311,73 @@ TEST_F(ViewTest, HeaderStripClickMovesTheCaretWithinItsRow) {
 }
 
 // A greyed menu item swallows its accelerator: no command, and nothing for the view either.
-TEST_F(ViewTest, AcceleratorOfAGreyedItemIsSwallowed) {
+TEST_F(ViewTest, CtrlSDoesNothingWhileSaveIsGreyed) {
     HACCEL accelerators = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_NE(accelerators, nullptr);
-    static int commands = 0;
+    static int saves = 0;
     static WNDPROC original = nullptr;
-    commands = 0;
+    saves = 0;
     original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         frame(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-            if (m == WM_COMMAND && LOWORD(wp) == IDM_MARK) ++commands;
+            if (m == WM_COMMAND && LOWORD(wp) == IDM_SAVE) {
+                ++saves;
+                return 0;
+            }
             return CallWindowProcA(original, w, m, wp, lp);
         })));
-    auto ctrlM = [&] {
+    auto ctrlS = [&] {
         BYTE keys[256] = {};
         GetKeyboardState(keys);
         keys[VK_CONTROL] = 0x80;
         SetKeyboardState(keys);
-        MSG m{view(), WM_KEYDOWN, 'M', 0, 0, {}};
+        MSG m{view(), WM_KEYDOWN, 'S', 0, 0, {}};
         BOOL translated = TranslateAcceleratorA(frame(), accelerators, &m);
         keys[VK_CONTROL] = 0;
         SetKeyboardState(keys);
         pumpMessages();
         return translated;
     };
-    // Without a document the mark command is greyed.
-    ctrlM();
-    EXPECT_EQ(commands, 0);
+    ctrlS();  // without a document Save is greyed
+    EXPECT_EQ(saves, 0);
     loadDocument(std::string(40, 'a'), "C:\\data\\accel.bin");
-    EXPECT_TRUE(ctrlM());
-    EXPECT_EQ(commands, 1);
+    EXPECT_TRUE(ctrlS());
+    EXPECT_EQ(saves, 1);
     SetWindowLongPtrA(frame(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     DestroyAcceleratorTable(accelerators);
+}
+
+// A right click opens the menu of the column under the pointer, with the frame's check marks.
+TEST_F(ViewTest, RightClickOpensTheMenuOfItsColumn) {
+    static WNDPROC original = nullptr;
+    static std::vector<std::pair<int, bool>> opened;  // first item, kanji checked
+    opened.clear();
+    original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        frame(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (m == WM_INITMENU && reinterpret_cast<HMENU>(wp) != GetMenu(w)) {
+                HMENU menu = reinterpret_cast<HMENU>(wp);
+                HMENU popup = GetSubMenu(menu, 0) != nullptr ? GetSubMenu(menu, 0) : menu;
+                UINT kanji = GetMenuState(popup, IDM_KANJI, MF_BYCOMMAND);  // -1: no such item
+                opened.push_back({static_cast<int>(GetMenuItemID(popup, 0)),
+                                  kanji != static_cast<UINT>(-1) && (kanji & MF_CHECKED) != 0});
+                // Close it again once the menu's own loop runs.
+                SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+                    KillTimer(nullptr, id);
+                    EndMenu();
+                });
+            }
+            return CallWindowProcA(original, w, m, wp, lp);
+        })));
+    loadDocument(std::string(40, 'a'), "C:\\data\\menus.bin");
+    SendMessageA(frame(), WM_COMMAND, IDM_KANJI, 0);
+    const int cw = s().charWidth;
+    for (int cell : {3, 20, 65}) click(WM_RBUTTONDOWN, cell * cw + 1, 2);
+    SendMessageA(win().labelWindow, WM_RBUTTONDOWN, 0, MAKELPARAM(20 * cw, 2));
+    pumpMessages(50);
+    SetWindowLongPtrA(frame(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    const std::vector<std::pair<int, bool>> expected = {
+        {IDM_JUMP, false}, {IDM_UNDO, true}, {IDM_ASCII_EDIT, true}, {IDM_UNDO, true}};
+    EXPECT_EQ(opened, expected);
+    caretIs(0, 0);
 }
 
 TEST_F(ViewTest, PasteButtonFollowsAnotherProgramsClipboardWithinTheTimer) {
