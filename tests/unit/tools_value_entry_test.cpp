@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "platform/platform_native.h"
 #include "resource_ids.h"
@@ -147,4 +148,62 @@ TEST_F(ConfirmValueEntry, AcceptedNumberAndEmptyTextLeaveNoTrace) {
     EXPECT_EQ(confirmValueEntry(*state, nullptr, empty, false), 1);
     EXPECT_EQ(empty.value, 7);
     EXPECT_TRUE(nativeSeam().events.empty());
+}
+
+TEST_F(ConfirmValueEntry, ATypedTextTooLongToHoldIsRefusedNotCut) {
+    // The edit box has no limit of its own; a path cut to what the request
+    // holds would name another file.
+    std::string path = "C:\\" + std::string(300, 'd') + "\\other.bin";
+    ValueEntryRequest r = request(CompareFile, "", 260);
+    EXPECT_EQ(confirmValueEntry(*state, nullptr, r, false, path.c_str()), 0);
+    ASSERT_EQ(nativeSeam().events.size(), 1u);
+    EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_TOO_LONG);
+
+    std::string longest(259, 'f');  // what the request holds with its terminator
+    EXPECT_EQ(confirmValueEntry(*state, nullptr, r, false, longest.c_str()), 1);
+    EXPECT_EQ(std::string(r.text), longest);
+
+    ValueEntryRequest search = request(SearchText, "old", 64);
+    EXPECT_EQ(confirmValueEntry(*state, nullptr, search, true, std::string(400, '0').c_str()), 0);
+    EXPECT_EQ(searchAsHex, 1);  // the radix is stored even then
+}
+
+TEST(ValueEntryPrompt, EachModeShowsItsTextAndFormatsItsValues) {
+    std::unique_ptr<EditorState, void (*)(EditorState*)> s(allocateEditorState(), freeEditorState);
+    s->caretOffset = 300;
+    std::strcpy(s->filePath, "C:\\data\\a.bin");
+    const std::string warning = "\n\n※実行するとすべて初期化されます。";
+    struct Case {
+        int32_t mode;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {InsertCode, "挿入するコードを入力してください。" + warning},
+        {DeleteRange, "現在位置 300(12C) からの削除する範囲を指定してください。" + warning},
+        {JumpAddress, "移動先のアドレスを入力してください。"},
+        {SearchText, "検索する文字列を入力してください。"},
+        {AsciiText, "文字列を入力してください。"},
+        {CompareFile, "'C:\\data\\a.bin' と比較するファイル名を入力してください。"},
+    };
+    for (const Case& c : cases) {
+        char prompt[kMessageTextLength];
+        valueEntryPrompt(*s, c.mode, prompt, sizeof prompt);
+        EXPECT_EQ(std::string(prompt), c.expected) << "mode " << c.mode;
+    }
+}
+
+TEST(CompareCandidates, RecentFilesWithoutTheOpenOneInTheirOrder) {
+    std::unique_ptr<EditorState, void (*)(EditorState*)> s(allocateEditorState(), freeEditorState);
+    std::strcpy(s->filePath, "C:\\Data\\Open.bin");
+    const char* recent[] = {"c:\\data\\OPEN.BIN", "C:\\one.bin", "C:\\Data\\Open.bin", "C:\\two.bin", "C:\\three.bin"};
+    for (int i = 0; i < 5; ++i) std::strcpy(s->recentFiles[i], recent[i]);
+    s->recentMenuCount = 4;  // the fifth entry is not on the menu
+    const char* out[kRecentFileCount];
+    ASSERT_EQ(compareCandidates(*s, out), 2);
+    EXPECT_STREQ(out[0], "C:\\one.bin");
+    EXPECT_STREQ(out[1], "C:\\two.bin");
+
+    s->filePath[0] = '\0';
+    s->recentMenuCount = 0;
+    EXPECT_EQ(compareCandidates(*s, out), 0);
 }
