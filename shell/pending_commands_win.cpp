@@ -30,6 +30,5 @@ void homePageCommand(HWND) {}
 void aboutCommand(HWND) {}
 
 // Interfaces between commands that are built side by side.
-int runValueEntry(HWND, ValueEntryRequest&) { return 0; }
 int showChangeHistory(HWND) { return 0; }
 int runCompareDialog(HWND, ValueEntryRequest&) { return 0; }
