@@ -13,10 +13,6 @@ void showChangeHistoryCommand(HWND) {}
 void copyRowsCommand(HWND) {}
 void pasteTextCommand(HWND) {}
 void selectAllCommand(HWND) {}
-void insertByteCommand(HWND) {}
-void deleteByteCommand(HWND) {}
-void deleteRangeCommand(HWND) {}
-void editAsTextCommand(HWND) {}
 void toggleMarkCommand(HWND) {}
 void gotoNextMarkCommand(HWND) {}
 void jumpCommand(HWND) {}
