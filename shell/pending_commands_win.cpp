@@ -15,9 +15,6 @@ void pasteTextCommand(HWND) {}
 void selectAllCommand(HWND) {}
 void toggleMarkCommand(HWND) {}
 void gotoNextMarkCommand(HWND) {}
-void jumpCommand(HWND) {}
-void findCommand(HWND) {}
-void findNextCommand(HWND) {}
 void compareCommand(HWND) {}
 void numberConversionCommand(HWND) {}
 void runOptionsDialogCommand(HWND) {}
