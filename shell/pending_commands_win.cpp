@@ -15,7 +15,6 @@ void pasteTextCommand(HWND) {}
 void selectAllCommand(HWND) {}
 void toggleMarkCommand(HWND) {}
 void gotoNextMarkCommand(HWND) {}
-void compareCommand(HWND) {}
 void numberConversionCommand(HWND) {}
 void runOptionsDialogCommand(HWND) {}
 void showHelpCommand(HWND) {}
