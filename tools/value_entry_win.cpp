@@ -9,9 +9,17 @@
 
 namespace {
 
-ValueEntryRequest* requestOf(HWND dialog) {
-    return reinterpret_cast<ValueEntryRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
+// One open dialog. The edit box cannot hold every byte string as it is (a
+// lead byte without a valid trail byte comes back as another character), so
+// the text as the box shows it is kept beside the given one: a text confirmed
+// without a change is the given text, byte for byte.
+struct EntryDialog {
+    ValueEntryRequest* request;
+    std::string given;
+    std::string shown;
+};
+
+EntryDialog* entryOf(HWND dialog) { return reinterpret_cast<EntryDialog*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 // The control that takes the text: the combo box when a file is asked for.
 HWND inputControl(HWND dialog, const ValueEntryRequest& request) {
@@ -43,8 +51,9 @@ void fillRecentFiles(HWND dialog, const EditorState& s) {
     if (n > 0) SendMessageA(combo, CB_SETCURSEL, 0, 0);
 }
 
-BOOL onInitDialog(HWND dialog, ValueEntryRequest& request) {
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&request));
+BOOL onInitDialog(HWND dialog, EntryDialog& entry) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&entry));
+    ValueEntryRequest& request = *entry.request;
     const EditorState& s = *editorState;
     const bool compare = request.mode == CompareFile;
     const bool radios = request.mode < kRadioModeLimit;
@@ -68,7 +77,9 @@ BOOL onInitDialog(HWND dialog, ValueEntryRequest& request) {
     if (compare) fillRecentFiles(dialog, s);
     SetDlgItemTextA(dialog, IDC_VE_PROMPT, prompt);
     request.text[sizeof request.text - 1] = '\0';
+    entry.given = request.text;
     SetDlgItemTextA(dialog, IDC_VE_EDIT, request.text);
+    entry.shown = controlText(GetDlgItem(dialog, IDC_VE_EDIT));
 
     centerWindow(dialog, GetWindow(dialog, GW_OWNER), 0, 0);
     focusInput(dialog, request);
@@ -84,13 +95,15 @@ void onBrowse(HWND dialog) {
     if (chooseFileName(dialog, chosen, 1, initial)) SetWindowTextA(combo, chosen);
 }
 
-void onOk(HWND dialog, ValueEntryRequest& request) {
+void onOk(HWND dialog, const EntryDialog& entry) {
+    ValueEntryRequest& request = *entry.request;
     if (request.mode == CompareFile) {
         std::string file = controlText(GetDlgItem(dialog, IDC_VE_COMBO));
         if (!file.empty()) SetDlgItemTextA(dialog, IDC_VE_EDIT, file.c_str());
     }
     const bool hexChecked = IsDlgButtonChecked(dialog, IDC_VE_HEX) == BST_CHECKED;
     std::string typed = controlText(GetDlgItem(dialog, IDC_VE_EDIT));
+    if (typed == entry.shown) typed = entry.given;
     if (confirmValueEntry(*editorState, dialog, request, hexChecked, typed.c_str())) {
         EndDialog(dialog, 1);
     } else {
@@ -101,15 +114,15 @@ void onOk(HWND dialog, ValueEntryRequest& request) {
 INT_PTR CALLBACK valueEntryDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            return onInitDialog(dialog, *reinterpret_cast<ValueEntryRequest*>(lParam));
+            return onInitDialog(dialog, *reinterpret_cast<EntryDialog*>(lParam));
         case WM_COMMAND: {
-            ValueEntryRequest* request = requestOf(dialog);
-            if (request == nullptr) break;
+            EntryDialog* entry = entryOf(dialog);
+            if (entry == nullptr) break;
             switch (LOWORD(wParam)) {
-                case IDOK: onOk(dialog, *request); return TRUE;
+                case IDOK: onOk(dialog, *entry); return TRUE;
                 case IDCANCEL: EndDialog(dialog, 0); return TRUE;
                 case IDC_VE_BROWSE:
-                    if (request->mode == CompareFile) onBrowse(dialog);
+                    if (entry->request->mode == CompareFile) onBrowse(dialog);
                     return TRUE;
                 default: break;
             }
@@ -124,7 +137,8 @@ INT_PTR CALLBACK valueEntryDialog(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 int runValueEntry(HWND owner, ValueEntryRequest& request) {
     if (editorState == nullptr) return 0;
+    EntryDialog entry{&request, {}, {}};
     INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_VALUE_ENTRY), owner, valueEntryDialog,
-                                     reinterpret_cast<LPARAM>(&request));
+                                     reinterpret_cast<LPARAM>(&entry));
     return result == 1 ? 1 : 0;
 }

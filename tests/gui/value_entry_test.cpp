@@ -314,6 +314,23 @@ TEST_F(ValueEntryTest, TextEditNearTheEndOffersAndAcceptsOnlyTheBytesLeft) {
     EXPECT_EQ(editorState->changeCount, 4);
 }
 
+TEST_F(ValueEntryTest, TextEditConfirmedUnchangedKeepsBytesTheBoxCannotShow) {
+    // Lead bytes without a valid trail byte come back from the edit box as
+    // another character; confirming the offered text must still write nothing.
+    const std::string bytes = "\x81\x20" "a\x83\r\nZ\x80\xA0\xFD";
+    loadDocument(bytes, "C:\\data\\x.bin");
+    DialogScript::expect(answerWith(IDOK));
+    command(IDM_ASCII_EDIT);
+    EXPECT_EQ(document(), bytes);
+    EXPECT_EQ(editorState->changeCount, 0);
+    EXPECT_EQ(editorState->modified, 0);
+
+    // A changed text is written as the box holds it.
+    DialogScript::expect(drive({enter("b")}));
+    command(IDM_ASCII_EDIT);
+    EXPECT_EQ(document(), "b" + bytes.substr(1));
+}
+
 // ---------------------------------------------------------------- search
 
 TEST_F(ValueEntryTest, SearchSkipsTheCaretFindsOverlapsAndMindsLetterCase) {
