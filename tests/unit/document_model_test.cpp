@@ -395,21 +395,6 @@ TEST_F(DocumentModel, TextEditOffersTheBytesAtTheCaretWithinItsLimit) {
     }
 }
 
-TEST_F(DocumentModel, TextEditWritesOnlyATextThatDiffers) {
-    load({'a', 'b', 'c', 0, 'e'});
-    s->caretOffset = 0;
-    TextEdit edit = beginTextEdit(*s);
-    ASSERT_STREQ(edit.initial, "abc");
-    EXPECT_EQ(finishTextEdit(*s, edit, "abc"), 0);  // confirmed unchanged
-    EXPECT_EQ(finishTextEdit(*s, edit, ""), 0);
-    EXPECT_EQ(s->modified, 0);
-    EXPECT_EQ(s->changeCount, 0);
-    EXPECT_EQ(finishTextEdit(*s, edit, "aBc"), 1);  // letter case counts
-    EXPECT_EQ(bytes(), (Bytes{'a', 'B', 'c', 0, 'e'}));
-    EXPECT_EQ(s->changeCount, 2);
-    EXPECT_EQ(s->modified, 1);
-}
-
 TEST_F(DocumentModel, OverwriteStopsWhereTheChangeListIsFull) {
     loadCounting(2000);
     for (int i = 0; i < kRecordListSlots - 3; ++i) ASSERT_EQ(addRecord(*s, RecordList::Change, 100000 + i, 0, 0), 1);
