@@ -119,3 +119,23 @@ int overwriteText(EditorState& s, const char* text) {
     s.modified = 1;
     return 1;
 }
+
+TextEdit beginTextEdit(const EditorState& s) {
+    TextEdit edit{};
+    if (!caretOnDocument(s)) return edit;
+    const uint32_t remaining = s.documentSize - static_cast<uint32_t>(s.caretOffset);
+    edit.limit = static_cast<int32_t>(std::min<uint32_t>(kTextEditLength, remaining));
+    const uint8_t* bytes = s.documentBytes + s.caretOffset;
+    int32_t n = 0;
+    while (n < edit.limit && bytes[n] != 0) {
+        edit.initial[n] = static_cast<char>(bytes[n]);
+        ++n;
+    }
+    edit.initial[n] = '\0';
+    return edit;
+}
+
+int finishTextEdit(EditorState& s, const TextEdit& edit, const char* typed) {
+    if (typed == nullptr || *typed == '\0' || std::strcmp(typed, edit.initial) == 0) return 0;
+    return overwriteText(s, typed);
+}

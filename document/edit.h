@@ -32,3 +32,21 @@ int deleteRangeTo(EditorState& s, int32_t end);
 // document or when the change list refuses. Sets modified; the caret stays.
 // 0 when no document is loaded.
 int overwriteText(EditorState& s, const char* text);
+
+// The text edit at the caret offers the bytes there as text and accepts at
+// most this many bytes, fewer near the end of the document.
+constexpr int kTextEditLength = 16;
+
+struct TextEdit {
+    char initial[kTextEditLength + 1];  // the offered text: ends early at a zero byte
+    int32_t limit;                      // longest accepted text: min(16, bytes from the caret to the end)
+};
+
+// What the text edit offers for the caret's current place; an empty text and
+// a limit of 0 when the caret is not on a byte of the document.
+TextEdit beginTextEdit(const EditorState& s);
+
+// Writes `typed` over the bytes at the caret when it is not empty and differs
+// from the offered text (letter case counts); returns overwriteText's result,
+// 0 when nothing was to be written.
+int finishTextEdit(EditorState& s, const TextEdit& edit, const char* typed);

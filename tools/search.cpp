@@ -32,6 +32,13 @@ int hexTextToBytes(const char* text, uint8_t* out) {
     return n;
 }
 
+bool isHexPatternText(const char* text) {
+    if (text == nullptr || !isHexText(text, true)) return false;
+    int digits = 0;
+    for (const char* p = text; *p != '\0'; ++p) digits += *p != ' ';
+    return digits % 2 == 0;
+}
+
 int32_t findBytesPlain(const uint8_t* data, int32_t n, const uint8_t* pattern, int32_t m) {
     if (data == nullptr || pattern == nullptr || m <= 0 || m > n) return -1;
     int32_t table[256];
@@ -226,6 +233,12 @@ int64_t findBytesWith(ScanKernel kernel, const uint8_t* data, int64_t n, const u
 int searchFrom(EditorState& s, WindowRef owner, int searchAsHex, int32_t start) {
     if (!isDocumentLoaded(s)) return 0;
     if (static_cast<uint32_t>(start) > s.documentSize - 1) start = 0;
+    if (searchAsHex && !isHexPatternText(s.findText)) {
+        // Searching for what such a text decodes to would report a plain
+        // "not found" for a string that was never a pattern at all.
+        showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
+        return 0;
+    }
 
     void* previousCursor = beginWaitCursor();
     uint8_t hexPattern[kHexPatternBufferSize];

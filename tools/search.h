@@ -19,6 +19,10 @@ constexpr int kHexPatternBufferSize = kMaxHexPatternBytes + 1;
 // after the radix was switched without a new search).
 int hexTextToBytes(const char* text, uint8_t* out);
 
+// Whether `text` is a hexadecimal search string: digits and spaces only, with
+// an even number of digits (none at all is allowed: it finds nothing).
+bool isHexPatternText(const char* text);
+
 // The plain right-to-left Boyer-Moore with a bad-character table: the
 // reference that findBytes must agree with. Index of the leftmost occurrence,
 // -1 when there is none, when m > n, or when the pattern is empty.
@@ -41,6 +45,9 @@ int64_t findBytesWith(ScanKernel kernel, const uint8_t* data, int64_t n, const u
 // caretNibble 0, returns 1; the caller brings the caret into view. Not found:
 // reports string IDS_ERR_NOT_FOUND with findText through the seam, sets
 // foundOffset to -1 and returns 0; the caller repaints and refreshes the toolbar.
+// A findText that cannot be read as hexadecimal while searchAsHex is set (a
+// plain text kept after only the radix was switched) is reported as
+// IDS_ERR_INVALID_TEXT, and nothing is searched or changed.
 int searchFrom(EditorState& s, WindowRef owner, int searchAsHex, int32_t start);
 
 // Search: remembers `text` as findText and searches from just after the

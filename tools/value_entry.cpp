@@ -1,23 +1,18 @@
 #include "tools/value_entry.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "resource_ids.h"
 #include "shell/recent_files.h"
+#include "tools/search.h"
 #include "tools/value_parse.h"
 
 int searchAsHex = 0;
 
 namespace {
-
-// Hexadecimal digits of a search string, spaces not counted.
-int hexDigitCount(const char* text) {
-    int n = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p != ' ') ++n;
-    }
-    return n;
-}
 
 EntryCheck refuse(EntryCheck c, int messageId) {
     c.verdict = EntryVerdict::Refuse;
@@ -52,7 +47,7 @@ EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int3
         case SearchText:
             // An odd digit count would leave a half byte that the pattern
             // cannot express, so it is refused like any other bad text.
-            if (hex && (!isHexText(text, true) || hexDigitCount(text) % 2 != 0)) {
+            if (hex && !isHexPatternText(text)) {
                 return refuse(c, IDS_ERR_INVALID_TEXT);
             }
             return c;
@@ -92,9 +87,20 @@ EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int3
 
 int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& request, bool hexChecked) {
     request.text[sizeof request.text - 1] = '\0';
-    EntryCheck c = checkValueEntry(request.mode, request.text, hexChecked, request.maxLength,
+    const std::string typed = request.text;
+    return confirmValueEntry(s, owner, request, hexChecked, typed.c_str());
+}
+
+int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& request, bool hexChecked,
+                      const char* typed) {
+    if (typed == nullptr) typed = "";
+    constexpr int32_t kHeld = static_cast<int32_t>(sizeof request.text) - 1;
+    EntryCheck c = checkValueEntry(request.mode, typed, hexChecked, std::min(request.maxLength, kHeld),
                                    s.documentSize, s.filePath);
-    request.maxLength = c.maxLength;
+    request.maxLength = std::min(request.maxLength, c.maxLength);
+    if (std::strlen(typed) <= static_cast<size_t>(kHeld)) {
+        std::memcpy(request.text, typed, std::strlen(typed) + 1);
+    }
     if (c.radixChoice >= 0) {
         if (c.choiceIsSearch) {
             searchAsHex = c.radixChoice;
@@ -120,4 +126,48 @@ int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& reques
     bool numeric = request.mode == InsertCode || request.mode == JumpAddress || request.mode == DeleteRange;
     if (numeric && request.text[0] != '\0') request.value = c.value;
     return 1;
+}
+
+void valueEntryPrompt(const EditorState& s, int32_t mode, char* out, int size) {
+    if (out == nullptr || size <= 0) return;
+    out[0] = '\0';
+    char first[kMessageTextLength] = "";
+    char warning[kMessageTextLength] = "";
+    switch (mode) {
+        case InsertCode:
+            loadText(IDS_PROMPT_INSERT, first, sizeof first);
+            loadText(IDS_RESET_WARNING, warning, sizeof warning);
+            std::snprintf(out, static_cast<size_t>(size), "%s\n\n%s", first, warning);
+            break;
+        case DeleteRange: {
+            char format[kMessageTextLength] = "";
+            loadText(IDS_PROMPT_DELETE_RANGE, format, sizeof format);
+            std::snprintf(first, sizeof first, format, static_cast<long>(s.caretOffset),
+                          static_cast<unsigned>(s.caretOffset));
+            loadText(IDS_RESET_WARNING, warning, sizeof warning);
+            std::snprintf(out, static_cast<size_t>(size), "%s\n\n%s", first, warning);
+            break;
+        }
+        case JumpAddress: loadText(IDS_PROMPT_JUMP, out, size); break;
+        case SearchText: loadText(IDS_PROMPT_FIND, out, size); break;
+        case AsciiText: loadText(IDS_PROMPT_TEXT, out, size); break;
+        case CompareFile: {
+            char format[kMessageTextLength] = "";
+            loadText(IDS_PROMPT_COMPARE, format, sizeof format);
+            std::snprintf(out, static_cast<size_t>(size), format, s.filePath);
+            break;
+        }
+        default: break;
+    }
+}
+
+int compareCandidates(const EditorState& s, const char* out[kRecentFileCount]) {
+    const int listed = std::clamp(s.recentMenuCount, 0, kRecentFileCount);
+    int n = 0;
+    for (int i = 0; i < listed; ++i) {
+        const char* path = s.recentFiles[i];
+        if (path[0] == '\0' || comparePathsIgnoringCase(path, s.filePath) == 0) continue;
+        out[n++] = path;
+    }
+    return n;
 }

@@ -64,3 +64,20 @@ EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int3
 // shows the refusal or asks the clamp question through the seam, and fills
 // `value`. Returns 1 when the dialog may close with OK, 0 when it stays open.
 int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& request, bool hexChecked);
+
+// The same for a `typed` text of any length (the whole content of the edit
+// box, which has no limit of its own). A text longer than request.text can
+// hold is refused as too long instead of being cut, so a long path is never
+// confirmed as a shorter one. The accepted text is copied into request.text.
+int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& request, bool hexChecked,
+                      const char* typed);
+
+// The prompt of the dialog for `mode` into `out`: the mode's string, for the
+// two resetting modes followed by an empty line and the reset warning; the
+// range prompt names the caret offset, the compare prompt the open file.
+void valueEntryPrompt(const EditorState& s, int32_t mode, char* out, int size);
+
+// The recent files the compare prompt offers, in their stored order: every
+// entry of the list but the open file itself (letter case ignored, as the
+// same-file refusal does). Fills `out` and returns the count.
+int compareCandidates(const EditorState& s, const char* out[kRecentFileCount]);

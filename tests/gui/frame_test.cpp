@@ -237,6 +237,7 @@ TEST_F(CommandTableTest, GreyedAcceleratorIsSwallowed) {
 
     loadDocument(std::string(32, 'a'), "C:\\data\\x.bin");
     CommandRecorder::ids.clear();
+    DialogScript::expect(answerWith(IDNO));  // the delete command's question
     EXPECT_TRUE(translateKey(table, VK_DELETE));
     EXPECT_EQ(CommandRecorder::ids, std::vector<int>{IDM_DELETE});
     // The edit lock greys it again.

@@ -369,6 +369,32 @@ TEST_F(DocumentModel, OverwriteOfEqualTextStillMarksModified) {
     EXPECT_EQ(s->modified, 1);
 }
 
+TEST_F(DocumentModel, TextEditOffersTheBytesAtTheCaretWithinItsLimit) {
+    struct Case {
+        const char* name;
+        std::string doc;
+        int32_t caret;
+        const char* initial;
+        int32_t limit;
+    };
+    const Case cases[] = {
+        {"three bytes before the end", "0123456789abcdefXYZ", 16, "XYZ", 3},
+        {"sixteen at most", "0123456789abcdefXYZ", 0, "0123456789abcdef", 16},
+        {"stops at a zero byte", std::string("ab\0cd", 5), 0, "ab", 5},
+        {"zero under the caret", std::string("ab\0cd", 5), 2, "", 3},
+        {"last byte", "abc", 2, "c", 1},
+        {"caret past the end", "abc", 3, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(Bytes(c.doc.begin(), c.doc.end()));
+        s->caretOffset = c.caret;
+        TextEdit edit = beginTextEdit(*s);
+        EXPECT_STREQ(edit.initial, c.initial);
+        EXPECT_EQ(edit.limit, c.limit);
+    }
+}
+
 TEST_F(DocumentModel, OverwriteStopsWhereTheChangeListIsFull) {
     loadCounting(2000);
     for (int i = 0; i < kRecordListSlots - 3; ++i) ASSERT_EQ(addRecord(*s, RecordList::Change, 100000 + i, 0, 0), 1);

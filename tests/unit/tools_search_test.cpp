@@ -183,6 +183,33 @@ TEST_F(SearchFrom, PatternsThatCannotMatch) {
     EXPECT_EQ(nativeSeam().events.size(), 3u);
 }
 
+TEST_F(SearchFrom, HexSearchOfALeftoverPlainTextIsRefusedNotSearched) {
+    // A text search, then only the radix switched to hexadecimal: find next
+    // must not search for whatever the letters would decode to.
+    state->caretOffset = 0;
+    ASSERT_EQ(searchAfterCaret(*state, nullptr, 0, "abca"), 1);
+    for (const char* leftover : {"xx", "abc", "ab 0G"}) {  // letters, an odd digit count, a bad digit
+        SCOPED_TRACE(leftover);
+        std::strcpy(state->findText, leftover);
+        state->foundOffset = 2;
+        state->foundLength = 4;
+        state->caretOffset = 2;
+        resetNativeSeam();
+        EXPECT_EQ(searchNext(*state, nullptr, 1), 0);
+        ASSERT_EQ(nativeSeam().events.size(), 1u);
+        EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_INVALID_TEXT);
+        EXPECT_EQ(nativeSeam().events[0].text, "不正な文字列です。");
+        EXPECT_EQ(state->foundOffset, 2);
+        EXPECT_EQ(state->foundLength, 4);
+        EXPECT_EQ(state->caretOffset, 2);
+    }
+    // A real hexadecimal text still searches.
+    std::strcpy(state->findText, "61 62");
+    resetNativeSeam();
+    EXPECT_EQ(searchNext(*state, nullptr, 1), 1);
+    EXPECT_EQ(state->foundOffset, 5);
+}
+
 TEST(JumpToAddress, MovesOnlyWhenDifferentAndStaysInside) {
     std::unique_ptr<EditorState, void (*)(EditorState*)> s(allocateEditorState(), freeEditorState);
     s->documentSize = 50;

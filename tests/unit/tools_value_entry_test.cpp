@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "platform/platform_native.h"
 #include "resource_ids.h"
@@ -147,4 +148,22 @@ TEST_F(ConfirmValueEntry, AcceptedNumberAndEmptyTextLeaveNoTrace) {
     EXPECT_EQ(confirmValueEntry(*state, nullptr, empty, false), 1);
     EXPECT_EQ(empty.value, 7);
     EXPECT_TRUE(nativeSeam().events.empty());
+}
+
+TEST_F(ConfirmValueEntry, ATypedTextTooLongToHoldIsRefusedNotCut) {
+    // The edit box has no limit of its own; a path cut to what the request
+    // holds would name another file.
+    std::string path = "C:\\" + std::string(300, 'd') + "\\other.bin";
+    ValueEntryRequest r = request(CompareFile, "", 260);
+    EXPECT_EQ(confirmValueEntry(*state, nullptr, r, false, path.c_str()), 0);
+    ASSERT_EQ(nativeSeam().events.size(), 1u);
+    EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_TOO_LONG);
+
+    std::string longest(259, 'f');  // what the request holds with its terminator
+    EXPECT_EQ(confirmValueEntry(*state, nullptr, r, false, longest.c_str()), 1);
+    EXPECT_EQ(std::string(r.text), longest);
+
+    ValueEntryRequest search = request(SearchText, "old", 64);
+    EXPECT_EQ(confirmValueEntry(*state, nullptr, search, true, std::string(400, '0').c_str()), 0);
+    EXPECT_EQ(searchAsHex, 1);  // the radix is stored even then
 }

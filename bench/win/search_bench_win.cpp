@@ -1,0 +1,225 @@
+// Searching a large document in the real program path, against the C
+// library's memmem on the same bytes in the same run.
+//
+//   bench_search [MiB] [memmem_file]      (default 256 MiB)
+//
+// A file of random bytes is opened in a real frame; a 4-byte pattern sits at
+// its very end. Measured: find next (the Win32 search command, F3) from
+// offset 0 until the caret is on the match, and the core's findBytes alone in
+// this process. The Windows C library has no memmem, so the native helper
+// memmem_file (built by the native preset; found beside this program as
+// ../native/memmem_file, or named as the second argument) is started on the
+// same file under Wine and reports glibc's memmem and the native findBytes.
+// Prints figures only; nothing is asserted about time.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/startup_win.h"
+#include "tools/search.h"
+#include "tools/value_entry.h"
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kPatternLength = 4;
+constexpr uint8_t kAbsent = 0xFF;  // never in the data, always in the pattern: no chance matches
+
+double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void pump() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+// The Unix path of a Windows path, through Wine's own export; empty elsewhere.
+std::string unixPath(const std::string& path) {
+    using Convert = char*(CDECL*)(const WCHAR*);
+    auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (convert == nullptr) return {};
+    WCHAR wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0) return {};
+    char* converted = convert(wide);
+    if (converted == nullptr) return {};
+    std::string result = converted;
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
+}
+
+// Starts `commandLine` (a Unix program under Wine, whose end cannot be
+// waited for) and waits for the file it writes at `result`; false when it
+// could not be started or wrote nothing within two minutes.
+bool runForResult(const std::string& commandLine, const std::string& result) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    for (int waited = 0; waited < 120000; waited += 50) {
+        if (GetFileAttributesA(result.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+std::string defaultHelper() {
+    char exe[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string dir(exe, n);
+    dir = dir.substr(0, dir.find_last_of("\\/") + 1);
+    std::string unixDir = unixPath(dir);
+    return unixDir.empty() ? std::string() : unixDir + "/../native/memmem_file";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    DWORD sizeMiB = argc > 1 ? static_cast<DWORD>(std::atoi(argv[1])) : 256;
+    if (sizeMiB == 0 || sizeMiB > 2000) sizeMiB = 256;
+    const DWORD size = sizeMiB << 20;
+    const std::string helper = argc > 2 ? argv[2] : defaultHelper();
+
+    char tempDir[MAX_PATH];
+    GetTempPathA(sizeof tempDir, tempDir);
+    const std::string source = std::string(tempDir) + "moxel_bench_search.bin";
+    const std::string result = std::string(tempDir) + "moxel_bench_memmem.txt";
+
+    // Random bytes without kAbsent; the pattern at the very end.
+    uint8_t pattern[kPatternLength];
+    {
+        HANDLE h = CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            std::printf("cannot write %s\n", source.c_str());
+            return 1;
+        }
+        std::vector<uint8_t> chunk(1u << 20);
+        uint32_t x = 2463534242u;
+        for (DWORD done = 0; done < size; done += static_cast<DWORD>(chunk.size())) {
+            for (size_t i = 0; i < chunk.size(); i += 4) {
+                x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+                std::memcpy(&chunk[i], &x, 4);
+            }
+            std::replace(chunk.begin(), chunk.end(), kAbsent, static_cast<uint8_t>(kAbsent ^ 1));
+            if (done + chunk.size() >= size) {
+                // Ordinary bytes around the absent one, so the first and last stay common.
+                pattern[0] = chunk[100];
+                pattern[1] = kAbsent;
+                pattern[2] = chunk[101];
+                pattern[3] = chunk[102];
+                std::memcpy(chunk.data() + chunk.size() - kPatternLength, pattern, kPatternLength);
+            }
+            DWORD written = 0;
+            WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
+        }
+        CloseHandle(h);
+    }
+    char hex[3 * kPatternLength + 1];
+    std::snprintf(hex, sizeof hex, "%02X%02X%02X%02X", pattern[0], pattern[1], pattern[2], pattern[3]);
+    const int32_t expected = static_cast<int32_t>(size) - kPatternLength;
+
+    appInstance = GetModuleHandleA(nullptr);
+    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWNORMAL)) {
+        std::printf("cannot create the frame\n");
+        return 1;
+    }
+    pump();
+    if (!openFile(mainWindow, source.c_str(), 0)) {
+        std::printf("openFile failed\n");
+        return 1;
+    }
+    pump();
+    EditorState& s = *editorState;
+
+    // (a) find next from offset 0, as F3 runs it, until the caret is on the match
+    searchAsHex = 1;
+    std::snprintf(s.findText, sizeof s.findText, "%s", hex);
+    std::vector<double> commandTimes, coreTimes;
+    for (int run = 0; run < kRuns; ++run) {
+        s.foundOffset = -1;
+        s.caretOffset = 0;
+        double t0 = now();
+        findNextCommand(mainWindow);
+        double t = now() - t0;
+        if (s.caretOffset != expected || s.foundOffset != expected) {
+            std::printf("find next landed on %ld, expected %ld\n", static_cast<long>(s.caretOffset),
+                        static_cast<long>(expected));
+            return 1;
+        }
+        commandTimes.push_back(t);
+        pump();
+
+        // (b) the core's search alone, in this process
+        t0 = now();
+        int64_t at = findBytes(s.documentBytes, s.documentSize, pattern, kPatternLength);
+        coreTimes.push_back(now() - t0);
+        if (at != expected) {
+            std::printf("findBytes found %lld\n", static_cast<long long>(at));
+            return 1;
+        }
+    }
+
+    // (c) glibc memmem on the same file, through the native helper
+    double memmemTime = -1, nativeTime = -1;
+    long long memmemAt = -2, nativeAt = -2;
+    const std::string file = unixPath(source), resultFile = unixPath(result);
+    DeleteFileA(result.c_str());
+    if (!helper.empty() && !file.empty() && !resultFile.empty() &&
+        runForResult(helper + " " + file + " " + hex + " " + std::to_string(kRuns) + " " + resultFile, result)) {
+        if (FILE* in = std::fopen(result.c_str(), "r")) {
+            if (std::fscanf(in, "%lf %lld %lf %lld", &memmemTime, &memmemAt, &nativeTime, &nativeAt) != 4) {
+                memmemTime = -1;
+            }
+            std::fclose(in);
+        }
+    }
+
+    const double command = *std::min_element(commandTimes.begin(), commandTimes.end());
+    const double core = *std::min_element(coreTimes.begin(), coreTimes.end());
+    const double gb = static_cast<double>(size) / 1e9;
+    std::printf("file: %lu MiB of random bytes, 4-byte pattern %s at its end, best of %d runs\n",
+                static_cast<unsigned long>(sizeMiB), hex, kRuns);
+    std::printf("find next (Win32 command, Wine):  %8.4f s  %6.2f GB/s\n", command, gb / command);
+    std::printf("findBytes (core, Wine):           %8.4f s  %6.2f GB/s\n", core, gb / core);
+    if (memmemTime > 0) {
+        std::printf("memmem (glibc, native):           %8.4f s  %6.2f GB/s  (found at %lld)\n", memmemTime,
+                    gb / memmemTime, memmemAt);
+        std::printf("findBytes (core, native):         %8.4f s  %6.2f GB/s  (found at %lld)\n", nativeTime,
+                    gb / nativeTime, nativeAt);
+        std::printf("memmem / find next:               %8.2fx\n", memmemTime / command);
+    } else {
+        std::printf("memmem: not measured (build the native preset's memmem_file, or name it as argument 2)\n");
+    }
+
+    DestroyWindow(mainWindow);
+    pump();
+    freeEditorStateRecord();
+    unregisterWindowClasses();
+    DeleteFileA(source.c_str());
+    DeleteFileA(result.c_str());
+    return 0;
+}
