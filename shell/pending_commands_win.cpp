@@ -9,21 +9,14 @@ void printCommand(HWND) {}
 void printerSetupCommand(HWND) {}
 void changeFontCommand(HWND) {}
 void runProgramCommand(HWND) {}
-void showChangeHistoryCommand(HWND) {}
-void copyRowsCommand(HWND) {}
-void pasteTextCommand(HWND) {}
-void selectAllCommand(HWND) {}
 void insertByteCommand(HWND) {}
 void deleteByteCommand(HWND) {}
 void deleteRangeCommand(HWND) {}
 void editAsTextCommand(HWND) {}
-void toggleMarkCommand(HWND) {}
-void gotoNextMarkCommand(HWND) {}
 void jumpCommand(HWND) {}
 void findCommand(HWND) {}
 void findNextCommand(HWND) {}
 void compareCommand(HWND) {}
-void numberConversionCommand(HWND) {}
 void runOptionsDialogCommand(HWND) {}
 void showHelpCommand(HWND) {}
 void homePageCommand(HWND) {}
@@ -31,5 +24,3 @@ void aboutCommand(HWND) {}
 
 // Interfaces between commands that are built side by side.
 int runValueEntry(HWND, ValueEntryRequest&) { return 0; }
-int showChangeHistory(HWND) { return 0; }
-int runCompareDialog(HWND, ValueEntryRequest&) { return 0; }
