@@ -431,30 +431,6 @@ TEST_F(DocumentSave, AfterAnInsertionTheLongerBufferIsWritten) {
     EXPECT_EQ(s->lengthChanged, 0);
 }
 
-TEST_F(DocumentSave, SavingForgetsWhatEarlierChangesDropped) {
-    load({0x5A});
-    s->caretOffset = 0;
-    ASSERT_EQ(recordChangeAtCaret(*s, 1, nullptr), 1);
-    s->documentBytes[0] = 0x7A;
-    nativeSeam().answers = {answerYes};
-    ASSERT_EQ(recordChangeAtCaret(*s, 1, nullptr), 1);
-    s->documentBytes[0] = 0x9A;
-    ASSERT_EQ(s->earlierChangeDropped, 1);
-    ASSERT_EQ(saveDocument(*s, nullptr, path.c_str()), 1);
-    EXPECT_EQ(s->earlierChangeDropped, 0);
-
-    // A change after the save that is reverted leaves the file's bytes again.
-    ASSERT_EQ(recordChangeAtCaret(*s, 1, nullptr), 1);
-    s->documentBytes[0] = 0x1A;
-    s->modified = 1;
-    ChangeRowTexts t = changeRowTexts(change(0));
-    ASSERT_EQ(revertChange(*s, t.address, t.nibble, t.value), 1);
-    noteAllChangesReverted(*s);
-    EXPECT_EQ(fileBytes(), Bytes{0x9A});
-    EXPECT_EQ(s->documentBytes[0], 0x9A);
-    EXPECT_EQ(s->modified, 0);
-}
-
 TEST_F(DocumentSave, AFailedWriteKeepsRecordsModifiedAndTheOldFile) {
     { std::ofstream(path, std::ios::binary) << "keep"; }
     load({'a', 'b'});
