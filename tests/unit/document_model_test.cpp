@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -517,55 +516,6 @@ TEST_F(DocumentModel, RevertingEveryChangeAfterAnInsertionKeepsModified) {
     noteAllChangesReverted(*s);
     EXPECT_EQ(s->modified, 0);
     EXPECT_EQ(bytes(), (Bytes{1, 2, 3}));
-}
-
-// Typing one digit as the view does: the record first (asked about when the
-// position is already recorded), then the nibble.
-void typeDigit(EditorState& s, int32_t offset, int nibble, int digit, int answer = 0) {
-    s.caretOffset = offset;
-    s.caretNibble = nibble;
-    if (answer != 0) nativeSeam().answers.push_back(answer);
-    ASSERT_EQ(recordChangeAtCaret(s, 1, nullptr), 1);
-    uint8_t& b = s.documentBytes[offset];
-    b = static_cast<uint8_t>(nibble == 1 ? (b & 0xF0) | digit : (digit << 4) | (b & 0x0F));
-    s.modified = 1;
-}
-
-// Every row reverted, last first, as the history dialog does with all rows selected.
-void revertAll(EditorState& s) {
-    for (int i = s.changeCount - 1; i >= 0; --i) {
-        ChangeRowTexts t = changeRowTexts(*s.changeList[i]);
-        ASSERT_EQ(revertChange(s, t.address, t.nibble, t.value), 1);
-    }
-    noteAllChangesReverted(s);
-}
-
-TEST_F(DocumentModel, RevertingEveryRowKeepsModifiedWhileAnEarlierValueWasForgotten) {
-    struct Case {
-        const char* what;
-        std::function<void(EditorState&)> edit;
-        uint8_t reverted;  // the byte after reverting every row
-        int modified;
-    };
-    const Case cases[] = {
-        {"typed twice", [](EditorState& e) { typeDigit(e, 0, 0, 7); typeDigit(e, 0, 0, 9, answerYes); }, 0x7A, 1},
-        {"typed back to the file's value",
-         [](EditorState& e) { typeDigit(e, 0, 0, 7); typeDigit(e, 0, 0, 5, answerYes); }, 0x7A, 1},
-        {"text over a typed nibble", [](EditorState& e) { typeDigit(e, 0, 1, 0xB); overwriteText(e, "\x11"); }, 0x5B, 1},
-        // Nothing forgotten: the file's value comes back, so nothing is left to save.
-        {"first change kept the value",
-         [](EditorState& e) { typeDigit(e, 0, 0, 5); typeDigit(e, 0, 0, 7, answerYes); }, 0x5A, 0},
-        {"each nibble once", [](EditorState& e) { typeDigit(e, 0, 0, 7); typeDigit(e, 0, 1, 0xB); }, 0x5A, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        load({0x5A, 0x00});
-        c.edit(*s);
-        revertAll(*s);
-        EXPECT_EQ(s->documentBytes[0], c.reverted);
-        EXPECT_EQ(s->modified, c.modified);
-        EXPECT_EQ(s->changeCount, 0);
-    }
 }
 
 // ------------------------------------------------------------ marks
