@@ -13,3 +13,7 @@ int showChangeHistory(HWND owner);
 // The compare result for the other file named by request.text, modal over
 // `owner` (the compare command asks for the name first).
 int runCompareDialog(HWND owner, ValueEntryRequest& request);
+
+// The dialog procedure of both modes: a null parameter means history mode,
+// otherwise it is the compare request.
+INT_PTR CALLBACK changeListDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -16,6 +16,7 @@ int resetDocumentModel(EditorState& s) {
     s.topRow = 0;
     s.modified = 0;
     s.lengthChanged = 0;
+    s.earlierChangeDropped = 0;
     s.caretOffset = 0;
     s.caretNibble = 0;
 

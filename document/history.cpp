@@ -37,5 +37,5 @@ int revertChange(EditorState& s, const char* addressText, const char* nibbleText
 }
 
 void noteAllChangesReverted(EditorState& s) {
-    s.modified = s.lengthChanged != 0 ? 1 : 0;
+    s.modified = s.lengthChanged != 0 || s.earlierChangeDropped != 0 ? 1 : 0;
 }

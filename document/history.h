@@ -19,5 +19,6 @@ ChangeRowTexts changeRowTexts(const NibbleRecord& record);
 int revertChange(EditorState& s, const char* addressText, const char* nibbleText, const char* valueText);
 
 // The list has no rows left: the document is unmodified again unless bytes
-// were inserted or deleted since the last save, which no record shows.
+// were inserted or deleted since the last save, or a record forgot the value a
+// nibble had before an earlier change; no record shows either.
 void noteAllChangesReverted(EditorState& s);

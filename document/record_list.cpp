@@ -115,7 +115,12 @@ int recordChange(EditorState& s, int32_t offset, int32_t nibble, uint8_t byteBef
         if (askQuestion(owner, text, questionYesNo) != answerYes) return 0;
     }
     if (s.changeList == nullptr || s.changeList[i] == nullptr) return 0;
-    s.changeList[i]->byteValue = byteBefore;
+    NibbleRecord& record = *s.changeList[i];
+    // Replacing a saved nibble by a different one forgets the value it had
+    // before, which may be the file's.
+    const unsigned shift = nibble == 1 ? 0 : 4;
+    if (((record.byteValue >> shift) & 0x0F) != ((byteBefore >> shift) & 0x0F)) s.earlierChangeDropped = 1;
+    record.byteValue = byteBefore;
     return 1;
 }
 

@@ -15,6 +15,7 @@ int saveDocument(EditorState& s, WindowRef owner, const char* fileName) {
     clearChangeList(s, 0);
     s.modified = 0;
     s.lengthChanged = 0;
+    s.earlierChangeDropped = 0;
     endWaitCursor(cursor);
     return 1;
 }

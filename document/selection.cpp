@@ -1,6 +1,7 @@
 #include "document/selection.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -38,9 +39,11 @@ int selectAll(EditorState& s) {
 
 size_t copyTextCapacity(const EditorState& s) {
     int64_t start = 0, end = 0;
-    size_t rows = 0;
-    if (selectedBytes(s, &start, &end) && end > start) rows = static_cast<size_t>((end - start + 15) / 16);
-    return kColumnHeaderLength + 2 + rows * kCopyRowMax + 1;
+    uint64_t rows = 0;
+    if (selectedBytes(s, &start, &end) && end > start) rows = static_cast<uint64_t>((end - start + 15) / 16);
+    const uint64_t bytes = kColumnHeaderLength + 2 + rows * kCopyRowMax + 1;
+    // A 32-bit size would wrap to a small buffer that the text then overruns.
+    return bytes > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(bytes);
 }
 
 size_t writeCopyText(const EditorState& s, int kanji, char* out) {

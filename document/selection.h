@@ -13,7 +13,7 @@ int selectAll(EditorState& s);
 
 // Bytes that writeCopyText needs for the current selection, terminator
 // included (an upper bound: a row takes 80 characters only when a double-byte
-// character runs past its end).
+// character runs past its end). SIZE_MAX when the text cannot fit in memory.
 size_t copyTextCapacity(const EditorState& s);
 
 // The clipboard text of the selected rows: the column header, then one row

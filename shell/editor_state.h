@@ -113,6 +113,10 @@ struct EditorState {
     // Bytes were inserted or deleted since the last save. The change list cannot
     // tell this, so reverting every change must not clear `modified` while it is set.
     int32_t lengthChanged;
+
+    // A change record's saved nibble was replaced by a later change of the same
+    // position, so reverting every row no longer brings back the file's bytes.
+    int32_t earlierChangeDropped;
 };
 
 // The process-wide pointer; null before start-up allocates the record and

@@ -1,26 +1,13 @@
 // Owners that the command table already reaches and that later work fills
 // in. Each does nothing until its own file takes it over (remove the body
 // here in the same change, or the link reports it twice).
-#include "document/change_list_dialog_win.h"
 #include "shell/commands_win.h"
-#include "tools/value_entry_win.h"
 
 void printCommand(HWND) {}
 void printerSetupCommand(HWND) {}
 void changeFontCommand(HWND) {}
 void runProgramCommand(HWND) {}
-void showChangeHistoryCommand(HWND) {}
-void copyRowsCommand(HWND) {}
-void pasteTextCommand(HWND) {}
-void selectAllCommand(HWND) {}
-void toggleMarkCommand(HWND) {}
-void gotoNextMarkCommand(HWND) {}
-void numberConversionCommand(HWND) {}
 void runOptionsDialogCommand(HWND) {}
 void showHelpCommand(HWND) {}
 void homePageCommand(HWND) {}
 void aboutCommand(HWND) {}
-
-// Interfaces between commands that are built side by side.
-int showChangeHistory(HWND) { return 0; }
-int runCompareDialog(HWND, ValueEntryRequest&) { return 0; }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+
+#include "tools/value_parse.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 #define MOXEL_COMPARE_X86 1
@@ -92,17 +95,17 @@ ChunkScanner chunkScanner(CompareKernel kernel) {
 
 }  // namespace
 
-std::vector<uint32_t> differingOffsets(const uint8_t* a, uint32_t na, const uint8_t* b, uint32_t nb) {
-    return differingOffsetsWith(CompareKernel::Best, a, na, b, nb);
+std::vector<uint32_t> differingOffsets(const uint8_t* a, uint32_t na, const uint8_t* b, uint32_t nb, uint32_t limit) {
+    return differingOffsetsWith(CompareKernel::Best, a, na, b, nb, limit);
 }
 
 std::vector<uint32_t> differingOffsetsWith(CompareKernel kernel, const uint8_t* a, uint32_t na, const uint8_t* b,
-                                           uint32_t nb) {
+                                           uint32_t nb, uint32_t limit) {
     std::vector<uint32_t> out;
-    if (a == nullptr || b == nullptr) return out;
+    if (a == nullptr || b == nullptr || limit == 0) return out;
     const uint32_t n = std::min(na, nb);
     // Room for a sparse result up front; dense results grow geometrically.
-    out.reserve(std::min<uint32_t>(n / 64 + 16, 1u << 16));
+    out.reserve(std::min<uint32_t>({n / 64 + 16, 1u << 16, limit}));
 
     const ChunkScanner scan = chunkScanner(kernel);
     const uint32_t whole = n - n % kBlock;  // bytes in whole blocks
@@ -112,19 +115,78 @@ std::vector<uint32_t> differingOffsetsWith(CompareKernel kernel, const uint8_t* 
         uint32_t length = std::min(kChunk, whole - i);
         if (std::memcmp(a + i, b + i, length) != 0) scan(out, a + i, b + i, i, length);
         i += length;
+        if (out.size() >= limit) {
+            out.resize(limit);
+            return out;
+        }
         if (!estimated && i >= kSample) {
             // Differences spread evenly are common (a file of another format, a
             // shifted copy): size the list from the first stretch once, rather
             // than copying it over and over while it doubles.
             estimated = true;
-            uint64_t guess = static_cast<uint64_t>(out.size()) * n / i;
-            if (guess > out.capacity()) out.reserve(static_cast<size_t>(guess + guess / 16 + 64));
+            uint64_t guess = std::min<uint64_t>(static_cast<uint64_t>(out.size()) * n / i, limit);
+            uint64_t room = std::min<uint64_t>(guess + guess / 16 + 64, limit);
+            if (guess > out.capacity()) out.reserve(static_cast<size_t>(room));
         }
     }
-    for (; i < n; ++i) {
+    for (; i < n && out.size() < limit; ++i) {
         if (a[i] != b[i]) out.push_back(i);
     }
     return out;
+}
+
+CompareOutcome collectCompareRows(const uint8_t* document, uint32_t documentSize, MallocBuffer other,
+                                  uint32_t otherSize, CompareRows& out) noexcept {
+    out = CompareRows{};
+    try {
+        out.offsets = differingOffsets(document, documentSize, other.get(), otherSize, kCompareRowLimit);
+    } catch (const std::bad_alloc&) {
+        out = CompareRows{};
+        return CompareOutcome::OutOfMemory;
+    }
+    const size_t n = out.offsets.size();
+    // In place: offsets[k] >= k and they ascend, so no byte is read after it was overwritten.
+    uint8_t* bytes = other.get();
+    for (size_t k = 0; k < n; ++k) bytes[k] = bytes[out.offsets[k]];
+    // Giving back the rest may fail; the buffer is then kept whole.
+    if (void* smaller = std::realloc(bytes, n == 0 ? 1 : n)) {
+        other.release();
+        other.reset(static_cast<uint8_t*>(smaller));
+    }
+    out.targets = std::move(other);
+    return CompareOutcome::Done;
+}
+
+CompareRowText compareRowText(const CompareRows& rows, size_t row, const uint8_t* document) {
+    CompareRowText t;
+    const uint32_t offset = rows.offsets[row];
+    formatCompareRow(offset, document[offset], rows.targets[row], t);
+    return t;
+}
+
+long findCompareRow(const CompareRows& rows, const char* prefix, long start, bool partial, bool wrap) {
+    if (prefix == nullptr || rows.offsets.empty()) return -1;
+    // The addresses are eight hexadecimal digits of ascending offsets, so the
+    // rows that begin with a prefix are one run of consecutive offsets.
+    uint64_t low = 0;
+    int digits = 0;
+    for (const char* p = prefix; *p != '\0'; ++p, ++digits) {
+        const int v = hexDigitValue(*p);
+        if (v < 0 || digits == 8) return -1;
+        low = (low << 4) | static_cast<uint64_t>(v);
+    }
+    if (!partial && digits != 8) return -1;
+    const int rest = 4 * (8 - digits);
+    low <<= rest;
+    const uint64_t high = low + (uint64_t{1} << rest);  // past the run
+    const auto& o = rows.offsets;
+    const auto first = std::lower_bound(o.begin(), o.end(), low);
+    if (first == o.end() || *first >= high) return -1;
+    const long lo = static_cast<long>(first - o.begin());
+    const long hi = static_cast<long>(std::lower_bound(first, o.end(), high) - o.begin());
+    if (start < lo) return lo;
+    if (start < hi) return start;
+    return wrap ? lo : -1;
 }
 
 void formatCompareRow(uint32_t offset, uint8_t source, uint8_t target, CompareRowText& out) {

@@ -36,13 +36,27 @@ struct Model {
     std::vector<Change> changes;
     std::set<std::pair<int32_t, int32_t>> marks;
     int32_t caret = 0, nibble = 0, modified = 0, lengthChanged = 0;
+    std::vector<uint8_t> saved;  // the file's bytes: as loaded or last saved
+    int32_t dropped = 0;         // a record's saved nibble was replaced by a different one
 
     int findChange(int32_t off, int32_t nib) const {
         for (size_t i = 0; i < changes.size(); ++i)
             if (changes[i].offset == off && changes[i].nibble == nib) return static_cast<int>(i);
         return -1;
     }
+    // Records that (off, nib) is about to change from `before`.
+    void recordChange(int32_t off, int32_t nib, uint8_t before) {
+        int i = findChange(off, nib);
+        if (i == -1) {
+            changes.push_back({off, nib, before});
+            return;
+        }
+        const int shift = nib ? 0 : 4;
+        if (((changes[i].byteValue >> shift) & 0xF) != ((before >> shift) & 0xF)) dropped = 1;
+        changes[i].byteValue = before;
+    }
     void reset(int32_t newCaret) {
+        dropped = 0;
         changes.clear();
         marks.clear();
         caret = newCaret;
@@ -71,6 +85,7 @@ protected:
         m.bytes.resize(size);
         for (auto& b : m.bytes) b = static_cast<uint8_t>(rng());
         m.capacity = static_cast<uint32_t>(size) + spare;
+        m.saved = m.bytes;
         std::free(s->documentBytes);
         s->documentBytes = static_cast<uint8_t*>(std::malloc(m.capacity));
         std::memcpy(s->documentBytes, m.bytes.data(), size);
@@ -167,11 +182,7 @@ protected:
                     int32_t at = static_cast<int32_t>(m.caret + k);
                     uint8_t before = m.bytes[at], v = static_cast<uint8_t>(text[k]);
                     if (v == before) continue;
-                    for (int32_t nib : {0, 1}) {
-                        int i = m.findChange(at, nib);
-                        if (i == -1) m.changes.push_back({at, nib, before});
-                        else m.changes[i].byteValue = before;
-                    }
+                    for (int32_t nib : {0, 1}) m.recordChange(at, nib, before);
                     m.bytes[at] = v;
                 }
                 m.modified = 1;
@@ -188,8 +199,7 @@ protected:
                 uint8_t before = m.bytes[m.caret];
                 if (known == -1 || yes) {
                     ASSERT_EQ(r, 1);
-                    if (known == -1) m.changes.push_back({m.caret, m.nibble, before});
-                    else m.changes[known].byteValue = before;
+                    m.recordChange(m.caret, m.nibble, before);
                     byte = m.nibble ? static_cast<uint8_t>((before & 0xF0) | digit)
                                     : static_cast<uint8_t>((digit << 4) | (before & 0x0F));
                     m.bytes[m.caret] = byte;
@@ -211,7 +221,11 @@ protected:
                              : static_cast<uint8_t>((c.byteValue & 0xF0) | (b & 0x0F));
                 if (m.changes.empty()) {
                     noteAllChangesReverted(*s);
-                    m.modified = m.lengthChanged;
+                    m.modified = m.lengthChanged || m.dropped ? 1 : 0;
+                    // Whatever the history did, a clean document holds the file's bytes.
+                    if (m.modified == 0) {
+                        ASSERT_EQ(m.bytes, m.saved);
+                    }
                 }
                 return check("revert");
             }
@@ -224,6 +238,8 @@ protected:
                     m.changes.clear();
                     m.modified = 0;
                     m.lengthChanged = 0;
+                    m.dropped = 0;
+                    m.saved = m.bytes;
                 }
                 return check("save");
             }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -70,4 +73,88 @@ TEST(CompareRow, Texts) {
     EXPECT_STREQ(t.address, "FFFFFFFF");
     EXPECT_STREQ(t.source, "00");
     EXPECT_STREQ(t.target, "FF");
+}
+
+namespace {
+
+MallocBuffer mallocCopy(const std::vector<uint8_t>& bytes) {
+    MallocBuffer p(static_cast<uint8_t*>(std::malloc(bytes.size() + 1)));
+    if (!bytes.empty()) std::memcpy(p.get(), bytes.data(), bytes.size());
+    return p;
+}
+
+}  // namespace
+
+TEST(DifferingOffsets, StopAtTheLimitWithTheFirstOffsets) {
+    std::mt19937 rng(11);
+    std::vector<uint8_t> a(300000), b;
+    for (auto& x : a) x = static_cast<uint8_t>(rng());
+    b = a;
+    for (size_t i = 0; i < b.size(); ++i) {
+        if (i % 3 == 0 || i > 200000) b[i] ^= 1;  // dense enough to pass the size estimate
+    }
+    const std::vector<uint32_t> all = naiveDiff(a, b);
+    for (uint32_t limit : {0u, 1u, 7u, 40000u, static_cast<uint32_t>(all.size()), UINT32_MAX}) {
+        std::vector<uint32_t> got = differingOffsets(a.data(), static_cast<uint32_t>(a.size()), b.data(),
+                                                     static_cast<uint32_t>(b.size()), limit);
+        std::vector<uint32_t> want(all.begin(), all.begin() + std::min<size_t>(limit, all.size()));
+        EXPECT_EQ(got, want) << "limit " << limit;
+    }
+}
+
+TEST(CompareRows, KeepTheOtherFilesBytesAtTheDifferences) {
+    std::mt19937 rng(5);
+    for (int trial = 0; trial < 40; ++trial) {
+        size_t n = rng() % 5000;
+        std::vector<uint8_t> doc(n), other;
+        for (auto& x : doc) x = static_cast<uint8_t>(rng());
+        other = doc;
+        other.resize(trial % 2 ? n + rng() % 4 : n - std::min<size_t>(n, rng() % 4));
+        unsigned percent = std::vector<unsigned>{0, 2, 60, 100}[trial % 4];
+        for (auto& x : other) {
+            if (rng() % 100 < percent) x = static_cast<uint8_t>(x + 1 + rng() % 255);
+        }
+        CompareRows rows;
+        ASSERT_EQ(collectCompareRows(doc.data(), static_cast<uint32_t>(doc.size()), mallocCopy(other),
+                                     static_cast<uint32_t>(other.size()), rows),
+                  CompareOutcome::Done);
+        ASSERT_EQ(rows.offsets, naiveDiff(doc, other));
+        for (size_t k = 0; k < rows.count(); ++k) {
+            uint32_t at = rows.offsets[k];
+            CompareRowText t = compareRowText(rows, k, doc.data());
+            CompareRowText want;
+            formatCompareRow(at, doc[at], other[at], want);
+            ASSERT_STREQ(t.address, want.address);
+            ASSERT_STREQ(t.source, want.source);
+            ASSERT_STREQ(t.target, want.target) << "row " << k;
+        }
+    }
+}
+
+TEST(CompareRows, TypeAheadFindsTheRunOfAddressesWithThePrefix) {
+    CompareRows rows;
+    rows.offsets = {0x00000005, 0x00000010, 0x0000001A, 0x000000A0, 0x000A0000, 0xA0000000};
+    struct Case {
+        const char* prefix;
+        long start;
+        bool partial, wrap;
+        long row;
+    };
+    for (const Case& c : {Case{"0000001", 0, true, true, 1},   // the first of the run
+                          Case{"0000001", 2, true, true, 2},   // the start itself matches
+                          Case{"0000001", 3, true, true, 1},   // past the run: wraps to its top
+                          Case{"0000001", 3, true, false, -1},
+                          Case{"0000001a", 0, true, true, 2},  // either case
+                          Case{"a", 0, true, true, 5},
+                          Case{"000A", 0, true, true, 4},
+                          Case{"", 4, true, true, 4},          // every row matches
+                          Case{"000000A0", 0, false, true, 3},
+                          Case{"000000A", 0, false, true, -1}, // the whole address without partial
+                          Case{"00000006", 0, true, true, -1},
+                          Case{"0x", 0, true, true, -1},
+                          Case{"000000050", 0, true, true, -1}}) {
+        EXPECT_EQ(findCompareRow(rows, c.prefix, c.start, c.partial, c.wrap), c.row)
+            << c.prefix << " from " << c.start;
+    }
+    EXPECT_EQ(findCompareRow(CompareRows{}, "0", 0, true, true), -1);
 }

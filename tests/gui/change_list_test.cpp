@@ -1,0 +1,325 @@
+// The change-history and compare dialog (1103) with the real list view:
+// rows, clicks and double clicks, reverting, moving the caret, the compare's
+// notices and a comparison that runs out of memory.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "document/change_list_dialog_win.h"
+#include "document/edit.h"
+#include "document/record_list.h"
+#include "resource_ids.h"
+#include "shell/document_reset_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/layout_win.h"
+#include "support/gui_harness_win.h"
+
+// Allocations through operator new of at least this many bytes fail while it
+// is not 0 (tests/gui/allocation_limit.cpp).
+extern std::atomic<size_t> failAllocationsFrom;
+
+using namespace gui;
+
+namespace {
+
+using Step = std::function<void(HWND)>;
+
+// Steps that run one after another while a modal dialog is up, each on a
+// timer tick of the dialog's own message loop, so that whatever the step
+// before posted (clicks, button presses) has been handled. When the steps run
+// out and the dialog is still there, it is cancelled.
+std::deque<Step> pendingSteps;
+HWND stepDialog = nullptr;
+UINT_PTR stepTimer = 0;
+
+void CALLBACK runNextStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (stepDialog == nullptr) return;
+    if (!IsWindow(stepDialog)) {
+        KillTimer(nullptr, stepTimer);
+        return;
+    }
+    if (pendingSteps.empty()) {
+        PostMessageA(stepDialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    Step step = std::move(pendingSteps.front());
+    pendingSteps.pop_front();
+    step(stepDialog);
+}
+
+// Queues the dialog's answer: the steps, run once it shows.
+void expectDialogSteps(std::vector<Step> steps) {
+    pendingSteps.assign(steps.begin(), steps.end());
+    stepDialog = nullptr;
+    DialogScript::expect([](HWND dialog) {
+        stepDialog = dialog;
+        stepTimer = SetTimer(nullptr, 0, 30, runNextStep);
+    });
+}
+
+void stopSteps() {
+    if (stepTimer != 0) KillTimer(nullptr, stepTimer);
+    stepTimer = 0;
+    stepDialog = nullptr;
+    EXPECT_TRUE(pendingSteps.empty()) << pendingSteps.size() << " steps never ran";
+    pendingSteps.clear();
+}
+
+HWND listOf(HWND dialog) { return GetDlgItem(dialog, IDC_CL_LIST); }
+
+int rows(HWND dialog) { return static_cast<int>(SendMessageA(listOf(dialog), LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string cell(HWND dialog, int row, int column) {
+    char text[64] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(listOf(dialog), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// The row's three cells joined by '|'.
+std::string rowText(HWND dialog, int row) {
+    return cell(dialog, row, 0) + "|" + cell(dialog, row, 1) + "|" + cell(dialog, row, 2);
+}
+
+bool okEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != 0; }
+
+void selectRow(HWND dialog, int row) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageA(listOf(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// A real left click (or double click) on a row, or on the empty space below
+// the rows when `row` is -1.
+void click(HWND dialog, int row, bool twice = false) {
+    HWND list = listOf(dialog);
+    RECT r{};
+    if (row >= 0) {
+        r.left = LVIR_LABEL;
+        SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    } else {
+        GetClientRect(list, &r);
+        r.top = r.bottom - 6;
+    }
+    LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    if (twice) {
+        PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageA(list, WM_LBUTTONUP, 0, at);
+    }
+}
+
+void press(HWND dialog, int button) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
+
+class ChangeListTest : public FrameTest {
+protected:
+    void TearDown() override {
+        stopSteps();
+        failAllocationsFrom = 0;
+        FrameTest::TearDown();
+    }
+    EditorState& state() { return *editorState; }
+
+    // A digit typed at (offset, nibble) as the view types it: the change
+    // recorded first (without asking), then the nibble written.
+    void type(int32_t offset, int nibble, int digit) {
+        EditorState& s = state();
+        s.caretOffset = offset;
+        s.caretNibble = nibble;
+        ASSERT_EQ(recordChangeAtCaret(s, 0, nullptr), 1);
+        uint8_t& b = s.documentBytes[offset];
+        b = static_cast<uint8_t>(nibble == 1 ? (b & 0xF0) | digit : (digit << 4) | (b & 0x0F));
+        s.modified = 1;
+    }
+
+    int compare(const std::string& otherPath) {
+        ValueEntryRequest request{};
+        lstrcpynA(request.text, otherPath.c_str(), sizeof request.text);
+        return runCompareDialog(frame(), request);
+    }
+};
+
+// ---------------------------------------------------------------- history
+
+TEST_F(ChangeListTest, HistoryListsTheNibblesAndRevertsTheClickedRowThenTheRest) {
+    showChangeHistoryCommand(frame());  // no document: no dialog
+    std::string bytes(0x30, '\0');
+    bytes[0x20] = 0x12;
+    loadDocument(bytes, "C:\\data\\h.bin");
+    showChangeHistoryCommand(frame());  // no change: no dialog
+    type(0x20, 0, 3);
+    type(0x20, 1, 4);
+    expectDialogSteps({
+        [&](HWND d) {
+            ASSERT_EQ(rows(d), 2);
+            EXPECT_EQ(rowText(d, 0), "00000020|H|1");
+            EXPECT_EQ(rowText(d, 1), "00000020|L|2");
+            EXPECT_EQ(windowText(GetDlgItem(d, IDOK)), "戻す");
+            EXPECT_FALSE(okEnabled(d));
+            RECT dialogRect{}, viewRect{};
+            GetWindowRect(d, &dialogRect);
+            GetWindowRect(win().viewWindow, &viewRect);
+            EXPECT_EQ(dialogRect.right, viewRect.right);
+            EXPECT_EQ(dialogRect.top, viewRect.top);
+            click(d, 1);
+        },
+        [&](HWND d) {
+            EXPECT_TRUE(okEnabled(d));
+            press(d, IDOK);
+        },
+        [&](HWND d) {
+            EXPECT_EQ(state().documentBytes[0x20], 0x32);
+            ASSERT_EQ(rows(d), 1);
+            EXPECT_EQ(rowText(d, 0), "00000020|H|1");
+            EXPECT_EQ(state().modified, 1);
+            selectRow(d, 0);
+            press(d, IDOK);
+        },
+    });
+    EXPECT_EQ(showChangeHistory(frame()), 1);
+    EXPECT_EQ(dialogsShown(), 1);
+    EXPECT_EQ(state().documentBytes[0x20], 0x12);
+    EXPECT_EQ(state().changeCount, 0);
+    EXPECT_EQ(state().modified, 0);
+    EXPECT_EQ(buttonState(IDM_UNDO), TBSTATE_INDETERMINATE);
+}
+
+TEST_F(ChangeListTest, DoubleClickRevertsAndClearsModifiedOnlyWhenTheFileBytesAreBack) {
+    struct Case {
+        const char* what;
+        std::function<void()> edit;
+        uint8_t reverted;  // byte 0 afterwards
+        int modified;
+    };
+    const Case cases[] = {
+        {"changed once", [&] { type(0, 0, 7); }, 0x5A, 0},
+        // The record holds the value between the two changes.
+        {"changed twice", [&] { type(0, 0, 7); type(0, 0, 9); }, 0x7A, 1},
+        {"after an insertion",
+         [&] {
+             ASSERT_EQ(insertByteAt(state(), frame(), 0x5A), 1);
+             refreshViewAfterReset();
+             type(0, 0, 1);
+         },
+         0x5A, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        loadDocument(std::string("\x5A\x00", 2), "C:\\data\\m.bin");
+        c.edit();
+        toggleMenuCheck(IDM_EDIT_LOCK);  // reverting works while editing is locked
+        expectDialogSteps({[&](HWND d) { click(d, 0, true); }});
+        EXPECT_EQ(showChangeHistory(frame()), 1);
+        toggleMenuCheck(IDM_EDIT_LOCK);
+        EXPECT_EQ(state().documentBytes[0], c.reverted);
+        EXPECT_EQ(state().changeCount, 0);
+        EXPECT_EQ(state().modified, c.modified);
+        stopSteps();
+    }
+}
+
+// ---------------------------------------------------------------- compare
+
+TEST_F(ChangeListTest, CompareListsTheDifferencesAndMovesTheCaretWhileStayingOpen) {
+    const std::string original = "0123456789abcdefghijklmnopqrstuvwxyz";
+    const std::string other = makeTempFile("moxel cmp other.bin", original);
+    loadDocument(original, "C:\\data\\cmp.bin");
+    for (int32_t at : {0x11, 0x22}) {  // overwritten in memory; the other file is the saved copy
+        state().caretOffset = at;
+        ASSERT_EQ(overwriteText(state(), at == 0x11 ? "H" : "Z"), 1);
+    }
+    state().caretOffset = 0;
+    expectDialogSteps({
+        [&](HWND d) {
+            EXPECT_EQ(windowText(d), "比較 - moxel cmp other.bin (2)");
+            ASSERT_EQ(rows(d), 2);
+            EXPECT_EQ(rowText(d, 0), "00000011|48|68");
+            EXPECT_EQ(rowText(d, 1), "00000022|5A|79");
+            EXPECT_EQ(windowText(GetDlgItem(d, IDOK)), "移動");
+            EXPECT_FALSE(okEnabled(d));
+            click(d, 1);
+        },
+        [&](HWND d) {
+            EXPECT_TRUE(okEnabled(d));
+            press(d, IDOK);
+        },
+        [&](HWND d) {
+            EXPECT_EQ(state().caretOffset, 0x22);
+            EXPECT_TRUE(IsWindowVisible(d));
+            selectRow(d, 0);  // with both selected the upper row is taken
+            state().caretNibble = 1;
+            press(d, IDOK);
+        },
+        [&](HWND d) {
+            EXPECT_EQ(state().caretOffset, 0x11);
+            EXPECT_EQ(state().caretNibble, 0);
+            click(d, 1, true);
+        },
+        [&](HWND) { EXPECT_EQ(state().caretOffset, 0x22); },
+    });
+    EXPECT_EQ(compare(other), 0);
+    EXPECT_EQ(statusText(kStatusAddressPart), " 00000022 H");
+    EXPECT_EQ(state().changeCount, 4);
+}
+
+TEST_F(ChangeListTest, CompareWithoutDifferencesShowsAnEmptyListAfterAnyNotice) {
+    const std::string bytes = "same bytes in both files";
+    struct Case {
+        std::string otherName;
+        std::string otherBytes;  // empty: the file does not exist
+        std::string notice;      // the box before the list, if any
+    };
+    const Case cases[] = {
+        {"moxel same.bin", bytes, ""},
+        {"moxel longer.bin", bytes + "!", "ファイルサイズが違うので、少ない方で比較します。"},
+        {"moxel missing.bin", "", systemText(ERROR_FILE_NOT_FOUND)},
+    };
+    loadDocument(bytes, "C:\\data\\same.bin");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.otherName);
+        std::string other = c.otherBytes.empty() ? tempPath(c.otherName) : makeTempFile(c.otherName, c.otherBytes);
+        if (!c.notice.empty()) DialogScript::expect(answerWith(IDOK));
+        expectDialogSteps({
+            [&](HWND d) {
+                EXPECT_EQ(windowText(d), "比較 - " + c.otherName + " (0)");
+                EXPECT_EQ(rows(d), 0);
+                click(d, -1);
+            },
+            [&](HWND d) { EXPECT_FALSE(okEnabled(d)); },
+        });
+        EXPECT_EQ(compare(other), 0);
+        EXPECT_EQ(lastDialogText(), c.notice);
+        stopSteps();
+    }
+}
+
+TEST_F(ChangeListTest, CompareThatRunsOutOfMemoryReportsItAndKeepsTheDocument) {
+    // Every byte differs: the offsets need far more than the memory allowed.
+    const std::string bytes(2u << 20, 'a');
+    const std::string other = makeTempFile("moxel all differ.bin", std::string(bytes.size(), 'b'));
+    loadDocument(bytes, "C:\\data\\big.bin");
+    DialogScript::expect(answerWith(IDOK));
+    failAllocationsFrom = 1u << 20;
+    EXPECT_EQ(compare(other), 0);
+    failAllocationsFrom = 0;
+    EXPECT_EQ(lastDialogText(), systemText(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(dialogsShown(), 1);  // no list after the error box
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(state().documentBytes), state().documentSize), bytes);
+
+    // With memory to spare the same files give one row per byte.
+    expectDialogSteps({[&](HWND d) { EXPECT_EQ(rowText(d, rows(d) - 1), "001FFFFF|61|62"); }});
+    EXPECT_EQ(compare(other), 0);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+// Select all, copy and paste on the real clipboard, and the mark commands,
+// through the frame's command table.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "document/dump_row.h"
+#include "document/selection.h"
+#include "platform/platform.h"
+#include "resource_ids.h"
+#include "shell/editor_state_win.h"
+#include "shell/layout_win.h"
+#include "support/gui_harness_win.h"
+
+using namespace gui;
+
+namespace {
+
+void command(int id) { SendMessageA(mainWindow, WM_COMMAND, id, 0); }
+
+std::string clipboardText() {
+    char* text = getClipboardText(mainWindow, nullptr);
+    std::string copy = text != nullptr ? text : "";
+    std::free(text);
+    return copy;
+}
+
+std::string documentText() {
+    const EditorState& s = *editorState;
+    return std::string(reinterpret_cast<const char*>(s.documentBytes), s.documentSize);
+}
+
+}  // namespace
+
+using ClipboardCommandTest = FrameTest;
+
+TEST_F(ClipboardCommandTest, CopyOfAllRowsGivesThreeLinesAndPastingThemWritesTheHeader) {
+    const std::string bytes = "ABCDEFGHIJKLMNOPQRST";
+    loadDocument(bytes, "C:\\data\\t.bin");
+    ASSERT_EQ(putClipboardText(frame(), "before"), 1);
+    command(IDM_COPY);  // nothing selected yet
+    EXPECT_EQ(clipboardText(), "before");
+
+    command(IDM_SELECT_ALL);
+    EditorState& s = *editorState;
+    EXPECT_EQ(s.selectionAnchorRow, 0);
+    EXPECT_EQ(s.selectionEndRow, 2);
+    EXPECT_EQ(statusText(kStatusFilePart), " 1 - 3 (3)");
+    EXPECT_EQ(buttonState(IDM_COPY), TBSTATE_ENABLED);
+
+    command(IDM_COPY);
+    const std::string text = clipboardText();
+    std::string expected;
+    buildCopyText(s, 0, expected);
+    EXPECT_EQ(text, expected);
+    // Three lines, each ended by CR LF: the header and the two rows.
+    EXPECT_EQ(text.rfind(std::string(kColumnHeader) + "\r\n", 0), 0u);
+    size_t lines = 0;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;
+    EXPECT_EQ(lines, 3u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_NE(text.find("\r\n 00000010  51 52 53 54 "), std::string::npos);
+
+    // Paste parses nothing: the header's characters go over the bytes at the caret.
+    s.caretOffset = 0;
+    command(IDM_PASTE);
+    EXPECT_EQ(documentText(), text.substr(0, bytes.size()));
+    EXPECT_EQ(s.caretOffset, 0);
+    EXPECT_EQ(s.changeCount, 2 * static_cast<int>(bytes.size()));
+    EXPECT_EQ(s.modified, 1);
+}
+
+TEST_F(ClipboardCommandTest, PasteNeedsTwoFreeChangeRecordsPerCharacter) {
+    struct Case {
+        size_t length;
+        bool locked;
+        bool written;
+    };
+    for (const Case& c : {Case{1000, false, true}, Case{1001, false, false}, Case{10, true, false}}) {
+        SCOPED_TRACE(c.length);
+        const std::string bytes(1200, 'x');
+        loadDocument(bytes, "C:\\data\\p.bin");
+        if (c.locked) toggleMenuCheck(IDM_EDIT_LOCK);
+        ASSERT_EQ(putClipboardText(frame(), std::string(c.length, 'y').c_str()), 1);
+        const bool refused = !c.written && !c.locked;
+        if (refused) DialogScript::expect(answerWith(IDOK));
+        command(IDM_PASTE);
+        if (refused) {
+            EXPECT_EQ(lastDialogText(), systemText(14));
+        }
+        EXPECT_EQ(documentText(), c.written ? std::string(c.length, 'y') + bytes.substr(c.length) : bytes);
+        EXPECT_EQ(editorState->changeCount, c.written ? 2 * static_cast<int>(c.length) : 0);
+        EXPECT_EQ(editorState->modified, c.written ? 1 : 0);
+        if (c.locked) toggleMenuCheck(IDM_EDIT_LOCK);
+    }
+}
+
+using MarkCommandTest = FrameTest;
+
+TEST_F(MarkCommandTest, TogglingTwiceLeavesNoneAndNextMarkWalksInOrderAndWraps) {
+    loadDocument(std::string(0x40, 'm'), "C:\\data\\k.bin");
+    EditorState& s = *editorState;
+    s.caretOffset = 0x10;
+    command(IDM_MARK);
+    EXPECT_EQ(s.markCount, 1);
+    EXPECT_EQ(buttonState(IDM_NEXT_MARK), TBSTATE_ENABLED);
+    command(IDM_MARK);
+    EXPECT_EQ(s.markCount, 0);
+    EXPECT_EQ(buttonState(IDM_NEXT_MARK), TBSTATE_INDETERMINATE);
+    command(IDM_NEXT_MARK);  // no marks: the caret stays
+    EXPECT_EQ(s.caretOffset, 0x10);
+
+    // Set in another order than their addresses, with editing locked.
+    toggleMenuCheck(IDM_EDIT_LOCK);
+    for (auto [offset, nibble] : std::vector<std::pair<int, int>>{{0x30, 0}, {0x10, 1}, {0x10, 0}}) {
+        s.caretOffset = offset;
+        s.caretNibble = nibble;
+        command(IDM_MARK);
+    }
+    ASSERT_EQ(s.markCount, 3);
+    s.caretOffset = 0x10;
+    s.caretNibble = 0;
+    std::vector<std::string> visited;
+    for (int i = 0; i < 3; ++i) {
+        command(IDM_NEXT_MARK);
+        visited.push_back(statusText(kStatusAddressPart));
+    }
+    EXPECT_EQ(visited, (std::vector<std::string>{" 00000030 H", " 00000010 H", " 00000030 H"}));
+}
