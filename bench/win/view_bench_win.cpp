@@ -24,6 +24,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "support/resource_counts_win.h"
 
 namespace {
 
@@ -78,36 +79,6 @@ bool loadDocument(uint64_t size) {
     return documentReset() != 0;
 }
 
-// GDI and USER objects and kernel handles of this process. Where the system
-// does not count them (Wine answers 0), the handle spaces are probed: every
-// live GDI object answers GetObjectType, every window and menu of this
-// process IsWindow or IsMenu, every kernel handle GetHandleInformation.
-struct Counts {
-    DWORD gdi, user, handles;
-    bool probed;
-};
-Counts counts() {
-    Counts c{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), 0,
-             false};
-    GetProcessHandleCount(GetCurrentProcess(), &c.handles);
-    if (c.gdi != 0 && c.user != 0 && c.handles != 0) return c;
-    c = {0, 0, 0, true};
-    const DWORD self = GetCurrentProcessId();
-    for (ULONG_PTR i = 1; i < 0x10000; ++i) {
-        void* h = reinterpret_cast<void*>(i);
-        if (GetObjectType(static_cast<HGDIOBJ>(h)) != 0) ++c.gdi;
-        HWND w = static_cast<HWND>(h);
-        DWORD pid = 0;
-        if (IsWindow(w) && GetWindowThreadProcessId(w, &pid) != 0 && pid == self) ++c.user;
-        if (IsMenu(static_cast<HMENU>(h))) ++c.user;
-    }
-    DWORD flags = 0;
-    for (ULONG_PTR i = 4; i < (1u << 18); i += 4) {
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(i), &flags)) ++c.handles;
-    }
-    return c;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,7 +93,7 @@ int main(int argc, char** argv) {
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (!IsZoomed(mainWindow)) MoveWindow(mainWindow, 0, 0, screen.right, screen.bottom, TRUE);
     pump();
-    const Counts start = counts();
+    const gui::ResourceCounts start = gui::resourceCounts();
 
     // (a) full repaints: rows alone, in kanji mode, and with 2001 changes and 2001 marks in view
     if (!loadDocument(64u << 20)) {
@@ -195,7 +166,7 @@ int main(int argc, char** argv) {
     std::printf("caret move until painted:     %7.3f ms (median of %zu)\n", median(caret), caret.size());
 
     // (c) objects and handles over long use
-    const Counts before = counts();
+    const gui::ResourceCounts before = gui::resourceCounts();
     for (int i = 0; i < 10000; ++i) {
         InvalidateRect(view(), nullptr, FALSE);
         UpdateWindow(view());
@@ -206,7 +177,7 @@ int main(int argc, char** argv) {
         UpdateWindow(view());
     }
     pump();
-    const Counts after = counts();
+    const gui::ResourceCounts after = gui::resourceCounts();
     std::printf("objects %s\n", after.probed ? "probed (the system does not count them)" : "from GetGuiResources");
     std::printf("at start:                      GDI %lu, USER %lu, handles %lu\n", start.gdi, start.user, start.handles);
     std::printf("before 10,000 repaints + 1,000 scrolls: GDI %lu, USER %lu, handles %lu\n", before.gdi, before.user,

@@ -61,6 +61,10 @@ std::string stringText(int id);
 // with its name) and, with `dialogGuard`, the dialog hook on this thread.
 void installTestSupport(bool dialogGuard);
 
+// Lets the running test take up to `milliseconds` before the watchdog ends it
+// (a long soak); the next test has the usual limit again.
+void allowTestTime(DWORD milliseconds);
+
 // The registry key of the settings; deleted so that each test starts fresh.
 void clearSettingsKey();
 

@@ -1,0 +1,584 @@
+// A seeded random soak of the real editor window: keys, mouse clicks and the
+// editing commands with their dialogs answered at random, checked step by step
+// against a plain model of the bytes, the change records and the marks, and
+// against the file after every save.
+//
+// The model decides, before each step, which dialogs the step will show and
+// how they are answered; any other dialog fails the run (the harness's guard).
+// `./test` runs a short run; `./soak [STEPS] [SEED]` a long one.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "resource_ids.h"
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/layout_win.h"
+#include "support/dialog_steps_win.h"
+#include "support/gui_harness_win.h"
+#include "support/resource_counts_win.h"
+
+using namespace gui;
+
+namespace {
+
+constexpr int kRecordLimit = 2001;  // records a list holds
+constexpr int kPasteRecordBudget = 2000;
+
+// ------------------------------------------------------------------ the model
+
+struct ModelChange {
+    int32_t offset;
+    int nibble;
+    uint8_t saved;
+    bool operator==(const ModelChange& o) const { return offset == o.offset && nibble == o.nibble && saved == o.saved; }
+};
+
+// What the document must hold, kept by the plain rules of each command.
+struct Model {
+    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> disk;  // the file as last saved
+    std::vector<ModelChange> changes;  // in the order the positions were first changed
+    std::set<std::pair<int32_t, int>> marks;
+    uint32_t spare = 1000;
+    bool locked = false;
+
+    int findChange(int32_t offset, int nibble) const {
+        for (size_t i = 0; i < changes.size(); ++i)
+            if (changes[i].offset == offset && changes[i].nibble == nibble) return static_cast<int>(i);
+        return -1;
+    }
+    // A position about to change from `before`. False (and `full` set) when
+    // the list has no room for a new record.
+    bool record(int32_t offset, int nibble, uint8_t before, bool* full) {
+        int i = findChange(offset, nibble);
+        if (i >= 0) {
+            changes[static_cast<size_t>(i)].saved = before;
+            return true;
+        }
+        if (changes.size() >= static_cast<size_t>(kRecordLimit)) {
+            *full = true;
+            return false;
+        }
+        changes.push_back({offset, nibble, before});
+        return true;
+    }
+    // Text written over the bytes from `at`; true when the list ran full.
+    bool overwrite(int32_t at, const std::string& text) {
+        bool full = false;
+        for (size_t k = 0; k < text.size() && static_cast<size_t>(at) + k < bytes.size(); ++k) {
+            const auto i = static_cast<int32_t>(at + k);
+            const uint8_t c = static_cast<uint8_t>(text[k]);
+            const uint8_t before = bytes[static_cast<size_t>(i)];
+            if (c == before) continue;
+            if (!record(i, 0, before, &full) || !record(i, 1, before, &full)) break;
+            bytes[static_cast<size_t>(i)] = c;
+        }
+        return full;
+    }
+    void lengthChanged() {
+        changes.clear();
+        marks.clear();
+    }
+    void revert(const ModelChange& c) {
+        uint8_t& b = bytes[static_cast<size_t>(c.offset)];
+        b = c.nibble != 0 ? static_cast<uint8_t>((b & 0xF0) | (c.saved & 0x0F))
+                          : static_cast<uint8_t>((c.saved & 0xF0) | (b & 0x0F));
+    }
+};
+
+// ------------------------------------------------------------------ the run
+
+const char* const kAskOverwrite = "番地のデータは既に変更されています。上書きしますか？";
+
+class Soak : public FrameTest {
+public:
+    void SetUp() override {
+        FrameTest::SetUp();
+        if (HasFatalFailure()) return;
+        MoveWindow(frame(), 0, 0, 1000, 600, TRUE);
+        pumpMessages();
+    }
+
+    EditorState& s() const { return *editorState; }
+    HWND view() const { return win().viewWindow; }
+    int32_t caret() const { return s().caretOffset; }
+    size_t size() const { return model.bytes.size(); }
+    int pick(int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); }
+    bool chance(int percent) { return pick(100) < percent; }
+
+    void command(int id) {
+        SendMessageA(frame(), WM_COMMAND, id, 0);
+        pumpMessages();
+    }
+    void key(int vk, int modifier = 0) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = modifier == VK_SHIFT ? 0x80 : 0;
+        keys[VK_CONTROL] = modifier == VK_CONTROL ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageA(view(), WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        pumpMessages();
+    }
+    void expectBox(int button) {
+        DialogScript::expect(answerWith(button));
+        boxesAnswered.insert(button == IDNO ? IDYES : button);
+    }
+
+    // A value dialog: the radio button, the text, OK; then, when the text is
+    // refused or out of range, the box's answer and, when the dialog stays, Cancel.
+    DialogAction entry(const std::string& text, int radio) {
+        return steps({[text, radio](HWND d) {
+            if (radio != 0) CheckRadioButton(d, IDC_VE_DECIMAL, IDC_VE_HEX, radio);
+            SetDlgItemTextA(d, IDC_VE_EDIT, text.c_str());
+            PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }});
+    }
+
+    std::string randomText(int length) {
+        std::string t;
+        for (int i = 0; i < length; ++i) t += static_cast<char>(0x20 + pick(0x5F));
+        return t;
+    }
+
+    // ---------------------------------------------------------------- steps
+
+    void typeDigit() {
+        const int digit = pick(16);
+        const int32_t at = caret();
+        const int nibble = s().caretNibble;
+        if (at < 0 || static_cast<size_t>(at) >= size()) return;
+        const uint8_t old = model.bytes[static_cast<size_t>(at)];
+        const uint8_t now = nibble == 0 ? static_cast<uint8_t>((digit << 4) | (old & 0x0F))
+                                        : static_cast<uint8_t>((old & 0xF0) | digit);
+        bool write = !model.locked && now != old;
+        if (write && model.findChange(at, nibble) >= 0) {
+            const bool yes = chance(60);
+            expectBox(yes ? IDYES : IDNO);
+            write = yes;
+        } else if (write && model.changes.size() >= static_cast<size_t>(kRecordLimit)) {
+            expectBox(IDOK);  // the list is full
+            write = false;
+        }
+        if (write) {
+            bool full = false;
+            model.record(at, nibble, old, &full);
+            model.bytes[static_cast<size_t>(at)] = now;
+        }
+        key(digit >= 10 ? 'A' + digit - 10 : chance(50) ? '0' + digit : VK_NUMPAD0 + digit);
+    }
+
+    void moveKey() {
+        static const int keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_PRIOR, VK_NEXT, VK_HOME, VK_END};
+        const int k = keys[pick(8)];
+        const int modifier = chance(25) ? VK_SHIFT : chance(10) ? VK_CONTROL : 0;
+        key(k, modifier);
+    }
+
+    void escape() {
+        if (s().autoScrollActive == 0 && s().selectionEndRow < 0) {
+            // Exit: the exit question when nothing is unsaved, else the save prompt; both cancelled.
+            expectBox(IDCANCEL);
+        }
+        key(VK_ESCAPE);
+    }
+
+    void mouse() {
+        RECT r{};
+        GetClientRect(view(), &r);
+        const int x = pick(std::max<int>(1, r.right)), y = pick(std::max<int>(1, r.bottom));
+        if (chance(15)) {
+            SendMessageA(view(), WM_MBUTTONDOWN, 0, MAKELPARAM(x, y));  // auto-scroll on (or off again)
+        } else {
+            SendMessageA(view(), WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
+            if (chance(30)) SendMessageA(view(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, pick(std::max<int>(1, r.bottom))));
+            SendMessageA(view(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        }
+        pumpMessages();
+    }
+
+    void insert() {
+        if (model.locked) return command(IDM_INSERT);
+        if (model.spare == 0) {
+            expectBox(IDOK);
+            return command(IDM_INSERT);
+        }
+        const int32_t at = caret();
+        const int v = pick(256);
+        switch (pick(5)) {
+            case 0:  // cancelled
+                DialogScript::expect(steps({press(IDCANCEL)}));
+                return command(IDM_INSERT);
+            case 1:  // refused, then cancelled
+                DialogScript::expect(entry("256", IDC_VE_DECIMAL));
+                expectBox(IDOK);
+                return command(IDM_INSERT);
+            case 2: {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "%X", v);
+                DialogScript::expect(entry(hex, IDC_VE_HEX));
+                break;
+            }
+            default:
+                DialogScript::expect(entry(std::to_string(v), IDC_VE_DECIMAL));
+                break;
+        }
+        model.bytes.insert(model.bytes.begin() + at, static_cast<uint8_t>(v));
+        --model.spare;
+        model.lengthChanged();
+        command(IDM_INSERT);
+    }
+
+    void deleteByte() {
+        if (model.locked || size() < 2) return command(IDM_DELETE);
+        const bool yes = chance(70);
+        expectBox(yes ? IDYES : IDNO);
+        if (yes) {
+            model.bytes.erase(model.bytes.begin() + caret());
+            ++model.spare;
+            model.lengthChanged();
+        }
+        command(IDM_DELETE);
+    }
+
+    void deleteRange() {
+        if (model.locked || size() < 2) return command(IDM_DELETE_RANGE);
+        if (size() < 64) return;  // keep something to work on
+        const int32_t at = caret();
+        int64_t end = static_cast<int64_t>(at) + pick(41) - 20;
+        if (end < 0) end = 0;
+        if (chance(10)) end = static_cast<int64_t>(size()) + 5;  // past the end: the clamp question
+        DialogScript::expect(entry(std::to_string(end), IDC_VE_DECIMAL));
+        if (end > static_cast<int64_t>(size()) - 1) {
+            const bool ok = chance(50);
+            expectBox(ok ? IDOK : IDCANCEL);  // Cancel keeps the dialog, which the steps then cancel
+            if (!ok) return command(IDM_DELETE_RANGE);
+            end = static_cast<int64_t>(size()) - 1;
+        }
+        const auto lo = static_cast<size_t>(std::min<int64_t>(at, end));
+        const auto hi = static_cast<size_t>(std::max<int64_t>(at, end));
+        model.bytes.erase(model.bytes.begin() + static_cast<long>(lo), model.bytes.begin() + static_cast<long>(hi) + 1);
+        model.spare += static_cast<uint32_t>(hi - lo + 1);
+        model.lengthChanged();
+        command(IDM_DELETE_RANGE);
+    }
+
+    void textEdit() {
+        if (model.locked) return command(IDM_ASCII_EDIT);
+        const auto at = static_cast<size_t>(caret());
+        const int limit = static_cast<int>(std::min<size_t>(16, size() - at));
+        std::string initial;
+        for (size_t i = at; i < at + static_cast<size_t>(limit) && model.bytes[i] != 0; ++i)
+            initial += static_cast<char>(model.bytes[i]);
+        if (chance(10)) {  // too long: refused, then cancelled
+            DialogScript::expect(entry(randomText(limit + 1), 0));
+            expectBox(IDOK);
+            return command(IDM_ASCII_EDIT);
+        }
+        const std::string text = randomText(1 + pick(limit));
+        DialogScript::expect(entry(text, 0));
+        if (text != initial) {
+            Model after = model;
+            if (after.overwrite(static_cast<int32_t>(at), text)) expectBox(IDOK);
+            model = after;
+        }
+        command(IDM_ASCII_EDIT);
+    }
+
+    void paste() {
+        const std::string text = chance(5) ? randomText(1001) : randomText(1 + pick(12));
+        ASSERT_EQ(putClipboardText(frame(), text.c_str()), 1);
+        if (!model.locked) {
+            if (kPasteRecordBudget - static_cast<int64_t>(model.changes.size()) >= 2 * static_cast<int64_t>(text.size())) {
+                model.overwrite(caret(), text);
+            } else {
+                expectBox(IDOK);
+            }
+        }
+        command(IDM_PASTE);
+    }
+
+    void toggleMark() {
+        const std::pair<int32_t, int> at{caret(), s().caretNibble};
+        if (model.marks.count(at) != 0) {
+            model.marks.erase(at);
+        } else if (model.marks.size() >= static_cast<size_t>(kRecordLimit)) {
+            expectBox(IDOK);
+        } else {
+            model.marks.insert(at);
+        }
+        command(IDM_MARK);
+    }
+
+    void nextMark() { command(IDM_NEXT_MARK); }
+    void revertSome() { revert(false); }
+    void revertAll() { revert(true); }
+    void toggleLock() {
+        command(IDM_EDIT_LOCK);
+        model.locked = !model.locked;
+    }
+    void toggleKanji() { command(IDM_KANJI); }
+    void copyAll() {
+        command(IDM_SELECT_ALL);
+        command(IDM_COPY);
+    }
+
+    // Reverts some rows of the history, or all of them (the dialog then closes by itself).
+    void revert(bool all) {
+        if (model.changes.empty()) return command(IDM_UNDO);
+        std::vector<int> rows;
+        for (int i = 0; i < static_cast<int>(model.changes.size()); ++i)
+            if (all || chance(30)) rows.push_back(i);
+        longestHistory = std::max(longestHistory, model.changes.size());
+        if (rows.empty() || chance(10)) {
+            DialogScript::expect(steps({press(IDCANCEL)}));
+            return command(IDM_UNDO);
+        }
+        DialogScript::expect(steps({[rows](HWND d) {
+            HWND list = GetDlgItem(d, IDC_CL_LIST);
+            for (int row : rows) {
+                LVITEMA item{};
+                item.stateMask = item.state = LVIS_SELECTED;
+                SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            }
+            NMHDR click{list, static_cast<UINT_PTR>(IDC_CL_LIST), static_cast<UINT>(NM_CLICK)};
+            SendMessageA(d, WM_NOTIFY, IDC_CL_LIST, reinterpret_cast<LPARAM>(&click));
+            PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }}));
+        std::vector<ModelChange> kept;
+        size_t next = 0;
+        for (size_t i = 0; i < model.changes.size(); ++i) {
+            if (next < rows.size() && static_cast<size_t>(rows[next]) == i) {
+                model.revert(model.changes[i]);
+                ++next;
+            } else {
+                kept.push_back(model.changes[i]);
+            }
+        }
+        model.changes = kept;
+        command(IDM_UNDO);
+    }
+
+    // The first match from `start` (a start past the end is 0), or -1.
+    int64_t find(const std::vector<uint8_t>& pattern, int64_t start) const {
+        if (start > static_cast<int64_t>(size()) - 1) start = 0;
+        auto it = std::search(model.bytes.begin() + start, model.bytes.end(), pattern.begin(), pattern.end());
+        return it == model.bytes.end() ? -1 : it - model.bytes.begin();
+    }
+
+    void search() {
+        std::vector<uint8_t> pattern;
+        if (chance(20)) {
+            pattern = {0xFE, 0xED, 0xFA, 0xCE, static_cast<uint8_t>(pick(256))};  // most likely nowhere
+        } else {
+            const size_t at = static_cast<size_t>(pick(static_cast<int>(size())));
+            const size_t n = std::min<size_t>(1 + static_cast<size_t>(pick(3)), size() - at);
+            pattern.assign(model.bytes.begin() + static_cast<long>(at), model.bytes.begin() + static_cast<long>(at + n));
+        }
+        bool printable = std::all_of(pattern.begin(), pattern.end(), [](uint8_t b) { return b >= 0x21 && b <= 0x7E; });
+        std::string text;
+        int radio = IDC_VE_DECIMAL;  // the text radio button in this mode
+        if (printable && chance(70)) {
+            text.assign(pattern.begin(), pattern.end());
+        } else {
+            radio = IDC_VE_HEX;
+            for (uint8_t b : pattern) {
+                char two[4];
+                std::snprintf(two, sizeof two, "%02X ", b);
+                text += two;
+            }
+            text.pop_back();
+        }
+        DialogScript::expect(entry(text, radio));
+        lastPattern = pattern;
+        expectFound(find(pattern, static_cast<int64_t>(static_cast<uint32_t>(caret()) + 1)));
+        command(IDM_FIND);
+    }
+
+    void findNext() {
+        if (s().findText[0] == '\0' || lastPattern.empty()) return;
+        expectFound(find(lastPattern, static_cast<int64_t>(s().foundOffset) + 1));
+        command(IDM_FIND_NEXT);
+    }
+
+    void expectFound(int64_t at) {
+        foundAt = at;
+        if (at < 0) expectBox(IDOK);  // not found
+    }
+
+    void jump() {
+        const int64_t to = pick(static_cast<int>(size()) + 40);
+        DialogScript::expect(entry(std::to_string(to), IDC_VE_DECIMAL));
+        if (to > static_cast<int64_t>(size()) - 1) expectBox(chance(50) ? IDOK : IDCANCEL);
+        command(IDM_JUMP);
+    }
+
+    void save() {
+        command(IDM_SAVE);
+        model.disk = model.bytes;
+        model.changes.clear();
+        bool ok = false;
+        std::string onDisk = readFile(path, &ok);
+        ASSERT_TRUE(ok);
+        ASSERT_EQ(onDisk, std::string(model.bytes.begin(), model.bytes.end())) << "the saved file";
+    }
+
+    // ---------------------------------------------------------------- checks
+
+    std::string document() const { return std::string(s().documentBytes, s().documentBytes + s().documentSize); }
+
+    void check(int step, const char* what) {
+        SCOPED_TRACE(std::string("step ") + std::to_string(step) + ": " + what);
+        ASSERT_EQ(s().documentSize, size());
+        ASSERT_EQ(document(), std::string(model.bytes.begin(), model.bytes.end()));
+        ASSERT_EQ(s().spareCapacity, model.spare);
+        std::vector<ModelChange> changes;
+        for (int i = 0; i < s().changeCount; ++i) {
+            const NibbleRecord* r = s().changeList[i];
+            changes.push_back({r->offset, r->nibble, r->byteValue});
+        }
+        ASSERT_EQ(changes.size(), model.changes.size());
+        for (size_t i = 0; i < changes.size(); ++i) {
+            ASSERT_TRUE(changes[i] == model.changes[i]) << "change record " << i;
+        }
+        std::set<std::pair<int32_t, int>> marks;
+        for (int i = 0; i < s().markCount; ++i) marks.insert({s().markList[i]->offset, s().markList[i]->nibble});
+        ASSERT_EQ(marks, model.marks);
+        // Never clean while the bytes differ from the file.
+        if (s().modified == 0) {
+            ASSERT_EQ(model.bytes, model.disk) << "unmodified, yet not the file's bytes";
+        }
+        ASSERT_GE(caret(), 0);
+        ASSERT_LT(static_cast<size_t>(caret()), size());
+        if (foundAt != kNoSearch) {
+            ASSERT_EQ(s().foundOffset, foundAt);
+            if (foundAt >= 0) {
+                ASSERT_EQ(caret(), foundAt);
+            }
+            foundAt = kNoSearch;
+        }
+        ASSERT_EQ(DialogScript::pending(), 0u) << "an expected dialog did not come";
+    }
+
+    // Counted with every window painted, so that no update in flight holds a region.
+    ResourceCounts settledCounts() {
+        RedrawWindow(frame(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        pumpMessages(100);
+        return resourceCounts();
+    }
+
+    static constexpr int64_t kNoSearch = -2;
+    std::minstd_rand random;
+    Model model;
+    std::string path;
+    std::vector<uint8_t> lastPattern;
+    int64_t foundAt = kNoSearch;
+    std::set<int> boxesAnswered;  // IDYES for Yes/No boxes, IDOK, IDCANCEL
+    size_t longestHistory = 0;
+};
+
+int settingOr(const char* name, int fallback) {
+    const char* v = std::getenv(name);
+    return v != nullptr && *v != '\0' ? std::atoi(v) : fallback;
+}
+
+TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
+    const int total = settingOr("MOXEL_SOAK_STEPS", 500);
+    const unsigned seed = static_cast<unsigned>(settingOr("MOXEL_SOAK_SEED", 20261207));
+    allowTestTime(static_cast<DWORD>(60000 + total * 300));
+    random.seed(seed);
+    std::printf("soak: %d steps, seed %u\n", total, seed);
+
+    std::string bytes;
+    for (int i = 0; i < 700; ++i) bytes += static_cast<char>(i % 3 == 0 ? pick(256) : 'a' + pick(26));
+    path = makeTempFile("moxel soak.bin", bytes);
+    ASSERT_EQ(openFile(frame(), path.c_str(), 0), 1);
+    pumpMessages();
+    model.bytes.assign(bytes.begin(), bytes.end());
+    model.disk = model.bytes;
+
+    struct Action {
+        int weight;
+        const char* name;
+        void (Soak::*run)();
+    };
+    const Action actions[] = {
+        {28, "digit", &Soak::typeDigit},
+        {20, "movement", &Soak::moveKey},
+        {2, "escape", &Soak::escape},
+        {6, "mouse", &Soak::mouse},
+        {4, "insert", &Soak::insert},
+        {3, "delete", &Soak::deleteByte},
+        {1, "range delete", &Soak::deleteRange},
+        {4, "text edit", &Soak::textEdit},
+        {4, "paste", &Soak::paste},
+        {3, "mark", &Soak::toggleMark},
+        {2, "next mark", &Soak::nextMark},
+        {4, "revert some", &Soak::revertSome},
+        {2, "revert all", &Soak::revertAll},
+        {4, "search", &Soak::search},
+        {2, "find next", &Soak::findNext},
+        {3, "jump", &Soak::jump},
+        {3, "save", &Soak::save},
+        {1, "edit lock", &Soak::toggleLock},
+        {1, "kanji", &Soak::toggleKanji},
+        {1, "select all and copy", &Soak::copyAll},
+    };
+    int totalWeight = 0;
+
+    for (const Action& a : actions) totalWeight += a.weight;
+
+    int step = 0;
+    auto run = [&](const Action& action) {
+        ++step;
+        (this->*action.run)();
+        if (HasFatalFailure()) FAIL() << "at step " << step << " (" << action.name << ")";
+        check(step, action.name);
+    };
+
+    // Objects are counted once the run has warmed up: every kind of step has
+    // run, every kind of message box has been answered and the history has
+    // shown a list long enough to scroll. First uses fill caches of the
+    // system's own (the icons of a message box, the pictures of a list's
+    // scroll bar), which are not leaks.
+    std::set<const Action*> seen;
+    ResourceCounts warm;
+    int warmedAt = 0;
+    while (step < total) {
+        int roll = pick(totalWeight);
+        const Action* action = actions;
+        while (roll >= action->weight) roll -= (action++)->weight;
+        run(*action);
+        if (HasFatalFailure()) return;
+        seen.insert(action);
+        if (warmedAt == 0 && seen.size() == std::size(actions) && boxesAnswered.size() == 3 && longestHistory >= 16) {
+            warm = settledCounts();
+            warmedAt = step;
+        }
+    }
+    if (s().autoScrollActive != 0) key(VK_ESCAPE);
+    save();
+    const ResourceCounts end = settledCounts();
+    if (warmedAt == 0) {
+        std::printf("soak: too short to warm up; objects not judged\n");
+        return;
+    }
+    std::printf("soak: warmed up at step %d; GDI %lu -> %lu, USER %lu -> %lu, handles %lu -> %lu%s\n", warmedAt, warm.gdi,
+                end.gdi, warm.user, end.user, warm.handles, end.handles, end.probed ? " (probed)" : "");
+    EXPECT_LE(end.gdi, warm.gdi);
+    EXPECT_LE(end.user, warm.user);
+    EXPECT_LE(end.handles, warm.handles);
+}
+
+}  // namespace
