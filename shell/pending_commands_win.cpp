@@ -25,7 +25,6 @@ void findNextCommand(HWND) {}
 void compareCommand(HWND) {}
 void numberConversionCommand(HWND) {}
 void runOptionsDialogCommand(HWND) {}
-void showHelpCommand(HWND) {}
 void homePageCommand(HWND) {}
 void aboutCommand(HWND) {}
 
