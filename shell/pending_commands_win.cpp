@@ -24,7 +24,6 @@ void findCommand(HWND) {}
 void findNextCommand(HWND) {}
 void compareCommand(HWND) {}
 void numberConversionCommand(HWND) {}
-void runOptionsDialogCommand(HWND) {}
 void homePageCommand(HWND) {}
 void aboutCommand(HWND) {}
 
