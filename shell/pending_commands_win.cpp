@@ -5,8 +5,6 @@
 #include "shell/commands_win.h"
 #include "tools/value_entry_win.h"
 
-void printCommand(HWND) {}
-void printerSetupCommand(HWND) {}
 void changeFontCommand(HWND) {}
 void runProgramCommand(HWND) {}
 void showChangeHistoryCommand(HWND) {}
