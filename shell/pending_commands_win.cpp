@@ -23,7 +23,6 @@ void findNextCommand(HWND) {}
 void compareCommand(HWND) {}
 void numberConversionCommand(HWND) {}
 void homePageCommand(HWND) {}
-void aboutCommand(HWND) {}
 
 // Interfaces between commands that are built side by side.
 int runValueEntry(HWND, ValueEntryRequest&) { return 0; }
