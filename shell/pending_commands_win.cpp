@@ -5,7 +5,6 @@
 #include "shell/commands_win.h"
 #include "tools/value_entry_win.h"
 
-void changeFontCommand(HWND) {}
 void runProgramCommand(HWND) {}
 void showChangeHistoryCommand(HWND) {}
 void copyRowsCommand(HWND) {}
