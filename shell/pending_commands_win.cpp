@@ -5,7 +5,6 @@
 #include "shell/commands_win.h"
 #include "tools/value_entry_win.h"
 
-void runProgramCommand(HWND) {}
 void showChangeHistoryCommand(HWND) {}
 void copyRowsCommand(HWND) {}
 void pasteTextCommand(HWND) {}
@@ -21,7 +20,6 @@ void findCommand(HWND) {}
 void findNextCommand(HWND) {}
 void compareCommand(HWND) {}
 void numberConversionCommand(HWND) {}
-void homePageCommand(HWND) {}
 
 // Interfaces between commands that are built side by side.
 int runValueEntry(HWND, ValueEntryRequest&) { return 0; }
