@@ -59,8 +59,9 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     switch (message) {
         case WM_INITDIALOG:
             SetDlgItemTextA(dialog, IDC_PR_TITLE, reinterpret_cast<const char*>(lParam));
-            SetFocus(GetDlgItem(dialog, IDCANCEL));
+            // Placed before the focus moves: focusing activates the dialog.
             centerWindow(dialog, GetParent(dialog), 0, 0);
+            SetFocus(GetDlgItem(dialog, IDCANCEL));
             return FALSE;  // the focus is set
         case WM_COMMAND:
             // The dialog stays until the job ends and destroys it.
