@@ -13,6 +13,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "support/gui_harness_win.h"
+#include "support/later_win.h"
 #include "tools/print_win.h"
 
 using namespace gui;
@@ -356,30 +357,6 @@ struct ProgressSeen {
     bool centredOnOwner = false;
 };
 ProgressSeen progressSeen;
-HWND progressWindow = nullptr;
-void (*duringJob)(HWND progress) = nullptr;
-
-// A message-only window whose posted message is dispatched by the abort
-// procedure's pump, i.e. once the job prints its first line.
-LRESULT CALLBACK laterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
-    progressSeen.ownerEnabled = IsWindowEnabled(mainWindow) != 0;
-    progressSeen.focusOnCancel = GetFocus() == GetDlgItem(progressWindow, IDCANCEL);
-    if (duringJob != nullptr) duringJob(progressWindow);
-    return 0;
-}
-
-HWND laterWindow() {
-    static HWND window = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = laterProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "MoxelPrintTestLater";
-        RegisterClassA(&wc);
-        return CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    }();
-    return window;
-}
 
 // The answer for the progress dialog: notes what it shows, then lets
 // `action` run once the job is printing.
@@ -395,9 +372,12 @@ DialogAction watchProgress(void (*action)(HWND)) {
         int dx = (d.left + d.right) - (o.left + o.right);
         int dy = (d.top + d.bottom) - (o.top + o.bottom);
         progressSeen.centredOnOwner = dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2;
-        progressWindow = dialog;
-        duringJob = action;
-        PostMessageA(laterWindow(), WM_APP, 0, 0);
+        // Runs from the abort procedure's pump, once the job prints its first line.
+        runLater([dialog, action] {
+            progressSeen.ownerEnabled = IsWindowEnabled(mainWindow) != 0;
+            progressSeen.focusOnCancel = GetFocus() == GetDlgItem(dialog, IDCANCEL);
+            if (action != nullptr) action(dialog);
+        });
     };
 }
 
