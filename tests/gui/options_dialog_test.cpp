@@ -1,12 +1,10 @@
-// The options dialog: the colour page with its palette and preview, the
-// initialise button, OK and Cancel, the numbers page, and what reaches the
-// registry and the next start.
+// The options dialog: palette, preview, initialise with OK and Cancel, the
+// numbers page, and what reaches the registry and the next start.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstring>
 #include <functional>
-#include <string>
 
 #include "resource_ids.h"
 #include "shell/commands_win.h"
@@ -23,219 +21,145 @@ using namespace gui;
 
 namespace {
 
-HWND colorPage() { return static_cast<HWND>(optionsWorkingCopy()->colorPage); }
-HWND miscPage() { return static_cast<HWND>(optionsWorkingCopy()->miscPage); }
+HWND page() { return static_cast<HWND>(optionsWorkingCopy()->colorPage); }
+HWND misc() { return static_cast<HWND>(optionsWorkingCopy()->miscPage); }
 
-void chooseSlot(int slot) {
-    HWND list = GetDlgItem(colorPage(), IDC_COL_LIST);
-    SendMessageA(list, LB_SETCURSEL, slot, 0);
-    SendMessageA(colorPage(), WM_COMMAND, MAKEWPARAM(IDC_COL_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
-void choosePaletteEntry(int index) {
-    HWND combo = GetDlgItem(colorPage(), IDC_COL_COMBO);
-    SendMessageA(combo, CB_SETCURSEL, index, 0);
-    SendMessageA(colorPage(), WM_COMMAND, MAKEWPARAM(IDC_COL_COMBO, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-void pressInitialise() {
-    HWND button = GetDlgItem(colorPage(), IDC_COL_RESET);
-    SendMessageA(colorPage(), WM_COMMAND, MAKEWPARAM(IDC_COL_RESET, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+// Selects item `index` of control `id` of the colour page (or presses the
+// initialise button) as a click would.
+void pick(int id, int index) {
+    HWND control = GetDlgItem(page(), id);
+    if (id != IDC_COL_RESET) SendMessageA(control, id == IDC_COL_LIST ? LB_SETCURSEL : CB_SETCURSEL, index, 0);
+    int code = id == IDC_COL_LIST ? LBN_SELCHANGE : id == IDC_COL_COMBO ? CBN_SELCHANGE : BN_CLICKED;
+    SendMessageA(page(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
 }
 
 // Runs `steps` in the open, painted dialog, then closes it with `button`.
-void runOptions(HWND owner, std::function<void(HWND)> steps, int button) {
+void runOptions(std::function<void(HWND)> steps, int button) {
     DialogScript::expect([steps, button](HWND dialog) {
-        runWhenVisible(dialog, [dialog, steps, button] {
+        runWhenVisible(dialog, [=] {
             RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
             if (steps) steps(dialog);
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+            PostMessageA(dialog, WM_COMMAND, button, 0);
         });
     });
-    SendMessageA(owner, WM_COMMAND, IDM_OPTIONS, 0);
+    SendMessageA(mainWindow, WM_COMMAND, IDM_OPTIONS, 0);
 }
 
-// Pixels of `color` in the preview frame of the colour page, as the screen shows them.
-int previewPixels(uint32_t color) {
-    HWND page = colorPage();
-    HWND frame = GetDlgItem(page, IDC_COL_PREVIEW);
+// Pixels of `color` in the preview frame, as the screen shows them.
+int previewPixels(COLORREF color) {
     RECT r{};
-    GetClientRect(frame, &r);
-    MapWindowPoints(frame, page, reinterpret_cast<POINT*>(&r), 2);
-    HDC dc = GetDC(page);
+    GetWindowRect(GetDlgItem(page(), IDC_COL_PREVIEW), &r);
+    MapWindowPoints(nullptr, page(), reinterpret_cast<POINT*>(&r), 2);
+    HDC dc = GetDC(page());
     int n = 0;
     for (int y = r.top; y < r.bottom; ++y) {
-        for (int x = r.left; x < r.right; ++x) n += GetPixel(dc, x, y) == color ? 1 : 0;
+        for (int x = r.left; x < r.right; ++x) n += GetPixel(dc, x, y) == color;
     }
-    ReleaseDC(page, dc);
+    ReleaseDC(page(), dc);
     return n;
-}
-
-void fillTable(uint32_t (&table)[kColorSlots]) {
-    for (int i = 0; i < kColorSlots; ++i) table[i] = rgbColor(1, 2, static_cast<uint8_t>(3 + i));
 }
 
 using OptionsDialogTest = FrameTest;
 
 }  // namespace
 
-TEST_F(OptionsDialogTest, InitialiseThenCancelLeavesTheTable) {
-    uint32_t before[kColorSlots];
-    fillTable(editorState->colorTable);
-    std::memcpy(before, editorState->colorTable, sizeof before);
-    uint32_t workingAfterReset = 0;
-    runOptions(frame(), [&](HWND) {
-        pressInitialise();
-        workingAfterReset = optionsWorkingCopy()->colors[caretDump];
-    }, IDCANCEL);
-    EXPECT_EQ(workingAfterReset, rgbColor(0, 0, 255)) << "the copy took the defaults";
-    EXPECT_EQ(std::memcmp(editorState->colorTable, before, sizeof before), 0);
-    EXPECT_EQ(optionsWorkingCopy(), nullptr);
-}
-
-TEST_F(OptionsDialogTest, InitialiseThenOkSetsTheNamedSlotsAndKeepsTheReservedOnes) {
-    fillTable(editorState->colorTable);
-    uint32_t before[kColorSlots];
-    std::memcpy(before, editorState->colorTable, sizeof before);
-    runOptions(frame(), [](HWND) { pressInitialise(); }, IDOK);
-
-    uint32_t expected[kColorSlots];
-    std::memcpy(expected, before, sizeof expected);
+TEST_F(OptionsDialogTest, InitialiseChangesTheTableOnlyOnOk) {
+    uint32_t* table = editorState->colorTable;
+    for (int i = 0; i < kColorSlots; ++i) table[i] = rgbColor(1, 2, uint8_t(3 + i));
+    uint32_t before[kColorSlots], expected[kColorSlots];
+    std::memcpy(before, table, sizeof before);
+    std::memcpy(expected, table, sizeof expected);
     fillDefaultColors(expected, SystemColors{GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT),
                                              GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)});
-    for (int i = 0; i < kColorSlots; ++i) EXPECT_EQ(editorState->colorTable[i], expected[i]) << "slot " << i;
+
+    runOptions([](HWND) { pick(IDC_COL_RESET, 0); }, IDCANCEL);
+    EXPECT_EQ(std::memcmp(table, before, sizeof before), 0);
+    runOptions([](HWND) { pick(IDC_COL_RESET, 0); }, IDOK);
+    for (int i = 0; i < kColorSlots; ++i) EXPECT_EQ(table[i], expected[i]) << "slot " << i;  // 14..23 kept
 }
 
-TEST_F(OptionsDialogTest, PaletteShowsBlackForForeignColoursAndChangesOnlyChosenSlots) {
-    const uint32_t foreign = rgbColor(0xD4, 0xD0, 0xC8);  // a system colour, not in the palette
-    editorState->colorTable[selectionBack] = foreign;
-    editorState->colorTable[changedText] = rgbColor(255, 0, 0);
-    bool comboDisabledAtFirst = false;
-    LRESULT shownForForeign = -1, shownForRed = -1;
-    runOptions(frame(), [&](HWND) {
-        HWND combo = GetDlgItem(colorPage(), IDC_COL_COMBO);
-        comboDisabledAtFirst = !IsWindowEnabled(combo);
-        EXPECT_EQ(SendDlgItemMessageA(colorPage(), IDC_COL_LIST, LB_GETCOUNT, 0, 0), kNamedColorCount);
-        EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 16);
-        chooseSlot(selectionBack);
-        shownForForeign = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        EXPECT_TRUE(IsWindowEnabled(combo));
-        chooseSlot(changedText);
-        shownForRed = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        choosePaletteEntry(12);  // blue
+TEST_F(OptionsDialogTest, PaletteChoicesAreWhatTheProgramStores) {
+    const uint32_t system = rgbColor(0xD4, 0xD0, 0xC8);  // not a palette colour
+    editorState->colorTable[selectionBack] = system;
+    LRESULT shown = -1;
+    bool disabledAtFirst = false;
+    runOptions([&](HWND) {
+        disabledAtFirst = !IsWindowEnabled(GetDlgItem(page(), IDC_COL_COMBO));
+        pick(IDC_COL_LIST, selectionBack);
+        shown = SendDlgItemMessageA(page(), IDC_COL_COMBO, CB_GETCURSEL, 0, 0);
+        pick(IDC_COL_LIST, changedText);
+        pick(IDC_COL_COMBO, 12);  // blue
     }, IDOK);
-    EXPECT_TRUE(comboDisabledAtFirst);
-    EXPECT_EQ(shownForForeign, 0) << "black stands for a colour outside the palette";
-    EXPECT_EQ(shownForRed, 9);
-    EXPECT_EQ(editorState->colorTable[selectionBack], foreign) << "a slot only looked at keeps its colour";
-    EXPECT_EQ(editorState->colorTable[changedText], rgbColor(0, 0, 255));
+    EXPECT_TRUE(disabledAtFirst);
+    EXPECT_EQ(shown, 0) << "black stands for a colour outside the palette";
+    EXPECT_EQ(editorState->colorTable[selectionBack], system) << "a slot only looked at keeps its colour";
 
-    // What the program writes at exit is the chosen table.
-    saveSettings();
+    saveSettings();  // as at exit
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\ORVA\\MOXEL", 0, KEY_READ, &key), ERROR_SUCCESS);
     uint32_t stored[kColorSlots] = {};
     DWORD size = sizeof stored;
-    EXPECT_EQ(RegQueryValueExA(key, "Color", nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\ORVA\\MOXEL", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegQueryValueExA(key, "Color", nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size);
     RegCloseKey(key);
     EXPECT_EQ(stored[changedText], rgbColor(0, 0, 255));
-    EXPECT_EQ(stored[selectionBack], foreign);
+    EXPECT_EQ(stored[selectionBack], system);
 }
 
-TEST_F(OptionsDialogTest, PreviewShowsTheWorkingColourAndComesBackAfterARepaint) {
+TEST_F(OptionsDialogTest, PreviewTabsAndHelp) {
     int before = -1, chosen = -1, repainted = -1;
-    runOptions(frame(), [&](HWND) {
-        chooseSlot(markBack);
-        before = previewPixels(rgbColor(255, 0, 0));
-        choosePaletteEntry(9);  // red
-        chosen = previewPixels(rgbColor(255, 0, 0));
-        InvalidateRect(colorPage(), nullptr, TRUE);
-        UpdateWindow(colorPage());
-        repainted = previewPixels(rgbColor(255, 0, 0));
-    }, IDCANCEL);
-    EXPECT_EQ(before, 0);
-    EXPECT_GT(chosen, 0) << "the mark background is not shown in red";
-    EXPECT_EQ(repainted, chosen);
-    EXPECT_NE(editorState->colorTable[markBack], rgbColor(255, 0, 0)) << "Cancel keeps the table";
-}
+    bool miscShown = false, colorHidden = false;
+    runOptions([&](HWND dialog) {
+        pick(IDC_COL_LIST, markBack);
+        before = previewPixels(RGB(255, 0, 0));
+        pick(IDC_COL_COMBO, 9);  // red
+        chosen = previewPixels(RGB(255, 0, 0));
+        RedrawWindow(page(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        repainted = previewPixels(RGB(255, 0, 0));
 
-TEST_F(OptionsDialogTest, TabsShowOnePageAtATime) {
-    bool colorFirst = false, miscAfter = false, colorHiddenAfter = false;
-    runOptions(frame(), [&](HWND dialog) {
-        colorFirst = IsWindowVisible(colorPage()) && !IsWindowVisible(miscPage());
         HWND tab = GetDlgItem(dialog, IDC_OPT_TAB);
-        EXPECT_EQ(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0), 2);
-        char text[32] = "";
-        TCITEMA item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(tab, TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&item));
-        EXPECT_STREQ(text, "数値等");
         SendMessageA(tab, TCM_SETCURSEL, 1, 0);
         NMHDR change{tab, IDC_OPT_TAB, static_cast<UINT>(TCN_SELCHANGE)};
         SendMessageA(dialog, WM_NOTIFY, IDC_OPT_TAB, reinterpret_cast<LPARAM>(&change));
-        miscAfter = IsWindowVisible(miscPage()) != 0;
-        colorHiddenAfter = !IsWindowVisible(colorPage());
+        miscShown = IsWindowVisible(misc());
+        colorHidden = !IsWindowVisible(page());
+        SendMessageA(dialog, WM_COMMAND, IDC_OPT_HELP, 0);
     }, IDCANCEL);
-    EXPECT_TRUE(colorFirst);
-    EXPECT_TRUE(miscAfter);
-    EXPECT_TRUE(colorHiddenAfter);
+    EXPECT_EQ(before, 0);
+    EXPECT_GT(chosen, 0) << "the mark background is not shown in red";
+    EXPECT_EQ(repainted, chosen) << "the preview is lost when the page repaints";
+    EXPECT_TRUE(miscShown && colorHidden);
+    EXPECT_EQ(helpWindows().size(), 1u) << "context 1011 opened no help";
+    EXPECT_NE(editorState->colorTable[markBack], rgbColor(255, 0, 0));
 }
 
-TEST_F(OptionsDialogTest, OkRepaintsOnlyWithADocumentAndShowsTheFileStatus) {
+TEST_F(OptionsDialogTest, OkRepaintsWithADocumentAndStartOptionsWaitForTheNextStart) {
     pumpMessages();
-    runOptions(frame(), nullptr, IDOK);
+    runOptions(nullptr, IDOK);
     EXPECT_FALSE(GetUpdateRect(win().viewWindow, nullptr, FALSE)) << "nothing to repaint without a document";
-    char expected[64];
-    wsprintfA(expected, stringText(IDS_FMT_FILE_STATUS).c_str(), 0UL, "");
-    EXPECT_EQ(statusText(kStatusFilePart), expected);
+    char status[64];
+    wsprintfA(status, stringText(IDS_FMT_FILE_STATUS).c_str(), 0UL, "");
+    EXPECT_EQ(statusText(kStatusFilePart), status);
 
     loadDocument("some bytes", "C:\\data\\o.bin");
     pumpMessages();
-    runOptions(frame(), nullptr, IDOK);
-    EXPECT_TRUE(GetUpdateRect(win().viewWindow, nullptr, FALSE)) << "the view keeps its old colours";
-    EXPECT_TRUE(GetUpdateRect(win().labelWindow, nullptr, FALSE));
-}
-
-TEST_F(OptionsDialogTest, StartInKanjiActsAtTheNextStart) {
     editorState->options[25] = 9;  // reserved bytes are kept
-    runOptions(frame(), [](HWND) {
-        CheckDlgButton(miscPage(), IDC_MISC_START_KANJI, BST_CHECKED);
-        CheckDlgButton(miscPage(), IDC_MISC_PRINT_ADDRESS, BST_CHECKED);
+    runOptions([](HWND) {
+        CheckDlgButton(misc(), IDC_MISC_START_KANJI, BST_CHECKED);
+        CheckDlgButton(misc(), IDC_MISC_PRINT_ADDRESS, BST_CHECKED);
     }, IDOK);
-    EXPECT_EQ(editorState->options[startHex], 0);
-    EXPECT_EQ(editorState->options[startKanji], 1);
-    EXPECT_EQ(editorState->options[printAddresses], 1);
-    EXPECT_EQ(editorState->options[25], 9);
+    EXPECT_TRUE(GetUpdateRect(win().viewWindow, nullptr, FALSE) && GetUpdateRect(win().labelWindow, nullptr, FALSE));
+    const uint8_t* o = editorState->options;
+    EXPECT_TRUE(o[startHex] == 0 && o[startKanji] == 1 && o[printAddresses] == 1 && o[25] == 9);
     EXPECT_EQ(isKanjiMode(), 0) << "kanji mode must not change now";
-    EXPECT_EQ(editorState->hexInput, 0);
 
-    // The settings reach the registry at exit, and the next start reads
-    // them: the frame closes as the user closes it, and start-up runs again.
-    // (Another process would show the same, but its menu cannot be read
-    // from here under Wine.)
+    // The frame closes as the user closes it (writing the settings) and
+    // start-up runs again. (Another process's menu cannot be read under Wine.)
     SendMessageA(frame(), WM_CLOSE, 0, 0);
     pumpMessages();
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
     releaseResources(0);
     freeEditorStateRecord();
     ASSERT_EQ(initEditorState(), 1);
     ASSERT_EQ(createMainWindow(0, SW_SHOWNORMAL), 1);
     EXPECT_EQ(isKanjiMode(), 1);
     EXPECT_EQ(editorState->options[printAddresses], 1);
-    EXPECT_EQ(editorState->hexInput, 0);
-}
-
-TEST_F(OptionsDialogTest, HelpButtonOpensTheOptionsTopic) {
-    HWND help = nullptr;
-    runOptions(frame(), [&](HWND dialog) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_HELP, BN_CLICKED), 0);
-        help = FindWindowA("HH Parent", nullptr);
-    }, IDCANCEL);
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(IsWindow(mainWindow));
-    closeHelpWindows();
 }
