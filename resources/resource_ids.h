@@ -204,6 +204,9 @@
 #define IDS_SC_RESTORE           61728
 #define IDS_SC_TASKLIST          61744
 
+/* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
+#define IDH_OPTIONS              1011
+
 /* Private frame message: open the command-line file */
 #define MSG_OPEN_PENDING         5345
 

@@ -24,28 +24,36 @@ void instanceListCommand(HWND owner);            // 1304
 // ---- The document reset with its window side (shell/document_reset_win.cpp)
 int documentReset();
 
-// ---- Owners built by later work: reached through the table already and
-// doing nothing until they land (shell/pending_commands_win.cpp).
+// ---- Printing (tools/print_win.cpp), font (tools/font_win.cpp), launching (tools/launch_win.cpp)
 void printCommand(HWND owner);                   // 1111
 void printerSetupCommand(HWND owner);            // 1113
 void changeFontCommand(HWND owner);              // 1117
 void runProgramCommand(HWND owner);              // 1119
+void homePageCommand(HWND owner);                // 1502
+
+// ---- History and compare (document/change_list_dialog_win.cpp), clipboard
+// (document/clipboard_commands_win.cpp), marks (document/mark_commands_win.cpp)
 void showChangeHistoryCommand(HWND owner);       // 1201
 void copyRowsCommand(HWND owner);                // 1202
 void pasteTextCommand(HWND owner);               // 1203
 void selectAllCommand(HWND owner);               // 1205
+void toggleMarkCommand(HWND owner);              // 1215
+void gotoNextMarkCommand(HWND owner);            // 1216
+
+// ---- Editing through the value entry (document/edit_commands_win.cpp,
+// tools/search_commands_win.cpp, tools/compare_command_win.cpp)
 void insertByteCommand(HWND owner);              // 1206
 void deleteByteCommand(HWND owner);              // 1207
 void deleteRangeCommand(HWND owner);             // 1208
 void editAsTextCommand(HWND owner);              // 1209
-void toggleMarkCommand(HWND owner);              // 1215
-void gotoNextMarkCommand(HWND owner);            // 1216
 void jumpCommand(HWND owner);                    // 1218
 void findCommand(HWND owner);                    // 1225
 void findNextCommand(HWND owner);                // 1226
 void compareCommand(HWND owner);                 // 1311
+
+// ---- Number conversion (tools/number_convert_win.cpp), options
+// (view/options_dialog_win.cpp), help and about (tools/help_win.cpp, tools/about_win.cpp)
 void numberConversionCommand(HWND owner);        // 1312
 void runOptionsDialogCommand(HWND owner);        // 1315
 void showHelpCommand(HWND owner);                // 1501
-void homePageCommand(HWND owner);                // 1502
 void aboutCommand(HWND owner);                   // 1503

@@ -14,6 +14,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "support/help_windows_win.h"
 
 namespace gui {
 namespace {
@@ -257,6 +258,8 @@ void EditorTest::SetUp() {
 void EditorTest::TearDown() {
     EXPECT_EQ(DialogScript::pending(), 0u) << "answers queued for dialogs that never came";
     DialogScript::clear();
+    // A help window a command opened would outlive the test and keep the help file open.
+    closeHelpWindows();
     if (mainWindow != nullptr && IsWindow(mainWindow)) DestroyWindow(mainWindow);
     // The frame's WM_DESTROY posts WM_QUIT, which would end the next test's modal loops.
     pumpMessages();
