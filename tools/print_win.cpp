@@ -11,7 +11,7 @@
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"
 #include "tools/error_box_win.h"
-#include "tools/gdi_owner_win.h"
+#include "platform/gdi_win.h"
 #include "view/colors.h"
 
 namespace {
@@ -74,7 +74,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 int screenPixelsPerInchY() {
-    WindowDC screen(nullptr);
+    WindowDc screen(nullptr);
     return screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 120;
 }
 

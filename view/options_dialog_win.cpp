@@ -11,7 +11,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
-#include "tools/gdi_owner_win.h"
+#include "platform/gdi_win.h"
 #include "tools/help_win.h"
 
 namespace {
@@ -194,7 +194,7 @@ void drawColorPreview(HWND page) {
     area.top += 10;
     area.bottom -= 10;
 
-    WindowDC dc(page);
+    WindowDc dc(page);
     if (!dc) return;
     FillRect(dc.get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
