@@ -207,14 +207,19 @@ void endDrag(HWND window) {
     updateCopyButton();
 }
 
-void onLeftButtonDown(HWND window, WPARAM keys, LPARAM lParam) {
+// Every button press takes the search frame away; one that ends auto-scroll
+// mode does nothing else. True when the press goes on to its own work.
+bool pressGoesOn(HWND window) {
     EditorState& s = *editorState;
     s.foundOffset = -1;
-    if (stopAutoScroll(s)) {
-        endAutoScrollMode(window);
-        return;
-    }
-    if (!isDocumentLoaded(s)) return;
+    if (!stopAutoScroll(s)) return true;
+    endAutoScrollMode(window);
+    return false;
+}
+
+void onLeftButtonDown(HWND window, WPARAM keys, LPARAM lParam) {
+    EditorState& s = *editorState;
+    if (!pressGoesOn(window) || !isDocumentLoaded(s)) return;
     const int32_t x = messageX(lParam), y = messageY(lParam);
     if ((keys & MK_SHIFT) != 0 && (keys & MK_CONTROL) != 0 && startAutoScrollAt(window, x, y)) return;
     beginDrag(window, x, y);
@@ -222,12 +227,7 @@ void onLeftButtonDown(HWND window, WPARAM keys, LPARAM lParam) {
 
 void onRightButtonDown(HWND window, LPARAM lParam) {
     EditorState& s = *editorState;
-    s.foundOffset = -1;
-    if (stopAutoScroll(s)) {
-        endAutoScrollMode(window);
-        return;
-    }
-    if (!isDocumentLoaded(s)) return;
+    if (!pressGoesOn(window) || !isDocumentLoaded(s)) return;
     const int32_t x = messageX(lParam);
     int menu = IDR_POPUP_DUMP;
     switch (viewAreaAt(x, s.charWidth)) {
@@ -239,13 +239,7 @@ void onRightButtonDown(HWND window, LPARAM lParam) {
 }
 
 void onMiddleButtonDown(HWND window, LPARAM lParam) {
-    EditorState& s = *editorState;
-    s.foundOffset = -1;
-    if (stopAutoScroll(s)) {
-        endAutoScrollMode(window);
-        return;
-    }
-    startAutoScrollAt(window, messageX(lParam), messageY(lParam));
+    if (pressGoesOn(window)) startAutoScrollAt(window, messageX(lParam), messageY(lParam));
 }
 
 void onTimer(HWND window, WPARAM id) {

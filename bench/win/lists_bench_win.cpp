@@ -23,40 +23,16 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "bench_support_win.h"
 
 namespace {
 
+using bench::memory;
+using bench::mib;
+using bench::now;
+using bench::pump;
+
 constexpr int kRuns = 3;
-
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double mib(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
-
-PROCESS_MEMORY_COUNTERS memory() {
-    PROCESS_MEMORY_COUNTERS pmc;
-    std::memset(&pmc, 0, sizeof pmc);
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    return pmc;
-}
-
-void pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) continue;
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
 
 // What the hook saw when the compare dialog became active.
 struct Opened {

@@ -22,42 +22,17 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "bench_support_win.h"
 
 namespace {
 
+using bench::best;
+using bench::memory;
+using bench::mib;
+using bench::now;
+using bench::pump;
+
 constexpr int kRuns = 3;
-
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double best(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }
-
-double mib(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
-
-void pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) continue;
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
-
-PROCESS_MEMORY_COUNTERS memory() {
-    PROCESS_MEMORY_COUNTERS pmc;
-    std::memset(&pmc, 0, sizeof pmc);
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    return pmc;
-}
 
 bool writeNewFile(const std::string& path, const uint8_t* data, DWORD size, bool flush) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -104,25 +79,9 @@ int main(int argc, char** argv) {
     const std::string saved = std::string(tempDir) + "moxel_bench_saved.bin";
     const std::string plain = std::string(tempDir) + "moxel_bench_plain.bin";
 
-    {
-        // Written in small pieces so that making the file leaves no mark on the peak working set.
-        HANDLE h = CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
-        if (h == INVALID_HANDLE_VALUE) {
-            std::printf("cannot write %s\n", source.c_str());
-            return 1;
-        }
-        std::vector<uint8_t> chunk(1u << 20);
-        uint32_t x = 2463534242u;
-        for (DWORD done = 0; done < size; done += static_cast<DWORD>(chunk.size())) {
-            for (size_t i = 0; i < chunk.size(); i += 4) {
-                x ^= x << 13, x ^= x >> 17, x ^= x << 5;
-                std::memcpy(&chunk[i], &x, 4);
-            }
-            DWORD written = 0;
-            WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
-        }
-        CloseHandle(h);
+    if (!bench::writeRandomFile(source, size)) {
+        std::printf("cannot write %s\n", source.c_str());
+        return 1;
     }
 
     appInstance = GetModuleHandleA(nullptr);

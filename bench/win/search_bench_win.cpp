@@ -23,34 +23,18 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "bench_support_win.h"
 #include "tools/search.h"
 #include "tools/value_entry.h"
 
 namespace {
 
+using bench::now;
+using bench::pump;
+
 constexpr int kRuns = 5;
 constexpr int kPatternLength = 4;
 constexpr uint8_t kAbsent = 0xFF;  // never in the data, always in the pattern: no chance matches
-
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) continue;
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
 
 // The Unix path of a Windows path, through Wine's own export; empty elsewhere.
 std::string unixPath(const std::string& path) {
@@ -108,34 +92,28 @@ int main(int argc, char** argv) {
     const std::string source = std::string(tempDir) + "moxel_bench_search.bin";
     const std::string result = std::string(tempDir) + "moxel_bench_memmem.txt";
 
-    // Random bytes without kAbsent; the pattern at the very end.
+    // Random bytes without kAbsent; the pattern, ordinary bytes around the
+    // absent one (so that its first and last bytes stay common), at the very end.
     uint8_t pattern[kPatternLength];
     {
-        HANDLE h = CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+        HANDLE h = bench::writeRandomFile(source, size, kAbsent)
+                       ? CreateFileA(source.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr)
+                       : INVALID_HANDLE_VALUE;
         if (h == INVALID_HANDLE_VALUE) {
             std::printf("cannot write %s\n", source.c_str());
             return 1;
         }
-        std::vector<uint8_t> chunk(1u << 20);
-        uint32_t x = 2463534242u;
-        for (DWORD done = 0; done < size; done += static_cast<DWORD>(chunk.size())) {
-            for (size_t i = 0; i < chunk.size(); i += 4) {
-                x ^= x << 13, x ^= x >> 17, x ^= x << 5;
-                std::memcpy(&chunk[i], &x, 4);
-            }
-            std::replace(chunk.begin(), chunk.end(), kAbsent, static_cast<uint8_t>(kAbsent ^ 1));
-            if (done + chunk.size() >= size) {
-                // Ordinary bytes around the absent one, so the first and last stay common.
-                pattern[0] = chunk[100];
-                pattern[1] = kAbsent;
-                pattern[2] = chunk[101];
-                pattern[3] = chunk[102];
-                std::memcpy(chunk.data() + chunk.size() - kPatternLength, pattern, kPatternLength);
-            }
-            DWORD written = 0;
-            WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
-        }
+        uint8_t ordinary[3] = {};
+        DWORD done = 0;
+        SetFilePointer(h, static_cast<LONG>(size - 200), nullptr, FILE_BEGIN);
+        ReadFile(h, ordinary, sizeof ordinary, &done, nullptr);
+        pattern[0] = ordinary[0];
+        pattern[1] = kAbsent;
+        pattern[2] = ordinary[1];
+        pattern[3] = ordinary[2];
+        SetFilePointer(h, static_cast<LONG>(size - kPatternLength), nullptr, FILE_BEGIN);
+        WriteFile(h, pattern, kPatternLength, &done, nullptr);
         CloseHandle(h);
     }
     char hex[3 * kPatternLength + 1];

@@ -24,34 +24,14 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "bench_support_win.h"
 #include "support/resource_counts_win.h"
 
 namespace {
 
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-void pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) continue;
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
+using bench::median;
+using bench::now;
+using bench::pump;
 
 HWND view() { return win().viewWindow; }
 

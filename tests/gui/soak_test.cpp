@@ -120,17 +120,7 @@ public:
         SendMessageA(frame(), WM_COMMAND, id, 0);
         pumpMessages();
     }
-    void key(int vk, int modifier = 0) {
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_SHIFT] = modifier == VK_SHIFT ? 0x80 : 0;
-        keys[VK_CONTROL] = modifier == VK_CONTROL ? 0x80 : 0;
-        SetKeyboardState(keys);
-        SendMessageA(view(), WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
-        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
-        pumpMessages();
-    }
+    void key(int vk, int modifier = 0) { pressKey(view(), vk, modifier); }
     void expectBox(int button) {
         DialogScript::expect(answerWith(button));
         boxesAnswered.insert(button == IDNO ? IDYES : button);

@@ -80,18 +80,7 @@ protected:
     EditorState& s() const { return *editorState; }
     HWND view() const { return win().viewWindow; }
 
-    // A key as the view receives it, with Shift or Ctrl held when asked.
-    void key(int vk, int modifier = 0) {
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_SHIFT] = modifier == VK_SHIFT ? 0x80 : 0;
-        keys[VK_CONTROL] = modifier == VK_CONTROL ? 0x80 : 0;
-        SetKeyboardState(keys);
-        SendMessageA(view(), WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
-        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
-        pumpMessages();
-    }
+    void key(int vk, int modifier = 0) { pressKey(view(), vk, modifier); }
     void caretIs(int32_t offset, int32_t nibble) const {
         EXPECT_EQ(s().caretOffset, offset);
         EXPECT_EQ(s().caretNibble, nibble);

@@ -179,6 +179,18 @@ void pumpMessages(DWORD milliseconds) {
     }
 }
 
+void pressKey(HWND window, int vk, int modifier) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = modifier == VK_SHIFT ? 0x80 : 0;
+    keys[VK_CONTROL] = modifier == VK_CONTROL ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SendMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
+    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    pumpMessages();
+}
+
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     while (!done()) {

@@ -42,6 +42,10 @@ std::string windowText(HWND window);
 // Dispatches the queued messages; with a time, keeps pumping that long. A
 // WM_QUIT found on the way is dropped.
 void pumpMessages(DWORD milliseconds = 0);
+// A key press as `window` receives it, with Shift or Ctrl (VK_SHIFT,
+// VK_CONTROL, or 0) held in this thread's key state; then pumps.
+void pressKey(HWND window, int vk, int modifier = 0);
+
 // Pumps until `done` holds or the time runs out; returns done().
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 

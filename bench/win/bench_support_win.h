@@ -1,0 +1,78 @@
+// What the Windows benchmarks share: a clock, the message pump, memory
+// figures and the random file they measure on.
+#pragma once
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Seconds on the performance counter.
+inline double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+inline double best(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }
+
+inline double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times.empty() ? 0 : times[times.size() / 2];
+}
+
+inline double mib(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+// Dispatches what is queued; a WM_QUIT on the way is dropped.
+inline void pump() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+inline PROCESS_MEMORY_COUNTERS memory() {
+    PROCESS_MEMORY_COUNTERS pmc;
+    std::memset(&pmc, 0, sizeof pmc);
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    return pmc;
+}
+
+// A file of `size` pseudo-random bytes (xorshift), written a MiB at a time so
+// that making it leaves no mark on the working set. Bytes equal to `avoid`
+// (when it is 0..255) are replaced by `avoid` + 1. False when it cannot be written.
+inline bool writeRandomFile(const std::string& path, DWORD size, int avoid = -1) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::vector<uint8_t> chunk(1u << 20);
+    uint32_t x = 2463534242u;
+    bool ok = true;
+    for (DWORD done = 0; ok && done < size; done += static_cast<DWORD>(chunk.size())) {
+        for (size_t i = 0; i < chunk.size(); i += 4) {
+            x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+            std::memcpy(&chunk[i], &x, 4);
+        }
+        if (avoid >= 0) std::replace(chunk.begin(), chunk.end(), static_cast<uint8_t>(avoid), static_cast<uint8_t>(avoid + 1));
+        const DWORD n = std::min<DWORD>(static_cast<DWORD>(chunk.size()), size - done);
+        DWORD written = 0;
+        ok = WriteFile(h, chunk.data(), n, &written, nullptr) && written == n;
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+}  // namespace bench
