@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "document/dump_row.h"
+#include "platform/gdi_win.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
@@ -11,7 +12,6 @@
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"
 #include "tools/error_box_win.h"
-#include "platform/gdi_win.h"
 #include "view/colors.h"
 
 namespace {

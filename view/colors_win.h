@@ -2,6 +2,10 @@
 #pragma once
 
 #include "shell/editor_state.h"
+#include "view/colors.h"
+
+// The four system colours the defaults take, read now.
+SystemColors currentSystemColors();
 
 // Fills slots 0..13 of `table` (the options dialog passes its working copy).
 void setDefaultColors(uint32_t (&table)[kColorSlots]);

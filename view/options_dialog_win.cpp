@@ -5,14 +5,15 @@
 #include <memory>
 #include <new>
 
+#include "platform/gdi_win.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
-#include "platform/gdi_win.h"
 #include "tools/help_win.h"
+#include "view/colors_win.h"
 
 namespace {
 
@@ -67,13 +68,7 @@ void onPaletteChange(HWND page) {
 void onResetColors(HWND page) {
     // The defaults take the system colours of this moment; the reserved slots
     // come back from the real table, which itself stays as it is until OK.
-    SystemColors system{
-        static_cast<uint32_t>(GetSysColor(COLOR_HIGHLIGHT)),
-        static_cast<uint32_t>(GetSysColor(COLOR_HIGHLIGHTTEXT)),
-        static_cast<uint32_t>(GetSysColor(COLOR_WINDOW)),
-        static_cast<uint32_t>(GetSysColor(COLOR_WINDOWTEXT)),
-    };
-    resetWorkingColors(*workingCopy, editorState->colorTable, system);
+    resetWorkingColors(*workingCopy, editorState->colorTable, currentSystemColors());
     drawColorPreview(page);
     selectSlotColorInCombo(page);
 }
