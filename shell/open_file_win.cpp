@@ -209,7 +209,7 @@ void refreshRecentMenu(HWND window) {
     HMENU file = fileMenuOf(window);
     if (file == nullptr) return;
     EditorState& s = *editorState;
-    char caption[kPathLength + 8];
+    char caption[kRecentCaptionSize];
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] == '\0') continue;
         formatRecentCaption(caption, sizeof caption, i, s.recentFiles[i]);
@@ -230,7 +230,7 @@ void appendRecentMenu(HWND window) {
     if (file == nullptr) return;
     EditorState& s = *editorState;
     s.recentMenuCount = 0;
-    char caption[kPathLength + 8];
+    char caption[kRecentCaptionSize];
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] == '\0') continue;
         if (s.recentMenuCount == 0) AppendMenuA(file, MF_SEPARATOR, 0, nullptr);

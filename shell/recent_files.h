@@ -27,5 +27,10 @@ int appendLoadedRecentPath(EditorState& s, const char* path);
 // Number of non-empty entries from entry 0.
 int recentFileCount(const EditorState& s);
 
-// The menu caption "&<index> <path>" into `out`; returns its length.
+// Bytes of a recent-file caption: the mnemonic, and every '&' of a path doubled.
+constexpr size_t kRecentCaptionSize = 2 * kPathLength + 8;
+
+// The menu caption "&<index> <path>" into `out`, each '&' of the path
+// doubled so that the menu shows it as it is; returns its length. A caption
+// longer than `size` is cut, never inside a doubled '&'.
 int formatRecentCaption(char* out, size_t size, int index, const char* path);

@@ -118,3 +118,16 @@ TEST(RecentFiles, MenuCaptions) {
     EXPECT_EQ(formatRecentCaption(tiny, sizeof tiny, 5, "long"), 3);
     EXPECT_STREQ(tiny, "&5 ");
 }
+
+TEST(RecentFiles, CaptionsShowAmpersandsAsThemselves) {
+    char out[kRecentCaptionSize];
+    EXPECT_EQ(formatRecentCaption(out, sizeof out, 2, "C:\\R&D\\a&&b.bin"), 21);
+    EXPECT_STREQ(out, "&2 C:\\R&&D\\a&&&&b.bin");
+    // A path of nothing but ampersands, as long as a path can be, fits whole.
+    const std::string all(kPathLength - 1, '&');
+    EXPECT_EQ(formatRecentCaption(out, sizeof out, 9, all.c_str()), 3 + 2 * (kPathLength - 1));
+    // Cut short, a doubled '&' is never split.
+    char small[6];
+    EXPECT_EQ(formatRecentCaption(small, sizeof small, 0, "a&b"), 4);
+    EXPECT_STREQ(small, "&0 a");
+}
