@@ -29,8 +29,8 @@ int decodeString(const uint8_t* data, size_t size, char* out, int limit) {
 int decodeBinary(const uint8_t* data, size_t size, void* out, size_t recordSize) {
     if (out == nullptr) return 0;
     std::memset(out, 0, recordSize);
-    if (data == nullptr || size > recordSize) return 0;
-    std::memcpy(out, data, size);
+    if (size > recordSize || (data == nullptr && size != 0)) return 0;
+    if (size != 0) std::memcpy(out, data, size);
     return 1;
 }
 
