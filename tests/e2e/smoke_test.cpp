@@ -72,7 +72,7 @@ TEST(Smoke, TheEditorKeepsItsSettingsInTheTestsOwnKey) {
     const std::string real = realUserKeyPath("Software\\ORVA\\MOXEL");
     const std::string before = registrySnapshot(HKEY_USERS, real);
     std::string path = fullPath(makeTempFile("moxel private settings.bin", "abc"));
-    Editor editor(quoted(path));
+    Editor editor(gui::quoted(path));
     ASSERT_TRUE(editor.started());
     HWND frame = editor.find("WCMain", 10000);
     ASSERT_NE(frame, nullptr);

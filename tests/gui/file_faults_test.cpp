@@ -152,10 +152,11 @@ TEST_F(FileFaultsTest, AFileLargerThanTheLimitIsRefusedAndTheDocumentKept) {
 }
 
 TEST_F(FileFaultsTest, FoldersWithLongPathsSaveLikeAnyOther) {
-    // 250 characters of folder: GetTempFileName takes at most 246.
-    Folder folder(250);
-    ASSERT_EQ(folder.path().size(), 250u);
-    const std::string path = folder.path() + "\\doc.bin";  // 258 characters
+    // 257 characters of folder (GetTempFileName takes at most 246) and a
+    // one-letter name: the longest path a file can have.
+    Folder folder(257);
+    ASSERT_EQ(folder.path().size(), 257u);
+    const std::string path = folder.path() + "\\x";
     writeFile(path, "original");
     ASSERT_EQ(openFile(frame(), path.c_str(), 0), 1);
     overwriteText(*editorState, "ORIG");
