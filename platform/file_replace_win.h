@@ -18,7 +18,9 @@ public:
 
     // ERROR_SUCCESS, or why the path cannot name a file.
     DWORD pathError() const { return pathError_; }
-    // The temporary file's path (long form), empty before it was created.
+    // The target's and the temporary file's paths (long form); the latter
+    // empty before it was created.
+    const std::wstring& target() const { return target_; }
     const std::wstring& temporaryPath() const { return temp_; }
 
     bool targetExists() override;

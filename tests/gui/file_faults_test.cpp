@@ -4,6 +4,7 @@
 // make happen by itself are made by failing that step of the real write).
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -100,7 +101,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 // The real Win32 steps, one of which fails with `code` instead of acting.
-enum class Step { None, Create, OpenTarget, Write, Truncate, Flush, Close, Replace };
+enum class Step { None, Create, OpenTarget, Write, Truncate, Flush, Close, Replace, TargetGone, TargetLost };
 
 class FailingSteps : public WinWriteSteps {
 public:
@@ -114,7 +115,12 @@ public:
         uint32_t closed = WinWriteSteps::close();  // the handle goes in any case
         return step_ == Step::Close ? code_ : closed;
     }
-    uint32_t replace() override { return step_ == Step::Replace ? code_ : WinWriteSteps::replace(); }
+    uint32_t replace() override {
+        if (step_ == Step::Replace) return code_;
+        // The target vanishes just before the replace, or the replace loses it.
+        if (step_ == Step::TargetGone || step_ == Step::TargetLost) DeleteFileW(target().c_str());
+        return step_ == Step::TargetLost ? code_ : WinWriteSteps::replace();
+    }
 
 private:
     Step step_;
@@ -230,6 +236,25 @@ TEST_F(FileFaultsTest, EveryStepFailingLeavesTheOriginalAndNoTemporary) {
     EXPECT_EQ(writeWith(none, "replacement"), 0u);
     EXPECT_EQ(readFile(path), "replacement");
     EXPECT_EQ(temporariesIn(folder.path()), 0);
+
+    // The file vanished while the new bytes were written: they take its place.
+    FailingSteps gone(path, Step::TargetGone, 0);
+    EXPECT_EQ(writeWith(gone, "after vanishing"), 0u);
+    EXPECT_EQ(readFile(path), "after vanishing");
+    EXPECT_EQ(temporariesIn(folder.path()), 0);
+    // The system lost the file while replacing it: the temporary file, now
+    // the only copy of the bytes, stays.
+    FailingSteps lost(path, Step::TargetLost, ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    EXPECT_EQ(writeWith(lost, "only copy"), static_cast<uint32_t>(ERROR_UNABLE_TO_MOVE_REPLACEMENT));
+    EXPECT_EQ(temporariesIn(folder.path()), 1);
+    HANDLE kept = CreateFileW(lost.temporaryPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(kept, INVALID_HANDLE_VALUE);
+    char bytes[32];
+    DWORD got = 0;
+    ReadFile(kept, bytes, sizeof bytes, &got, nullptr);
+    CloseHandle(kept);
+    EXPECT_EQ(std::string(bytes, got), "only copy");
 }
 
 TEST_F(FileFaultsTest, AFolderThatRefusesNewFilesGetsTheFileWrittenInPlace) {
