@@ -48,7 +48,8 @@ DWORD longPathOf(const char* path, std::wstring& out) {
     std::wstring wide(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide.data(), n);
     wide.resize(static_cast<size_t>(n - 1));
-    if (wide.rfind(L"\\\\?\\", 0) == 0) {
+    // Already in the long form, or a device name: taken as it is.
+    if (wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0) {
         out = wide;
         return ERROR_SUCCESS;
     }

@@ -53,11 +53,7 @@ bool faceInstalled(const char* face) {
     return found;
 }
 
-}  // namespace
-
 // ---------------------------------------------------------------- the root
-
-namespace {
 
 // The tests keep the settings of the person running them out of reach: the
 // test programs move HKEY_CURRENT_USER below a key of their own, and hand the

@@ -19,6 +19,7 @@
 #include "platform/platform_native.h"
 #include "shell/editor_state.h"
 #include "tools/compare.h"
+#include "tools/print_layout.h"
 #include "tools/search.h"
 #include "tools/value_entry.h"
 
@@ -202,6 +203,22 @@ TEST_F(LargestDocument, InsertionsFillTheSpareRoomAndNoMore) {
     ASSERT_EQ(deleteRangeTo(*s, 0x7FFFFFFE), 1);
     EXPECT_EQ(s->documentSize, kBufferSize - 2);
     EXPECT_EQ(s->caretOffset, 0x7FFFFFFC);
+}
+
+TEST_F(LargestDocument, PrintingPlacesTheLastRowOnTheLastPage) {
+    const uint32_t size = static_cast<uint32_t>(kBufferSize);
+    for (bool selection : {false, true}) {
+        // The whole document, and the selection of its last row (end one past it).
+        PrintRequest request{10, 12, 1000, true, size, selection, 0x7FFFFFF, 0x8000000, 2};
+        PrintLayout layout = layoutPrint(request);
+        EXPECT_EQ(layout.firstOffset, selection ? 0x7FFFFFF0u : 0u);
+        EXPECT_EQ(layout.lineCount, selection ? 1u : 0x8000000u);
+        ASSERT_GT(layout.pageCount, 0);
+        PrintPage last = printPage(layout, layout.pageCount - 1, "big.bin");
+        ASSERT_FALSE(last.lines.empty());
+        EXPECT_EQ(last.lines.back().offset, 0x7FFFFFF0u);
+        EXPECT_EQ(last.copy, 1);
+    }
 }
 
 TEST_F(LargestDocument, CompareFindsDifferencesUpToTheLastByte) {
