@@ -53,6 +53,7 @@ int addRecentPath(EditorState& s, const char* path) {
     // `path` may be one of the entries (a recent item opened again): copy it first.
     char copy[kPathLength] = {};
     copyPath(copy, path);
+    if (copy[0] == '\0') return -1;  // a lone lead byte: an empty entry would break the run
     int from = kRecentFileCount - 1;
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] != '\0' && comparePathsIgnoringCase(s.recentFiles[i], copy) == 0) {

@@ -41,7 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(p == nullptr ? part[0] == '\0' : std::strcmp(p, part) == 0);
     check(comparePathsIgnoringCase(file.name.c_str(), file.name.c_str()) == 0);
     EditorState* s = allocateEditorState();
-    check(addRecentPath(*s, file.name.c_str()) == (file.name.empty() ? -1 : kRecentFileCount - 1));
+    std::strcpy(s->recentFiles[0], "C:\\earlier.bin");
+    const int from = addRecentPath(*s, file.name.c_str());
+    // The list stays an unbroken run from entry 0: unchanged, the same entry
+    // again (letter case aside), or the new path in front of the earlier one.
+    check(from == -1 || from == 0 || from == kRecentFileCount - 1);
+    check(s->recentFiles[0][0] != '\0');
+    check(recentFileCount(*s) == (from == kRecentFileCount - 1 ? 2 : 1));
+    if (from == -1) check(std::strcmp(s->recentFiles[0], "C:\\earlier.bin") == 0);
+    if (from == kRecentFileCount - 1) check(std::strcmp(s->recentFiles[1], "C:\\earlier.bin") == 0);
     char caption[kRecentCaptionSize];
     const int n = formatRecentCaption(caption, sizeof caption, 0, s->recentFiles[0]);
     check(n >= 3 && static_cast<size_t>(n) == std::strlen(caption));

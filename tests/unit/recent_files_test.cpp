@@ -80,6 +80,8 @@ TEST(RecentFiles, AddingAnEntryOfTheListItself) {
     EXPECT_EQ(e[2], "C:\\two");
     EXPECT_EQ(addRecentPath(*s, ""), -1);
     EXPECT_EQ(addRecentPath(*s, nullptr), -1);
+    // Nothing left once a lone lead byte is dropped: no empty entry at the head.
+    EXPECT_EQ(addRecentPath(*s, "\x83"), -1);
     EXPECT_EQ(entries(*s), e);
 }
 
