@@ -101,16 +101,13 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 // The real Win32 steps, one of which fails with `code` instead of acting.
-enum class Step { None, Create, OpenTarget, Write, Truncate, Flush, Close, Replace, TargetGone, TargetLost };
+enum class Step { None, Create, Write, Close, Replace, TargetGone, TargetLost };
 
 class FailingSteps : public WinWriteSteps {
 public:
     FailingSteps(const std::string& path, Step step, DWORD code) : WinWriteSteps(path.c_str()), step_(step), code_(code) {}
     uint32_t createTemporary() override { return step_ == Step::Create ? code_ : WinWriteSteps::createTemporary(); }
-    uint32_t openTarget() override { return step_ == Step::OpenTarget ? code_ : WinWriteSteps::openTarget(); }
     uint32_t write(const uint8_t* d, uint32_t n) override { return step_ == Step::Write ? code_ : WinWriteSteps::write(d, n); }
-    uint32_t truncate(uint32_t n) override { return step_ == Step::Truncate ? code_ : WinWriteSteps::truncate(n); }
-    uint32_t flush() override { return step_ == Step::Flush ? code_ : WinWriteSteps::flush(); }
     uint32_t close() override {
         uint32_t closed = WinWriteSteps::close();  // the handle goes in any case
         return step_ == Step::Close ? code_ : closed;
@@ -221,10 +218,11 @@ TEST_F(FileFaultsTest, RefusedSavesKeepTheDocumentItsChangesAndTheFile) {
     }
 }
 
-TEST_F(FileFaultsTest, EveryStepFailingLeavesTheOriginalAndNoTemporary) {
+TEST_F(FileFaultsTest, FailingStepsLeaveTheOriginalAndNoTemporary) {
+    // The order of the steps is checked natively; here the Win32 steps clean up.
     Folder folder(40);
     const std::string path = folder.path() + "\\doc.bin";
-    for (Step step : {Step::Create, Step::Write, Step::Flush, Step::Close, Step::Replace}) {
+    for (Step step : {Step::Write, Step::Close, Step::Replace}) {
         SCOPED_TRACE(static_cast<int>(step));
         writeFile(path, "original");
         FailingSteps steps(path, step, ERROR_DISK_FULL);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "document/document.h"
-#include "document/edit.h"
 #include "document/marks.h"
 #include "document/record_list.h"
 #include "document/selection.h"
@@ -79,11 +78,6 @@ protected:
         std::string text;
         buildCopyText(*s, kanji, text);
         return text;
-    }
-    int errors(unsigned code) const {
-        int n = 0;
-        for (const SeamEvent& e : nativeSeam().events) n += e.kind == SeamEvent::Error && e.errorCode == code;
-        return n;
     }
 
     EditorState* s = nullptr;
@@ -180,29 +174,6 @@ TEST_F(LargestDocument, KanjiCharacterRunsIntoTheLastRow) {
     EXPECT_EQ(copyRows(s->rowCount - 2, s->rowCount, 0),
               kHeader + "\r\n" + rowHead(lastRow - 16, before) + std::string(16, '.') + "\r\n" +
                   rowHead(lastRow, tail) + ".ABCDEFGHIJKLM. " + "\r\n");
-}
-
-TEST_F(LargestDocument, InsertionsFillTheSpareRoomAndNoMore) {
-    load(kMaxDocumentSize);
-    put(kMaxDocumentSize - 2, "yz");
-    s->caretOffset = static_cast<int32_t>(kMaxDocumentSize - 1);
-    ASSERT_EQ(insertByteAt(*s, nullptr, 'x'), 1);
-    EXPECT_EQ(s->documentSize, kMaxDocumentSize + 1);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes + kMaxDocumentSize - 2), 3), "yxz");
-    EXPECT_EQ(s->caretOffset, static_cast<int32_t>(kMaxDocumentSize - 1));
-
-    // The buffer full: the 0x7FFFFFFF-byte document takes no further byte.
-    load(static_cast<uint32_t>(kBufferSize));
-    s->caretOffset = 0x7FFFFFFE;
-    EXPECT_EQ(insertByteAt(*s, nullptr, 'x'), 0);
-    EXPECT_EQ(errors(14), 1);
-    EXPECT_EQ(s->documentSize, kBufferSize);
-
-    // Deleting the last two bytes leaves the caret on the new last byte.
-    s->caretOffset = 0x7FFFFFFD;
-    ASSERT_EQ(deleteRangeTo(*s, 0x7FFFFFFE), 1);
-    EXPECT_EQ(s->documentSize, kBufferSize - 2);
-    EXPECT_EQ(s->caretOffset, 0x7FFFFFFC);
 }
 
 TEST_F(LargestDocument, PrintingPlacesTheLastRowOnTheLastPage) {
