@@ -9,7 +9,6 @@
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
-#include "shell/file_name.h"
 
 WindowRef mainWindowRef() { return mainWindow; }
 

@@ -7,7 +7,6 @@
 #include "resource_ids.h"
 #include "platform/platform.h"
 #include "shell/editor_state_win.h"
-#include "shell/file_name.h"
 #include "shell/recent_files.h"
 #include "shell/settings_codec.h"
 #include "view/colors_win.h"
