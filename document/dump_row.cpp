@@ -4,7 +4,10 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
+// MOXEL_SCALAR builds the plain paths alone, so that they are tested on
+// machines whose compiler would otherwise always take the vector ones.
+#if defined(__SSE2__) && !defined(MOXEL_SCALAR)
+#define MOXEL_DUMP_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -82,7 +85,7 @@ inline char* putAddressAndHexCells(const uint8_t* row, uint32_t offset, char* p)
 inline char* writePlainFullRow(const uint8_t* row, uint32_t offset, char* p) {
     if constexpr (std::endian::native == std::endian::little) {
         p = putAddressAndHexCells(row, offset, p);
-#if defined(__SSE2__)
+#if defined(MOXEL_DUMP_SSE2)
         // Printable by the single-byte rules: 0x20..0x7E or 0xA1..0xDF; with the
         // sign bit flipped both ranges become signed compares.
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
@@ -118,7 +121,7 @@ inline char* writePlainFullRow(const uint8_t* row, uint32_t offset, char* p) {
     }
 }
 
-#if defined(__SSE2__)
+#if defined(MOXEL_DUMP_SSE2)
 // Bytes i of the result are 0xFF where bit i of `mask` is set.
 inline __m128i expandMask(uint32_t mask) {
     const __m128i bits = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, static_cast<char>(128), 1, 2, 4, 8, 16, 32, 64,
@@ -183,7 +186,7 @@ inline char* writeKanjiFullRow(const uint8_t* row, uint32_t offset, bool carried
 // Whether a whole row holds a Shift-JIS lead byte; rows without one look the
 // same in kanji mode as with single-byte characters.
 inline bool rowHasLeadByte(const uint8_t* row) {
-#if defined(__SSE2__)
+#if defined(MOXEL_DUMP_SSE2)
     const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)),
                                     _mm_set1_epi8(static_cast<char>(0x80)));
     const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x81 - 0x80 - 1)),
@@ -215,9 +218,9 @@ char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, u
         return writePlainFullRow(row, static_cast<uint32_t>(offset), out);
     }
 
-#if defined(__SSE2__)
-    if (kanji != 0 && inside == 16 && offset + 16 < size)
-        return writeKanjiFullRow(row, static_cast<uint32_t>(offset), leadWaiting, d[offset + 16], out, pendingLead);
+#if defined(MOXEL_DUMP_SSE2)
+    if (kanji != 0 && inside == 16 && int64_t{offset} + 16 < size)
+        return writeKanjiFullRow(row, static_cast<uint32_t>(offset), leadWaiting, row[16], out, pendingLead);
 #endif
 
     char* p = putAddress(out, static_cast<uint32_t>(offset));
@@ -259,7 +262,7 @@ char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, u
         if (lead == 0) {
             if (!kTables.lead[b]) {
                 *p++ = kTables.shown[b];
-            } else if (offset + i + 1 >= size) {
+            } else if (int64_t{offset} + i + 1 >= size) {
                 // A lead byte with no byte after it in the document: nothing
                 // to pair it with, so it shows as a lone non-printable byte.
                 *p++ = '.';
@@ -286,7 +289,7 @@ char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, u
 
     if (lead != 0) {
         // The lead is at position 15 and the document goes on (checked above).
-        const uint8_t next = d[offset + 16];
+        const uint8_t next = row[16];
         if (kTables.trail[next]) {
             p[0] = static_cast<char>(lead);
             p[1] = static_cast<char>(next);

@@ -46,6 +46,9 @@ int loadText(int id, char* out, int size);
 // temporary file beside it is written and flushed, then it replaces the
 // original (keeping its attributes). Returns 0 on success or the system error
 // code; on failure the original file is untouched and no temporary remains.
+// Where the folder refuses a new file but the file exists, the file is
+// written in place instead (whole, cut to size, flushed): see
+// platform/file_replace.h for what that way can and cannot keep.
 uint32_t writeFileReplacing(const char* path, const uint8_t* data, uint32_t size);
 
 // Clipboard text (CF_TEXT). putClipboardText returns 1 on success.

@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
 
+#include "platform/file_replace.h"
 #include "platform/rc_text.h"
 
 #ifndef MOXEL_SOURCE_DIR
@@ -73,8 +75,12 @@ void showErrorCode(WindowRef, uint32_t code) {
 int loadText(int id, char* out, int size) {
     if (out == nullptr || size <= 0) return 0;
     out[0] = '\0';
-    auto it = stringTable().find(id);
-    if (it == stringTable().end()) return 0;
+    const auto& overrides = nativeSeam().texts;
+    auto it = overrides.find(id);
+    if (it == overrides.end()) {
+        it = stringTable().find(id);
+        if (it == stringTable().end()) return 0;
+    }
     size_t n = it->second.size();
     if (n > static_cast<size_t>(size - 1)) n = static_cast<size_t>(size - 1);
     std::memcpy(out, it->second.data(), n);
@@ -82,37 +88,113 @@ int loadText(int id, char* out, int size) {
     return static_cast<int>(n);
 }
 
+namespace {
+
+// POSIX twin of the Win32 steps. Like Windows it refuses to replace a file
+// that nobody may write, which root would otherwise ignore.
+class PosixWriteSteps : public FileWriteSteps {
+public:
+    explicit PosixWriteSteps(const char* path) : target_(path) {
+        size_t slash = target_.rfind('/');
+        folder_ = slash == std::string::npos ? std::string(".") : target_.substr(0, slash == 0 ? 1 : slash);
+    }
+    ~PosixWriteSteps() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    bool targetExists() override {
+        struct stat st {};
+        return ::stat(target_.c_str(), &st) == 0;
+    }
+    uint32_t createTemporary() override {
+        if (uint32_t e = injected(FileStep::CreateTemporary)) return e;
+        for (unsigned k = 0; k < 100; ++k) {
+            char name[16];
+            std::snprintf(name, sizeof name, "/mox%04X.tmp", (static_cast<unsigned>(::getpid()) * 31u + k * 7919u) & 0xFFFFu);
+            temp_ = folder_ + name;
+            fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            if (fd_ >= 0) {
+                struct stat original {};
+                if (::stat(target_.c_str(), &original) == 0) ::fchmod(fd_, original.st_mode & 07777);
+                return 0;
+            }
+            if (errno != EEXIST) break;
+        }
+        temp_.clear();
+        return static_cast<uint32_t>(errno);
+    }
+    uint32_t openTarget() override {
+        if (uint32_t e = injected(FileStep::OpenTarget)) return e;
+        if (readOnly()) return EACCES;
+        fd_ = ::open(target_.c_str(), O_WRONLY);
+        return fd_ < 0 ? static_cast<uint32_t>(errno) : 0;
+    }
+    uint32_t write(const uint8_t* data, uint32_t size) override {
+        if (uint32_t e = injected(FileStep::Write)) return e;
+        size_t done = 0;
+        while (done < size) {
+            ssize_t w = ::write(fd_, data + done, size - done);
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                return static_cast<uint32_t>(errno);
+            }
+            done += static_cast<size_t>(w);
+        }
+        return 0;
+    }
+    uint32_t truncate(uint32_t size) override {
+        if (uint32_t e = injected(FileStep::Truncate)) return e;
+        return ::ftruncate(fd_, static_cast<off_t>(size)) != 0 ? static_cast<uint32_t>(errno) : 0;
+    }
+    uint32_t flush() override {
+        if (uint32_t e = injected(FileStep::Flush)) return e;
+        return ::fsync(fd_) != 0 ? static_cast<uint32_t>(errno) : 0;
+    }
+    uint32_t close() override {
+        int fd = fd_;
+        fd_ = -1;
+        if (uint32_t e = injected(FileStep::Close)) {
+            ::close(fd);
+            return e;
+        }
+        return ::close(fd) != 0 ? static_cast<uint32_t>(errno) : 0;
+    }
+    uint32_t replace() override {
+        if (uint32_t e = injected(FileStep::Replace)) return e;
+        if (readOnly()) return EACCES;
+        return ::rename(temp_.c_str(), target_.c_str()) != 0 ? static_cast<uint32_t>(errno) : 0;
+    }
+    void removeTemporary() override {
+        if (!temp_.empty()) ::unlink(temp_.c_str());
+    }
+    bool refusesNewFile(uint32_t error) const override { return error == EACCES; }
+
+private:
+    uint32_t injected(FileStep step) {
+        NativeSeam& s = nativeSeam();
+        s.fileSteps.push_back(step);
+        auto fault = s.fileFaults.find(step);
+        return fault != s.fileFaults.end() ? fault->second : 0;
+    }
+    bool readOnly() const {
+        struct stat st {};
+        return ::stat(target_.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
+    }
+
+    std::string target_;
+    std::string folder_;
+    std::string temp_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
 uint32_t writeFileReplacing(const char* path, const uint8_t* data, uint32_t size) {
     if (nativeSeam().failWritesWith != 0) return nativeSeam().failWritesWith;
     if (path == nullptr || *path == '\0') return ENOENT;
-    std::string temp = std::string(path) + ".moxel-tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) return static_cast<uint32_t>(errno);
-    struct stat original {};
-    if (::stat(path, &original) == 0) ::fchmod(fd, original.st_mode & 07777);
-    size_t done = 0;
-    while (done < size) {
-        ssize_t w = ::write(fd, data + done, size - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            uint32_t e = static_cast<uint32_t>(errno);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return e;
-        }
-        done += static_cast<size_t>(w);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        uint32_t e = static_cast<uint32_t>(errno);
-        ::unlink(temp.c_str());
-        return e;
-    }
-    if (::rename(temp.c_str(), path) != 0) {
-        uint32_t e = static_cast<uint32_t>(errno);
-        ::unlink(temp.c_str());
-        return e;
-    }
-    return 0;
+    if (data == nullptr && size != 0) return EINVAL;
+    PosixWriteSteps steps(path);
+    return writeReplacing(steps, data, size);
 }
 
 int putClipboardText(WindowRef, const char* text) {

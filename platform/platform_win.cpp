@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_replace_win.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
-#include "shell/file_name.h"
 
 WindowRef mainWindowRef() { return mainWindow; }
 
@@ -37,89 +37,134 @@ int loadText(int id, char* out, int size) {
 
 namespace {
 
-// A kernel handle closed once, when its owner goes.
-struct FileHandle {
-    HANDLE h = INVALID_HANDLE_VALUE;
-    FileHandle() = default;
-    explicit FileHandle(HANDLE handle) : h(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { close(); }
-    bool valid() const { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    BOOL close() {
-        BOOL ok = TRUE;
-        if (valid()) ok = CloseHandle(h);
-        h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-};
-
 // One WriteFile call writes at most this much; a large document still takes only a few.
 constexpr DWORD kWriteChunk = 64u << 20;
 
-DWORD writeAll(HANDLE file, const uint8_t* data, uint32_t size) {
-    uint32_t done = 0;
-    while (done < size) {
-        DWORD want = size - done < kWriteChunk ? size - done : kWriteChunk;
-        DWORD written = 0;
-        if (!WriteFile(file, data + done, want, &written, nullptr)) return GetLastError();
-        if (written != want) return ERROR_WRITE_FAULT;
-        done += written;
+// The long form of an ANSI path: full, with "\\?\" (or "\\?\UNC\") before it.
+DWORD longPathOf(const char* path, std::wstring& out) {
+    int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
+    if (n <= 0) return ERROR_INVALID_NAME;
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide.data(), n);
+    wide.resize(static_cast<size_t>(n - 1));
+    // Already in the long form, or a device name: taken as it is.
+    if (wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0) {
+        out = wide;
+        return ERROR_SUCCESS;
     }
-    return 0;
+    DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (length == 0) return GetLastError();
+    std::wstring full(length, L'\0');
+    length = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return ERROR_INVALID_NAME;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0)
+        out = L"\\\\?\\UNC\\" + full.substr(2);
+    else
+        out = L"\\\\?\\" + full;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
 
+WinWriteSteps::WinWriteSteps(const char* path) {
+    pathError_ = longPathOf(path, target_);
+    if (pathError_ != ERROR_SUCCESS) return;
+    size_t slash = target_.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == target_.size()) {
+        pathError_ = ERROR_INVALID_NAME;
+        return;
+    }
+    folder_ = target_.substr(0, slash);
+}
+
+WinWriteSteps::~WinWriteSteps() {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+}
+
+bool WinWriteSteps::targetExists() { return GetFileAttributesW(target_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+uint32_t WinWriteSteps::createTemporary() {
+    // A short name of the form GetTempFileName gives, made here because
+    // GetTempFileName refuses folders longer than MAX_PATH - 14.
+    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 8);
+    for (DWORD k = 0; k < 100; ++k) {
+        wchar_t name[16];
+        wsprintfW(name, L"\\mox%04X.tmp", static_cast<unsigned>((seed + k * 7919u) & 0xFFFFu));
+        temp_ = folder_ + name;
+        file_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file_ != INVALID_HANDLE_VALUE) return ERROR_SUCCESS;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            temp_.clear();
+            return error;
+        }
+    }
+    temp_.clear();
+    return ERROR_FILE_EXISTS;
+}
+
+uint32_t WinWriteSteps::openTarget() {
+    // Refused by the system anyway, except under emulations running as root.
+    DWORD attributes = GetFileAttributesW(target_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
+    file_ = CreateFileW(target_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file_ == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+}
+
+uint32_t WinWriteSteps::write(const uint8_t* data, uint32_t size) {
+    uint32_t done = 0;
+    while (done < size) {
+        DWORD want = size - done < kWriteChunk ? size - done : kWriteChunk;
+        DWORD written = 0;
+        if (!WriteFile(file_, data + done, want, &written, nullptr)) return GetLastError();
+        if (written != want) return ERROR_WRITE_FAULT;
+        done += written;
+    }
+    return ERROR_SUCCESS;
+}
+
+uint32_t WinWriteSteps::truncate(uint32_t size) {
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) || !SetEndOfFile(file_)) return GetLastError();
+    return ERROR_SUCCESS;
+}
+
+uint32_t WinWriteSteps::flush() { return FlushFileBuffers(file_) ? ERROR_SUCCESS : GetLastError(); }
+
+uint32_t WinWriteSteps::close() {
+    HANDLE h = file_;
+    file_ = INVALID_HANDLE_VALUE;
+    if (h == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+    return CloseHandle(h) ? ERROR_SUCCESS : GetLastError();
+}
+
+uint32_t WinWriteSteps::replace() {
+    // ReplaceFile keeps the original's attributes, security and creation time.
+    if (targetExists()) {
+        if (ReplaceFileW(target_.c_str(), temp_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return ERROR_SUCCESS;
+        DWORD error = GetLastError();
+        // Still there: nothing happened to it. Gone (vanished in between, or
+        // lost by the replace itself): the temporary file takes its place.
+        if (targetExists()) return error;
+    }
+    if (MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return ERROR_SUCCESS;
+    return GetLastError();
+}
+
+void WinWriteSteps::removeTemporary() {
+    if (!temp_.empty()) DeleteFileW(temp_.c_str());
+}
+
 uint32_t writeFileReplacing(const char* path, const uint8_t* data, uint32_t size) {
     if (path == nullptr || *path == '\0') return ERROR_INVALID_NAME;
     if (data == nullptr && size != 0) return ERROR_INVALID_PARAMETER;
-
-    // The temporary file goes beside the target so that the replace stays on one volume.
-    char name[kPathLength];
-    const char* namePart = fileNamePart(path, name);
-    std::string directory = namePart != nullptr ? std::string(path, namePart) : std::string(".");
-    char temp[MAX_PATH];
-    if (GetTempFileNameA(directory.c_str(), "mox", 0, temp) == 0) return GetLastError();
-
-    DWORD error = 0;
-    {
-        FileHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) {
-            error = GetLastError();
-        } else {
-            error = writeAll(file.h, data, size);
-            if (error == 0 && !FlushFileBuffers(file.h)) error = GetLastError();
-            if (!file.close() && error == 0) error = GetLastError();
-        }
-    }
-
-    if (error == 0) {
-        bool targetExists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-        bool moved = false;
-        if (targetExists) {
-            // ReplaceFile keeps the original's attributes, security and creation time.
-            if (ReplaceFileA(path, temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-                moved = true;
-            } else {
-                error = GetLastError();
-                // The target vanished in between: there is nothing left to keep.
-                if (error == ERROR_FILE_NOT_FOUND) targetExists = false;
-            }
-        }
-        if (!targetExists) {
-            if (MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-                moved = true;
-                error = 0;
-            } else {
-                error = GetLastError();
-            }
-        }
-        if (moved) return 0;
-        if (error == 0) error = ERROR_WRITE_FAULT;
-    }
-    DeleteFileA(temp);
-    return error;
+    WinWriteSteps steps(path);
+    if (steps.pathError() != ERROR_SUCCESS) return steps.pathError();
+    return writeReplacing(steps, data, size);
 }
 
 int putClipboardText(WindowRef owner, const char* text) {

@@ -14,6 +14,9 @@ constexpr int kMessageTextLength = 1024;
 constexpr int kRecentFileCount = 10;
 constexpr int kRecordListSlots = 2001;    // slots of the change list and the mark list
 constexpr uint32_t kSpareBytes = 1000;    // room for insertions after a load
+// Offsets are signed 32-bit numbers, so a document and its spare room stay
+// within 0x7FFFFFFF bytes: larger files are refused at load.
+constexpr uint32_t kMaxDocumentSize = 0x7FFFFFFFu - kSpareBytes;
 constexpr int kColorSlots = 24;
 constexpr int kOptionBytes = 32;
 

@@ -4,12 +4,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "document/save.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
+#include "shell/exit_question.h"
 #include "shell/file_name.h"
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"
@@ -133,11 +135,8 @@ void onOpenPending(HWND window) {
 int confirmExit(HWND window, int all) {
     // Unsaved changes: the save prompt of WM_CLOSE asks instead.
     if (editorState->modified != 0) return 1;
-    char question[160] = "";
-    if (all) loadText(IDS_CLOSE_ALL_PREFIX, question, 64);
-    size_t used = std::strlen(question);
-    loadText(IDS_ASK_EXIT, question + used, 128);
-    if (askQuestion(window, question, questionOkCancel) != answerOk) return 0;
+    const std::string question = exitQuestionText(all);
+    if (askQuestion(window, question.c_str(), questionOkCancel) != answerOk) return 0;
     if (all) closeOtherInstances();
     return 1;
 }

@@ -115,8 +115,9 @@ uint8_t* readWholeFile(HWND owner, const char* path, uint32_t spare, uint32_t* o
         showError(owner, IDS_ERR_EMPTY_FILE, nullptr);
         return nullptr;
     }
-    // Sizes are 32-bit, and the spare room must fit beside the file.
-    if (static_cast<uint64_t>(size.QuadPart) > UINT32_MAX - static_cast<uint64_t>(spare)) {
+    // Offsets are signed 32-bit: the file and its spare room must fit below 2 GiB.
+    if (static_cast<uint64_t>(size.QuadPart) > kMaxDocumentSize ||
+        static_cast<uint64_t>(size.QuadPart) + spare > uint64_t{kMaxDocumentSize} + kSpareBytes) {
         showErrorCode(owner, ERROR_FILE_TOO_LARGE);
         return nullptr;
     }
@@ -208,7 +209,7 @@ void refreshRecentMenu(HWND window) {
     HMENU file = fileMenuOf(window);
     if (file == nullptr) return;
     EditorState& s = *editorState;
-    char caption[kPathLength + 8];
+    char caption[kRecentCaptionSize];
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] == '\0') continue;
         formatRecentCaption(caption, sizeof caption, i, s.recentFiles[i]);
@@ -229,7 +230,7 @@ void appendRecentMenu(HWND window) {
     if (file == nullptr) return;
     EditorState& s = *editorState;
     s.recentMenuCount = 0;
-    char caption[kPathLength + 8];
+    char caption[kRecentCaptionSize];
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] == '\0') continue;
         if (s.recentMenuCount == 0) AppendMenuA(file, MF_SEPARATOR, 0, nullptr);

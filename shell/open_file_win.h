@@ -14,8 +14,8 @@ enum FileHandleMode : int { fileRead = 0, fileWrite = 1 };
 
 // The whole file in a new malloc'd buffer with `spare` bytes of room after it
 // (the caller frees it); null after the error box. `outSize` receives the
-// file size. Files whose size plus `spare` does not fit 32 bits are refused
-// with ERROR_FILE_TOO_LARGE.
+// file size. Files larger than kMaxDocumentSize, or whose size plus `spare`
+// passes 0x7FFFFFFF, are refused with ERROR_FILE_TOO_LARGE.
 uint8_t* readWholeFile(HWND owner, const char* path, uint32_t spare, uint32_t* outSize);
 
 // CreateFileA in the given mode; null (never INVALID_HANDLE_VALUE) on failure.

@@ -53,6 +53,7 @@ int addRecentPath(EditorState& s, const char* path) {
     // `path` may be one of the entries (a recent item opened again): copy it first.
     char copy[kPathLength] = {};
     copyPath(copy, path);
+    if (copy[0] == '\0') return -1;  // a lone lead byte: an empty entry would break the run
     int from = kRecentFileCount - 1;
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] != '\0' && comparePathsIgnoringCase(s.recentFiles[i], copy) == 0) {
@@ -83,10 +84,20 @@ int recentFileCount(const EditorState& s) {
 
 int formatRecentCaption(char* out, size_t size, int index, const char* path) {
     if (out == nullptr || size == 0) return 0;
-    int n = std::snprintf(out, size, "&%d %s", index, path != nullptr ? path : "");
+    int n = std::snprintf(out, size, "&%d ", index);
     if (n < 0) {
         out[0] = '\0';
         return 0;
     }
-    return n < static_cast<int>(size) ? n : static_cast<int>(size) - 1;
+    size_t used = static_cast<size_t>(n) < size ? static_cast<size_t>(n) : size - 1;
+    // A menu shows "&&" as one "&"; a lone one would underline the next
+    // character. '&' is never the second byte of a Shift-JIS character.
+    for (const char* p = path != nullptr ? path : ""; *p != '\0'; ++p) {
+        const size_t need = *p == '&' ? 2 : 1;
+        if (used + need > size - 1) break;
+        out[used++] = *p;
+        if (*p == '&') out[used++] = '&';
+    }
+    out[used] = '\0';
+    return static_cast<int>(used);
 }

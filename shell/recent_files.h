@@ -16,7 +16,8 @@ int comparePathsIgnoringCase(const char* a, const char* b);
 // Moves `path` to the head of the list. An entry equal to it (ignoring case)
 // moves up and takes the letter case of `path`; a new path enters at the head
 // and the tenth entry drops out. Returns the index the path came from (9 when
-// it was not in the list). A null or empty path changes nothing and gives -1.
+// it was not in the list). A null or empty path (also one that is empty once
+// a lone lead byte is dropped) changes nothing and gives -1.
 int addRecentPath(EditorState& s, const char* path);
 
 // Puts a path read back from the settings into the first free entry. Empty
@@ -27,5 +28,10 @@ int appendLoadedRecentPath(EditorState& s, const char* path);
 // Number of non-empty entries from entry 0.
 int recentFileCount(const EditorState& s);
 
-// The menu caption "&<index> <path>" into `out`; returns its length.
+// Bytes of a recent-file caption: the mnemonic, and every '&' of a path doubled.
+constexpr size_t kRecentCaptionSize = 2 * kPathLength + 8;
+
+// The menu caption "&<index> <path>" into `out`, each '&' of the path
+// doubled so that the menu shows it as it is; returns its length. A caption
+// longer than `size` is cut, never inside a doubled '&'.
 int formatRecentCaption(char* out, size_t size, int index, const char* path);

@@ -7,11 +7,11 @@
 #include "resource_ids.h"
 #include "platform/platform.h"
 #include "shell/editor_state_win.h"
-#include "shell/file_name.h"
 #include "shell/recent_files.h"
+#include "shell/settings_codec.h"
 #include "view/colors_win.h"
 
-static_assert(sizeof(LOGFONTA) == 60, "the stored \"Font\" value is a 60-byte LOGFONTA");
+static_assert(sizeof(LOGFONTA) == sizeof(FontRecord), "the stored \"Font\" value is a 60-byte LOGFONTA");
 static_assert(sizeof(ScreenRect) == 16, "the stored \"Pos\" value is a 16-byte RECT");
 
 namespace {
@@ -20,6 +20,86 @@ constexpr int kVersionLimit = 64;
 constexpr int kFindLimit = 64;  // 63 characters and the terminator
 
 void histName(char (&out)[16], int index) { std::snprintf(out, sizeof out, "Hist%02d", index); }
+
+BOOL CALLBACK collectMonitor(HMONITOR, HDC, LPRECT area, LPARAM context) {
+    reinterpret_cast<std::vector<ScreenRect>*>(context)->push_back({area->left, area->top, area->right, area->bottom});
+    return TRUE;
+}
+
+std::vector<ScreenRect> screenAreas() {
+    std::vector<ScreenRect> screens;
+    EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&screens));
+    return screens;
+}
+
+int CALLBACK noteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// Whether a font family of this face name is installed (GDI would quietly
+// give some other font for any name).
+bool faceInstalled(const char* face) {
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) return true;  // nothing to ask: let the font be tried
+    LOGFONTA query;
+    std::memset(&query, 0, sizeof query);
+    query.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(query.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExA(screen, &query, noteFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// ---------------------------------------------------------------- the root
+
+// The tests keep the settings of the person running them out of reach: the
+// test programs move HKEY_CURRENT_USER below a key of their own, and hand the
+// editors they start that key's name in this variable. It counts only when it
+// names a key that already exists below kTestRootParent, which nothing but a
+// running test creates, so a stray variable changes nothing.
+constexpr const char* kTestRootVariable = "MOXEL_TEST_SETTINGS_ROOT";
+constexpr const char* kTestRootParent = "Software\\MoxelTests";
+
+bool isTestRootName(const char* name) {
+    size_t n = 0;
+    for (; name[n] != '\0'; ++n) {
+        char c = name[n];
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+        if (!plain) return false;
+    }
+    return n > 0;
+}
+
+// The key the settings path is taken from: HKEY_CURRENT_USER, or a test
+// run's own key (opened once, closed when the process ends).
+class SettingsRoot {
+public:
+    SettingsRoot() {
+        char name[64];
+        DWORD n = GetEnvironmentVariableA(kTestRootVariable, name, sizeof name);
+        if (n == 0 || n >= sizeof name || !isTestRootName(name)) return;
+        char path[128];
+        std::snprintf(path, sizeof path, "%s\\%s", kTestRootParent, name);
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) key_ = key;
+    }
+    ~SettingsRoot() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    SettingsRoot(const SettingsRoot&) = delete;
+    SettingsRoot& operator=(const SettingsRoot&) = delete;
+    HKEY get() const { return key_ != nullptr ? key_ : HKEY_CURRENT_USER; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+HKEY settingsRoot() {
+    static const SettingsRoot root;
+    return root.get();
+}
 
 }  // namespace
 
@@ -32,7 +112,7 @@ RegistryKey::RegistryKey(const char* path, const char* subkey, int mustExist) {
     } else {
         std::snprintf(full, sizeof full, "%s", path != nullptr ? path : "");
     }
-    open(HKEY_CURRENT_USER, full, mustExist);
+    open(settingsRoot(), full, mustExist);
 }
 
 RegistryKey::~RegistryKey() { close(); }
@@ -69,44 +149,42 @@ int RegistryKey::writeBinary(const char* name, const void* data, DWORD size) {
     return RegSetValueExA(key_, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
+bool RegistryKey::readRaw(const char* name, std::vector<uint8_t>& out) {
+    out.clear();
+    if (key_ == nullptr) return false;
+    // Asked twice at most: another editor may rewrite the value in between.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = 0;
+        if (RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
+        out.resize(size);
+        DWORD got = size;
+        LONG rc = RegQueryValueExA(key_, name, nullptr, nullptr, out.data(), &got);
+        if (rc == ERROR_SUCCESS) {
+            out.resize(got);
+            return true;
+        }
+        if (rc != ERROR_MORE_DATA) break;
+    }
+    out.clear();
+    return false;
+}
+
 int RegistryKey::readString(const char* name, char* destination, int limit) {
     if (destination == nullptr || limit <= 0) return 0;
     destination[0] = '\0';
-    if (key_ == nullptr) return 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0) return 0;
-    // One byte more than stored: a value written without its terminator still ends.
-    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    DWORD got = size;
-    if (RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &got) != ERROR_SUCCESS) {
-        return 0;
-    }
-    // Cut to limit - 1 bytes, but never between the two bytes of a character.
-    int n = 0;
-    while (buffer[n] != '\0' && n < limit - 1) {
-        if (isShiftJisLeadByte(static_cast<unsigned char>(buffer[n]))) {
-            if (buffer[n + 1] == '\0' || n + 2 > limit - 1) break;
-            n += 2;
-        } else {
-            ++n;
-        }
-    }
-    std::memcpy(destination, buffer.data(), static_cast<size_t>(n));
-    destination[n] = '\0';
-    return n;
+    std::vector<uint8_t> raw;
+    if (!readRaw(name, raw)) return 0;
+    return decodeString(raw.data(), raw.size(), destination, limit);
 }
 
 int RegistryKey::readBinary(const char* name, void* destination, DWORD size) {
     if (destination == nullptr) return 0;
-    // A shorter value fills only its own bytes: the rest must not stay undefined.
-    std::memset(destination, 0, size);
-    if (key_ == nullptr) return 0;
-    DWORD got = size;
-    if (RegQueryValueExA(key_, name, nullptr, nullptr, static_cast<BYTE*>(destination), &got) != ERROR_SUCCESS) {
-        std::memset(destination, 0, size);  // a refused longer value may have left part of itself
+    std::vector<uint8_t> raw;
+    if (!readRaw(name, raw)) {
+        std::memset(destination, 0, size);
         return 0;
     }
-    return 1;
+    return decodeBinary(raw.data(), raw.size(), destination, size);
 }
 
 // ---------------------------------------------------------------- the font
@@ -146,7 +224,10 @@ void createDisplayFont(const LOGFONTA* stored) {
     LOGFONTA lf = stored != nullptr ? *stored : defaultDisplayFont();
     lf.lfFaceName[LF_FACESIZE - 1] = '\0';  // a stored face name need not be terminated
     HFONT font = CreateFontIndirectA(&lf);
-    if (font == nullptr) return;
+    if (font == nullptr) {
+        if (stored != nullptr) createDisplayFont(nullptr);
+        return;
+    }
     HFONT previous = win().displayFont;
     win().displayFont = font;
     if (previous != nullptr) DeleteObject(previous);
@@ -163,10 +244,19 @@ void loadSettings() {
     char version[kVersionLimit];
     key.readString("Version", version, kVersionLimit);  // not used
 
+    // A font that names no installed face, and a place that would lose the
+    // frame, count as nothing stored.
+    std::vector<uint8_t> raw;
+    FontRecord font{};
+    bool fontUsable = key.readRaw("Font", raw) && decodeFontRecord(raw.data(), raw.size(), font) &&
+                      faceInstalled(font.faceName);
     LOGFONTA lf;
-    createDisplayFont(key.readBinary("Font", &lf, sizeof lf) ? &lf : nullptr);
+    std::memcpy(&lf, &font, sizeof lf);
+    createDisplayFont(fontUsable ? &lf : nullptr);
 
-    if (!key.readBinary("Pos", &s.windowRect, sizeof s.windowRect)) s.windowRect.left = -1;
+    key.readRaw("Pos", raw);
+    std::vector<ScreenRect> screens = screenAreas();
+    decodeWindowRect(raw.data(), raw.size(), screens.data(), screens.size(), s.windowRect);
     if (!key.readBinary("Color", s.colorTable, sizeof s.colorTable)) setDefaultColors(s.colorTable);
     key.readBinary("Ope", s.options, sizeof s.options);
     if (key.readString("Find", s.findText, kFindLimit) == 0) s.findText[0] = '\0';

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "shell/commands_win.h"
 
@@ -20,7 +21,8 @@ class RegistryKey {
 public:
     RegistryKey() = default;
     // Opens HKEY_CURRENT_USER\<path>\<subkey> (or <path> alone when subkey is
-    // empty); with mustExist 0 the key is created when missing.
+    // empty); with mustExist 0 the key is created when missing. Under the
+    // tests the root is their private key (see settings_win.cpp).
     RegistryKey(const char* path, const char* subkey, int mustExist);
     virtual ~RegistryKey();
     RegistryKey(const RegistryKey&) = delete;
@@ -31,6 +33,8 @@ public:
     void close();
     HKEY handle() const { return key_; }
 
+    // The value's bytes whatever their size and type; false when it cannot be read.
+    bool readRaw(const char* name, std::vector<uint8_t>& out);
     int writeString(const char* name, const char* text);
     int writeBinary(const char* name, const void* data, DWORD size);
     // Copies at most limit - 1 characters and a terminator; returns the length

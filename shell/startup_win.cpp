@@ -9,6 +9,7 @@
 
 #include "document/record_list.h"
 #include "resource_ids.h"
+#include "shell/command_line.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/frame_win.h"
@@ -201,23 +202,15 @@ int createFrameChildren(HWND frame) {
 }
 
 void queueCommandLineFile(const char* commandLine) {
-    if (commandLine == nullptr) return;
-    size_t length = std::strlen(commandLine);
-    if (length < 2) return;
-    const char* name = commandLine;
-    if (commandLine[0] == '"' && commandLine[length - 1] == '"') {
-        name = commandLine + 1;
-        length -= 2;
-    }
-    // A name the path buffers cannot hold is refused, not cut to another file's name.
-    if (length >= static_cast<size_t>(kPathLength)) {
+    const CommandLineFile file = parseCommandLineFile(commandLine);
+    if (file.verdict == CommandLineVerdict::Nothing) return;
+    if (file.verdict == CommandLineVerdict::TooLong) {
         showErrorCode(mainWindow, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
-    auto* copy = static_cast<char*>(std::malloc(length + 1));
+    auto* copy = static_cast<char*>(std::malloc(file.name.size() + 1));
     if (copy == nullptr) return;
-    std::memcpy(copy, name, length);
-    copy[length] = '\0';
+    std::memcpy(copy, file.name.c_str(), file.name.size() + 1);
     std::free(editorState->pendingOpenPath);
     editorState->pendingOpenPath = copy;
     PostMessageA(mainWindow, MSG_OPEN_PENDING, 0, reinterpret_cast<LPARAM>(copy));

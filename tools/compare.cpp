@@ -6,7 +6,8 @@
 
 #include "tools/value_parse.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+// MOXEL_SCALAR leaves out the vector scanners (see tools/search.cpp).
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__)) && !defined(MOXEL_SCALAR)
 #define MOXEL_COMPARE_X86 1
 #include <immintrin.h>
 #endif

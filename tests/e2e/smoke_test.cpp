@@ -66,3 +66,21 @@ TEST(Smoke, TooLongCommandLineShowsTheErrorBoxAndOpensNothing) {
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(editor.exitCode(5000), 0);
 }
+
+TEST(Smoke, TheEditorKeepsItsSettingsInTheTestsOwnKey) {
+    clearSettingsKey();
+    const std::string real = realUserKeyPath("Software\\ORVA\\MOXEL");
+    const std::string before = registrySnapshot(HKEY_USERS, real);
+    std::string path = fullPath(makeTempFile("moxel private settings.bin", "abc"));
+    Editor editor(gui::quoted(path));
+    ASSERT_TRUE(editor.started());
+    HWND frame = editor.find("WCMain", 10000);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(editor.waitForTitle(frame, "MOXEL - " + path, 10000));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(editor.exitCode(5000), 0);
+    // Written at exit, into the run's key: the user's own settings are as they were.
+    EXPECT_EQ(registrySnapshot(HKEY_USERS, real), before);
+    const std::string own = registrySnapshot(HKEY_CURRENT_USER, "Software\\ORVA\\MOXEL");
+    EXPECT_NE(own.find("Hist00/1=" + path), std::string::npos) << own;
+}

@@ -300,6 +300,28 @@ TEST_F(OpenFileTest, RecentListTakesTheNewestLetterCaseAndKeepsTen) {
     EXPECT_EQ(recentMenuCaptions(), expected);
 }
 
+TEST_F(OpenFileTest, RecentItemsShowAnAmpersandInThePathAsItIs) {
+    std::string first = makeTempFile("moxel R&D.bin", "rd");
+    std::string second = makeTempFile("moxel a&&b.bin", "ab");
+    ASSERT_EQ(openFile(frame(), first.c_str(), 0), 1);
+    ASSERT_EQ(openFile(frame(), second.c_str(), 0), 1);
+    auto doubled = [](std::string text) {
+        for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 2)) text.insert(at, "&");
+        return text;
+    };
+    // Doubled for the menu, which shows "&&" as "&"; kept as it is everywhere else.
+    EXPECT_EQ(recentMenuCaptions(), (std::vector<std::string>{"&0 " + doubled(second), "&1 " + doubled(first)}));
+    EXPECT_EQ(editorState->recentFiles[0], second);
+    saveSettings();
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\ORVA\\MOXEL", 0, KEY_READ, &key), ERROR_SUCCESS);
+    char stored[kPathLength] = "";
+    DWORD size = sizeof stored;
+    RegQueryValueExA(key, "Hist01", nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size);
+    RegCloseKey(key);
+    EXPECT_EQ(stored, first);
+}
+
 TEST_F(OpenFileTest, RecentItemOpensItsEntryInAWindowWithoutDocument) {
     std::string a = makeTempFile("moxel recent a.bin", "entry a");
     std::string b = makeTempFile("moxel recent b.bin", "entry b");

@@ -190,7 +190,10 @@ TEST_F(SettingsTest, OddlySizedValuesLoadSafely) {
     storeString("Find", std::string(100, 'f'));
     std::vector<uint8_t> longColor(120, 0x55);
     store("Color", REG_BINARY, longColor.data(), longColor.size());
-    // A short "Pos" and a short "Font": the rest of each record is zero, never left over.
+    // Options shorter than their record fill their own bytes, the rest is zero.
+    const uint8_t options[3] = {1, 1, 1};
+    store("Ope", REG_BINARY, options, sizeof options);
+    // A short "Pos" and a short "Font" count as nothing stored.
     const int32_t pos[2] = {40, 50};
     store("Pos", REG_BINARY, pos, sizeof pos);
     const int32_t font[5] = {-30, 0, 0, 0, 700};
@@ -202,15 +205,61 @@ TEST_F(SettingsTest, OddlySizedValuesLoadSafely) {
     EXPECT_EQ(s.colorTable[caretDump], rgbColor(0, 0, 255));
     EXPECT_EQ(s.colorTable[normalBack], GetSysColor(COLOR_WINDOW));
     for (int i = kNamedColorCount; i < kColorSlots; ++i) EXPECT_EQ(s.colorTable[i], 0u) << "slot " << i;
-    EXPECT_EQ(s.windowRect.left, 40);
-    EXPECT_EQ(s.windowRect.top, 50);
-    EXPECT_EQ(s.windowRect.right, 0);
-    EXPECT_EQ(s.windowRect.bottom, 0);
+    EXPECT_EQ(s.options[printAddresses], 1);
+    EXPECT_EQ(s.options[3], 0);
+    EXPECT_EQ(s.windowRect.left, -1);
     LOGFONTA lf = currentFont();
-    EXPECT_EQ(lf.lfHeight, -30);
-    EXPECT_EQ(lf.lfWeight, 700);
-    EXPECT_EQ(lf.lfCharSet, 0);
-    EXPECT_STREQ(lf.lfFaceName, "");
+    EXPECT_EQ(lf.lfHeight, defaultDisplayFont().lfHeight);
+    EXPECT_EQ(lf.lfWeight, 400);
+    EXPECT_STREQ(lf.lfFaceName, "ＭＳ 明朝");
+
+    // Options longer than their record count as missing: all zero.
+    std::vector<uint8_t> longOptions(40, 1);
+    store("Ope", REG_BINARY, longOptions.data(), longOptions.size());
+    restart();
+    for (uint8_t b : editorState->options) EXPECT_EQ(b, 0);
+}
+
+TEST_F(SettingsTest, StoredPlacesThatWouldLoseTheFrameGiveTheDefaultPlacement) {
+    auto frameSize = [] {
+        EXPECT_EQ(createMainWindow(0, SW_SHOWNORMAL), 1);
+        pumpMessages();
+        RECT r{};
+        GetWindowRect(mainWindow, &r);
+        DestroyWindow(mainWindow);
+        mainWindow = nullptr;
+        pumpMessages();
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    };
+    const SIZE chosen = frameSize();  // nothing stored: the system's choice
+    ASSERT_GT(chosen.cx, 200);
+    struct Case {
+        const char* what;
+        std::vector<int32_t> pos;
+    } cases[] = {
+        {"short", {40, 50}},
+        {"inverted", {900, 700, 100, 100}},
+        {"off every screen", {5000, 5000, 5800, 5600}},
+        {"too large to measure", {INT32_MIN, 0, INT32_MAX, 600}},
+    };
+    for (const Case& c : cases) {
+        store("Pos", REG_BINARY, c.pos.data(), c.pos.size() * sizeof(int32_t));
+        restart();
+        EXPECT_EQ(editorState->windowRect.left, -1) << c.what;
+        SIZE size = frameSize();
+        EXPECT_EQ(size.cx, chosen.cx) << c.what;
+        EXPECT_EQ(size.cy, chosen.cy) << c.what;
+    }
+
+    // A font whose face is not installed: the default font.
+    LOGFONTA missing = defaultDisplayFont();
+    missing.lfHeight = -30;
+    std::strcpy(missing.lfFaceName, "No Such Face 1234");
+    store("Font", REG_BINARY, &missing, sizeof missing);
+    restart();
+    LOGFONTA lf = currentFont();
+    EXPECT_EQ(lf.lfHeight, defaultDisplayFont().lfHeight);
+    EXPECT_STREQ(lf.lfFaceName, "ＭＳ 明朝");
 }
 
 TEST_F(SettingsTest, RegistryKeyReadsAndWritesExactly) {
@@ -273,4 +322,17 @@ TEST_F(SettingsTest, ASecondEditorWritesBackThePositionItLoaded) {
     pumpMessages();
     const int32_t moved[4] = {321, 123, 1121, 723};
     EXPECT_EQ(stored("Pos").bytes, std::string(reinterpret_cast<const char*>(moved), sizeof moved));
+}
+
+TEST_F(SettingsTest, TheSettingsOfThePersonRunningTheTestsAreNeverTouched) {
+    const std::string real = realUserKeyPath(kKey);
+    const std::string before = registrySnapshot(HKEY_USERS, real);
+    // What the tests do to the settings: clear them, load them, save them.
+    clearSettingsKey();
+    restart();
+    std::strcpy(editorState->findText, "private");
+    saveSettings();
+    EXPECT_EQ(registrySnapshot(HKEY_USERS, real), before);
+    const std::string own = realUserKeyPath("Software\\MoxelTests\\" + privateSettingsRootName() + "\\" + kKey);
+    EXPECT_NE(registrySnapshot(HKEY_USERS, own).find("Find/1=private"), std::string::npos);
 }

@@ -1,6 +1,7 @@
 #include "support/gui_harness_win.h"
 
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <cstdio>
@@ -247,7 +248,88 @@ std::string stringText(int id) {
     return buffer;
 }
 
+namespace {
+
+constexpr const char* kPrivateRootParent = "Software\\MoxelTests";
+std::string rootName;
+HKEY rootKey = nullptr;
+
+// Gives HKEY_CURRENT_USER back and deletes the run's key when the tests end.
+class PrivateSettingsRoot : public ::testing::Environment {
+public:
+    void TearDown() override {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        if (rootKey != nullptr) RegCloseKey(rootKey);
+        rootKey = nullptr;
+        RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kPrivateRootParent) + "\\" + rootName).c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, kPrivateRootParent);  // only once no other run's key is left
+    }
+};
+
+void usePrivateSettingsRoot() {
+    // Wine reads its own settings below HKEY_CURRENT_USER when the display
+    // driver and the fonts start: let them start before the key moves.
+    if (HDC screen = GetDC(nullptr)) {
+        TEXTMETRICA tm;
+        SelectObject(screen, GetStockObject(SYSTEM_FONT));
+        GetTextMetricsA(screen, &tm);
+        ReleaseDC(nullptr, screen);
+    }
+    rootName = "run-" + std::to_string(GetCurrentProcessId());
+    const std::string path = std::string(kPrivateRootParent) + "\\" + rootName;
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());  // left by an earlier run of the same id
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &rootKey, nullptr) !=
+            ERROR_SUCCESS ||
+        RegOverridePredefKey(HKEY_CURRENT_USER, rootKey) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "cannot move HKEY_CURRENT_USER to %s: the tests would touch real settings\n", path.c_str());
+        std::exit(2);
+    }
+    SetEnvironmentVariableA("MOXEL_TEST_SETTINGS_ROOT", rootName.c_str());
+    ::testing::AddGlobalTestEnvironment(new PrivateSettingsRoot);
+}
+
+}  // namespace
+
+const std::string& privateSettingsRootName() { return rootName; }
+
+std::string realUserKeyPath(const std::string& subkey) {
+    std::string sid;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        std::vector<BYTE> buffer(size);
+        char* text = nullptr;
+        if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+            ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+            sid = text;
+            LocalFree(text);
+        }
+        CloseHandle(token);
+    }
+    return sid + "\\" + subkey;
+}
+
+std::string registrySnapshot(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "(no key)";
+    std::string text;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        DWORD type = 0;
+        BYTE data[2048];
+        DWORD dataSize = sizeof data;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        text += std::string(name, nameSize) + "/" + std::to_string(type) + "=" +
+                std::string(reinterpret_cast<char*>(data), dataSize) + "\n";
+    }
+    RegCloseKey(key);
+    return text;
+}
+
 void installTestSupport(bool dialogGuard) {
+    usePrivateSettingsRoot();
     ::testing::UnitTest::GetInstance()->listeners().Append(new SupportListener);
     if (HANDLE t = CreateThread(nullptr, 0, watchdogThread, nullptr, 0, nullptr)) CloseHandle(t);
     if (dialogGuard) SetWindowsHookExA(WH_CBT, dialogHook, nullptr, GetCurrentThreadId());

@@ -62,14 +62,26 @@ std::string systemText(DWORD code);
 std::string stringText(int id);
 
 // Installs the watchdog (a test running longer than ~20 s ends the process
-// with its name) and, with `dialogGuard`, the dialog hook on this thread.
+// with its name), the private settings root and, with `dialogGuard`, the
+// dialog hook on this thread.
 void installTestSupport(bool dialogGuard);
 
 // Lets the running test take up to `milliseconds` before the watchdog ends it
 // (a long soak); the next test has the usual limit again.
 void allowTestTime(DWORD milliseconds);
 
-// The registry key of the settings; deleted so that each test starts fresh.
+// The tests never read or write the settings of the person running them:
+// HKEY_CURRENT_USER of the test process is moved to a key of this run
+// (HKCU\Software\MoxelTests\<name>, deleted at the end), and the editors the
+// tests start find that key through the environment. The run's key name, and
+// the path of the real user's key for `subkey` below HKEY_USERS (for checks).
+const std::string& privateSettingsRootName();
+std::string realUserKeyPath(const std::string& subkey);
+// Every value of a key (name, type, bytes) as one text, "(no key)" when absent.
+std::string registrySnapshot(HKEY root, const std::string& path);
+
+// The registry key of the settings (in the private root); deleted so that
+// each test starts fresh.
 void clearSettingsKey();
 
 // State record and window classes, without a frame.

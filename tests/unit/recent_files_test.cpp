@@ -80,6 +80,8 @@ TEST(RecentFiles, AddingAnEntryOfTheListItself) {
     EXPECT_EQ(e[2], "C:\\two");
     EXPECT_EQ(addRecentPath(*s, ""), -1);
     EXPECT_EQ(addRecentPath(*s, nullptr), -1);
+    // Nothing left once a lone lead byte is dropped: no empty entry at the head.
+    EXPECT_EQ(addRecentPath(*s, "\x83"), -1);
     EXPECT_EQ(entries(*s), e);
 }
 
@@ -117,4 +119,17 @@ TEST(RecentFiles, MenuCaptions) {
     char tiny[4];
     EXPECT_EQ(formatRecentCaption(tiny, sizeof tiny, 5, "long"), 3);
     EXPECT_STREQ(tiny, "&5 ");
+}
+
+TEST(RecentFiles, CaptionsShowAmpersandsAsThemselves) {
+    char out[kRecentCaptionSize];
+    EXPECT_EQ(formatRecentCaption(out, sizeof out, 2, "C:\\R&D\\a&&b.bin"), 21);
+    EXPECT_STREQ(out, "&2 C:\\R&&D\\a&&&&b.bin");
+    // A path of nothing but ampersands, as long as a path can be, fits whole.
+    const std::string all(kPathLength - 1, '&');
+    EXPECT_EQ(formatRecentCaption(out, sizeof out, 9, all.c_str()), 3 + 2 * (kPathLength - 1));
+    // Cut short, a doubled '&' is never split.
+    char small[6];
+    EXPECT_EQ(formatRecentCaption(small, sizeof small, 0, "a&b"), 4);
+    EXPECT_STREQ(small, "&0 a");
 }

@@ -1,0 +1,107 @@
+// Registry values of any size decoded into settings: window places that
+// would lose the frame, fonts that name nothing, strings cut safely.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "shell/settings_codec.h"
+
+namespace {
+
+std::vector<uint8_t> rectBytes(int32_t l, int32_t t, int32_t r, int32_t b) {
+    const int32_t v[4] = {l, t, r, b};
+    const auto* p = reinterpret_cast<const uint8_t*>(v);
+    return {p, p + sizeof v};
+}
+
+std::vector<uint8_t> fontBytes(int32_t height, const std::string& face) {
+    FontRecord f{};
+    f.height = height;
+    f.weight = 400;
+    std::memcpy(f.faceName, face.data(), std::min(face.size(), sizeof f.faceName));
+    const auto* p = reinterpret_cast<const uint8_t*>(&f);
+    return {p, p + sizeof f};
+}
+
+std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+
+}  // namespace
+
+TEST(SettingsCodec, WindowPlacesThatWouldLoseTheFrameCountAsNothingStored) {
+    const ScreenRect screens[] = {{0, 0, 1280, 1024}, {1280, 0, 2560, 1024}};
+    std::vector<uint8_t> tooLong = rectBytes(100, 100, 900, 700);
+    tooLong.push_back(0);
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> value;
+        size_t screenCount;
+        bool stored;
+    } cases[] = {
+        {"on the first screen", rectBytes(100, 110, 900, 700), 2, true},
+        {"partly on the second screen", rectBytes(2500, -50, 3000, 400), 2, true},
+        {"short (8 bytes)", rectBytes(40, 50, 0, 0), 2, false},
+        {"longer than a rectangle", tooLong, 2, false},
+        {"inverted", rectBytes(900, 700, 100, 100), 2, false},
+        {"empty", rectBytes(100, 100, 100, 500), 2, false},
+        {"all zero", rectBytes(0, 0, 0, 0), 2, false},
+        {"left -1", rectBytes(-1, 10, 500, 500), 2, false},
+        {"off every screen", rectBytes(2560, 0, 3000, 500), 2, false},
+        {"above every screen", rectBytes(10, -900, 500, 0), 2, false},
+        {"too wide to measure", rectBytes(INT32_MIN, 0, INT32_MAX, 500), 2, false},
+        {"no screens known", rectBytes(5000, 5000, 5800, 5600), 0, true},
+    };
+    cases[2].value.resize(8);
+    for (const Case& c : cases) {
+        ScreenRect out{7, 7, 7, 7};
+        EXPECT_EQ(decodeWindowRect(c.value.data(), c.value.size(), screens, c.screenCount, out), c.stored ? 1 : 0)
+            << c.what;
+        if (c.stored) {
+            EXPECT_EQ(std::memcmp(&out, c.value.data(), sizeof out), 0) << c.what;
+        } else {
+            EXPECT_EQ(out.left, -1) << c.what;
+            EXPECT_EQ(out.right, 0) << c.what;
+        }
+    }
+}
+
+TEST(SettingsCodec, FontsMustNameAFaceOfASensibleSize) {
+    FontRecord out;
+    EXPECT_EQ(decodeFontRecord(fontBytes(-13, "IPAGothic").data(), 60, out), 1);
+    EXPECT_STREQ(out.faceName, "IPAGothic");
+    EXPECT_EQ(out.height, -13);
+    std::vector<uint8_t> shortValue = fontBytes(-13, "IPAGothic");
+    shortValue.resize(20);  // no face name at all
+    std::vector<uint8_t> longValue = fontBytes(-13, "IPAGothic");
+    longValue.push_back(0);
+    for (const auto& value : {shortValue, longValue, fontBytes(-13, ""), fontBytes(-13, std::string(32, 'F')),
+                              fontBytes(-5000, "IPAGothic"), fontBytes(kMaxFontHeight + 1, "IPAGothic")}) {
+        out.height = 99;
+        EXPECT_EQ(decodeFontRecord(value.data(), value.size(), out), 0) << value.size();
+        EXPECT_EQ(out.height, 0);
+    }
+    EXPECT_EQ(decodeFontRecord(fontBytes(kMaxFontHeight, std::string(31, 'F')).data(), 60, out), 1);
+}
+
+TEST(SettingsCodec, StringsAndRecordsOfAnySize) {
+    char text[8];
+    // Cut to limit - 1 bytes, never between the two bytes of a character.
+    EXPECT_EQ(decodeString(bytesOf(std::string("ab\x83\x41\x83\x41\x83\x41", 9)).data(), 9, text, 8), 6);
+    EXPECT_STREQ(text, "ab\x83\x41\x83\x41");
+    // No terminator stored: the bytes end the text; a lone lead byte at the end is dropped.
+    EXPECT_EQ(decodeString(bytesOf("abc\x83").data(), 4, text, 8), 3);
+    EXPECT_STREQ(text, "abc");
+    EXPECT_EQ(decodeString(bytesOf(std::string("\0xyz", 4)).data(), 4, text, 8), 0);
+    EXPECT_EQ(decodeString(nullptr, 0, text, 8), 0);
+    EXPECT_EQ(decodeString(bytesOf("abc").data(), 3, text, 1), 0);
+    EXPECT_STREQ(text, "");
+
+    uint8_t record[4];
+    const std::vector<uint8_t> two = {1, 2};
+    EXPECT_EQ(decodeBinary(two.data(), two.size(), record, sizeof record), 1);
+    EXPECT_EQ(std::vector<uint8_t>(record, record + 4), (std::vector<uint8_t>{1, 2, 0, 0}));
+    const std::vector<uint8_t> five = {1, 2, 3, 4, 5};
+    EXPECT_EQ(decodeBinary(five.data(), five.size(), record, sizeof record), 0);
+    EXPECT_EQ(std::vector<uint8_t>(record, record + 4), (std::vector<uint8_t>(4, 0)));
+}
