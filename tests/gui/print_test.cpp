@@ -174,11 +174,21 @@ TEST_F(PrintPagesTest, PagesCarrySplitCharactersAndNeverOnlyATitle) {
 
 namespace {
 
+// The spooler keeps each user's printers and the default one below
+// HKEY_CURRENT_USER, so these tests, and only while they print, see the test
+// prefix's own user key; the editor's settings are read and written before
+// and after that, in the tests' key.
 class PrintJobTest : public FrameTest {
 protected:
     void SetUp() override {
         FrameTest::SetUp();
+        if (HasFatalFailure()) return;
+        suspendPrivateSettingsRoot();
         ASSERT_TRUE(installTestPrinter()) << "no test printer, error " << GetLastError();
+    }
+    void TearDown() override {
+        resumePrivateSettingsRoot();
+        FrameTest::TearDown();
     }
     // One job on a fresh device context of the test printer.
     bool job(int copies) {

@@ -292,6 +292,12 @@ void usePrivateSettingsRoot() {
 
 const std::string& privateSettingsRootName() { return rootName; }
 
+void suspendPrivateSettingsRoot() { RegOverridePredefKey(HKEY_CURRENT_USER, nullptr); }
+
+void resumePrivateSettingsRoot() {
+    if (rootKey != nullptr) RegOverridePredefKey(HKEY_CURRENT_USER, rootKey);
+}
+
 std::string realUserKeyPath(const std::string& subkey) {
     std::string sid;
     HANDLE token = nullptr;

@@ -77,6 +77,11 @@ void allowTestTime(DWORD milliseconds);
 // the path of the real user's key for `subkey` below HKEY_USERS (for checks).
 const std::string& privateSettingsRootName();
 std::string realUserKeyPath(const std::string& subkey);
+// Gives the test process the real HKEY_CURRENT_USER back for a while (the
+// spooler keeps printers there), and moves it to the run's key again. No
+// editor setting may be read or written in between.
+void suspendPrivateSettingsRoot();
+void resumePrivateSettingsRoot();
 // Every value of a key (name, type, bytes) as one text, "(no key)" when absent.
 std::string registrySnapshot(HKEY root, const std::string& path);
 
