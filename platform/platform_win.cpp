@@ -8,7 +8,7 @@
 #include "platform/file_replace_win.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
-#include "shell/editor_state_win.h"
+#include "platform/process_win.h"
 
 WindowRef mainWindowRef() { return mainWindow; }
 

@@ -24,9 +24,7 @@ struct EditorWindows {
     PRINTDLGA printSetup;
 };
 
-extern HINSTANCE appInstance;
-extern HWND mainWindow;
-extern int anotherInstanceAtStart;
+#include "platform/process_win.h"
 
 // The Win32 part of the one state record (valid while editorState exists).
 inline EditorWindows& win() { return *editorState->windows; }

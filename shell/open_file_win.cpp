@@ -12,7 +12,7 @@
 #include "shell/file_name.h"
 #include "shell/frame_win.h"
 #include "shell/recent_files.h"
-#include "shell/startup_win.h"
+#include "shell/product.h"
 
 namespace {
 

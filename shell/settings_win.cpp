@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "shell/editor_state_win.h"
 #include "shell/recent_files.h"
+#include "shell/product.h"
 #include "shell/settings_codec.h"
 #include "view/colors_win.h"
 
@@ -275,7 +276,7 @@ void saveSettings() {
     const EditorState& s = *editorState;
     RegistryKey key(kSettingsPath, kSettingsSubkey, 0);
 
-    key.writeString("Version", kSettingsVersion);
+    key.writeString("Version", kProductVersion);
     // GetObjectA fills the face name only up to its terminator: the rest of
     // the stored record must not be whatever the stack held.
     LOGFONTA lf;

@@ -12,7 +12,6 @@
 
 constexpr const char* kSettingsPath = "Software\\ORVA";
 constexpr const char* kSettingsSubkey = "MOXEL";
-constexpr const char* kSettingsVersion = "0.13";
 
 // One registry key, closed when the object goes away so that a load or save
 // left early still releases it. Failures are silent: reads count as missing,

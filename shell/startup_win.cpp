@@ -18,10 +18,6 @@
 #include "view/label_win.h"
 #include "view/view_win.h"
 
-HINSTANCE appInstance = nullptr;
-HWND mainWindow = nullptr;
-int anotherInstanceAtStart = 0;
-
 namespace {
 
 // The frame class's small icon: loaded for the class, destroyed when the

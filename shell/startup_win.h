@@ -4,12 +4,7 @@
 
 #include <windows.h>
 
-constexpr const char* kMainClassName = "WCMain";
-constexpr const char* kViewClassName = "WCView";
-constexpr const char* kClientClassName = "WCClient";
-constexpr const char* kLabelClassName = "WCLabel";
-constexpr const char* kProductName = "MOXEL";
-constexpr const char* kTitleFormat = "%s - %s";
+#include "shell/product.h"
 
 // The frame's timer that keeps the Paste button in step with the clipboard.
 constexpr UINT_PTR kPasteTimerId = 2;

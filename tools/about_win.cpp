@@ -4,8 +4,7 @@
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
-#include "shell/settings_win.h"
-#include "shell/startup_win.h"
+#include "shell/product.h"
 #include "tools/error_box_win.h"
 
 namespace {
@@ -40,7 +39,7 @@ void onInit(HWND dialog) {
     char format[64];
     char version[64];
     loadText(IDS_FMT_VERSION, format, sizeof format);
-    wsprintfA(version, format, kSettingsVersion);  // the version the settings carry too
+    wsprintfA(version, format, kProductVersion);
     SetDlgItemTextA(dialog, IDC_AB_VERSION, version);
     char description[260];
     loadText(IDS_DESCRIPTION, description, sizeof description);

@@ -5,7 +5,7 @@
 #include "resource_ids.h"
 #include "platform/platform.h"
 #include "shell/editor_state_win.h"
-#include "shell/startup_win.h"
+#include "shell/product.h"
 #include "tools/error_box_win.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
 #include "shell/layout_win.h"
-#include "shell/startup_win.h"
+#include "shell/product.h"
 #include "tools/error_box_win.h"
 #include "view/colors.h"
 
