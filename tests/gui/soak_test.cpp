@@ -530,8 +530,10 @@ TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
     for (const Action& a : actions) totalWeight += a.weight;
 
     int step = 0;
+    std::vector<int> runs(std::size(actions), 0);
     auto run = [&](const Action& action) {
         ++step;
+        ++runs[static_cast<size_t>(&action - actions)];
         (this->*action.run)();
         if (HasFatalFailure()) FAIL() << "at step " << step << " (" << action.name << ")";
         check(step, action.name);
@@ -560,6 +562,9 @@ TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
     if (s().autoScrollActive != 0) key(VK_ESCAPE);
     save();
     const ResourceCounts end = settledCounts();
+    std::string tally;
+    for (size_t i = 0; i < std::size(actions); ++i) tally += std::string(i ? ", " : "") + actions[i].name + " " + std::to_string(runs[i]);
+    std::printf("soak: %s; %d dialogs and boxes answered\n", tally.c_str(), dialogsShown());
     if (warmedAt == 0) {
         std::printf("soak: too short to warm up; objects not judged\n");
         return;
