@@ -75,4 +75,34 @@ inline bool writeRandomFile(const std::string& path, DWORD size, int avoid = -1)
     return ok;
 }
 
+// The benchmarks build real frames, which write their settings when they are
+// destroyed: while this object lives, HKEY_CURRENT_USER of the process is a
+// key of its own (HKCU\Software\MoxelBench\<pid>), deleted at the end, so
+// the settings of whoever runs a benchmark stay as they were.
+class PrivateSettings {
+public:
+    PrivateSettings() {
+        // Wine reads its own settings below HKEY_CURRENT_USER when the display
+        // and the fonts start: let them start first.
+        if (HDC screen = GetDC(nullptr)) ReleaseDC(nullptr, screen);
+        path_ = "Software\\MoxelBench\\" + std::to_string(GetCurrentProcessId());
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) ==
+            ERROR_SUCCESS) {
+            RegOverridePredefKey(HKEY_CURRENT_USER, key_);
+        }
+    }
+    ~PrivateSettings() {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        if (key_ != nullptr) RegCloseKey(key_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MoxelBench");
+    }
+    PrivateSettings(const PrivateSettings&) = delete;
+    PrivateSettings& operator=(const PrivateSettings&) = delete;
+
+private:
+    std::string path_;
+    HKEY key_ = nullptr;
+};
+
 }  // namespace bench

@@ -65,6 +65,7 @@ LRESULT CALLBACK activationHook(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bench::PrivateSettings privateSettings;
     if (argc < 3) {
         std::printf("usage: bench_lists DOCUMENT OTHER\n");
         return 2;

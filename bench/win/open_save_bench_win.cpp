@@ -69,6 +69,7 @@ void dropDocument() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bench::PrivateSettings privateSettings;
     DWORD sizeMiB = argc > 1 ? static_cast<DWORD>(std::atoi(argv[1])) : 256;
     if (sizeMiB == 0 || sizeMiB > 3000) sizeMiB = 256;
     const DWORD size = sizeMiB << 20;

@@ -82,6 +82,7 @@ std::string defaultHelper() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bench::PrivateSettings privateSettings;
     DWORD sizeMiB = argc > 1 ? static_cast<DWORD>(std::atoi(argv[1])) : 256;
     if (sizeMiB == 0 || sizeMiB > 2000) sizeMiB = 256;
     const DWORD size = sizeMiB << 20;

@@ -62,6 +62,7 @@ bool loadDocument(uint64_t size) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bench::PrivateSettings privateSettings;
     double gib = argc > 1 ? std::atof(argv[1]) : 1.0;
     if (gib <= 0 || gib > 1.9) gib = 1.0;
 

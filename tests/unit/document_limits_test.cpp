@@ -21,6 +21,8 @@
 #include "tools/print_layout.h"
 #include "tools/search.h"
 #include "tools/value_entry.h"
+#include "view/paint_plan.h"
+#include "view/view_input.h"
 
 namespace {
 
@@ -206,3 +208,47 @@ TEST_F(LargestDocument, CompareFindsDifferencesUpToTheLastByte) {
 }
 
 }  // namespace
+
+// The view at the end of the largest document: keys, the thumb, a click, the
+// strip and the picture of the last rows.
+TEST_F(LargestDocument, TheViewReachesTheLastRow) {
+    load(static_cast<uint32_t>(kBufferSize));
+    const int32_t last = static_cast<int32_t>(kBufferSize - 1);
+    s->charWidth = 8;
+    s->lineHeight = 16;
+    s->visibleRows = 40;
+    put(static_cast<uint32_t>(last) - 1, "\x82\xA0");
+
+    EXPECT_NE(onViewKeyDown(*s, nullptr, keyEnd, modifierCtrl, false), effectNone);
+    EXPECT_EQ(s->caretOffset, last);
+    EXPECT_EQ(s->topRow, s->rowCount - 40);
+    EXPECT_EQ(onViewKeyDown(*s, nullptr, keyPageDown, modifierNone, false) & effectCaretStatus, effectCaretStatus);
+    EXPECT_EQ(s->caretOffset, last);
+    EXPECT_EQ(onViewKeyDown(*s, nullptr, keyRight, modifierNone, false), effectNone);
+    onViewVScroll(*s, scrollThumbTrack, 65535);
+    EXPECT_EQ(s->topRow, s->rowCount - 40);
+    EXPECT_EQ(thumbForTopRow(*s), 65535);
+
+    // A click on the last row's last byte (the last row holds 15), and the strip's columns.
+    EXPECT_EQ(placeCaretAtPoint(*s, (61 + 14) * 8 + 1, 39 * 16 + 2), effectCaretStatus);
+    EXPECT_EQ(s->caretOffset, last);
+    s->caretOffset = last - 14;
+    EXPECT_EQ(onLabelClick(*s, (61 + 15) * 8 + 1), effectNone) << "past the end of the last row";
+    EXPECT_NE(onLabelClick(*s, (61 + 14) * 8 + 1), effectNone);
+    EXPECT_EQ(s->caretOffset, last);
+
+    // The picture: every row drawn, the last one ending with the kanji pair.
+    PaintPlan plan;
+    buildPaintPlan(*s, ViewMetrics{8, 16, 800, 40 * 16, 1}, 1, plan);
+    int rows = 0;
+    std::string lastText;
+    for (const PaintOp& op : plan.ops) {
+        if (op.kind == PaintKind::Text && op.length > 60) {
+            ++rows;
+            lastText.assign(plan.textOf(op), op.length);
+        }
+    }
+    EXPECT_EQ(rows, 40);
+    EXPECT_EQ(lastText.substr(0, 10), " 7FFFFFF0 ");
+    EXPECT_NE(lastText.find("\x82\xA0  "), std::string::npos);
+}
