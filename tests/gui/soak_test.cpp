@@ -98,19 +98,11 @@ struct Model {
 
 // ------------------------------------------------------------------ the run
 
-const char* const kAskOverwrite = "番地のデータは既に変更されています。上書きしますか？";
-
-class Soak : public FrameTest {
+class Soak : public ViewFrameTest {
 public:
-    void SetUp() override {
-        FrameTest::SetUp();
-        if (HasFatalFailure()) return;
-        MoveWindow(frame(), 0, 0, 1000, 600, TRUE);
-        pumpMessages();
-    }
+    using ViewFrameTest::s;
+    using ViewFrameTest::view;
 
-    EditorState& s() const { return *editorState; }
-    HWND view() const { return win().viewWindow; }
     int32_t caret() const { return s().caretOffset; }
     size_t size() const { return model.bytes.size(); }
     int pick(int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); }

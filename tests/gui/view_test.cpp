@@ -69,17 +69,8 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
-class ViewTest : public FrameTest {
+class ViewTest : public ViewFrameTest {
 protected:
-    void SetUp() override {
-        FrameTest::SetUp();
-        if (HasFatalFailure()) return;
-        MoveWindow(frame(), 0, 0, 1000, 600, TRUE);
-        pumpMessages();
-    }
-    EditorState& s() const { return *editorState; }
-    HWND view() const { return win().viewWindow; }
-
     void key(int vk, int modifier = 0) { pressKey(view(), vk, modifier); }
     void caretIs(int32_t offset, int32_t nibble) const {
         EXPECT_EQ(s().caretOffset, offset);

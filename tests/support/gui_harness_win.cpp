@@ -418,4 +418,15 @@ void FrameTest::loadDocument(const std::string& bytes, const std::string& path) 
     pumpMessages();
 }
 
+void ViewFrameTest::SetUp() {
+    FrameTest::SetUp();
+    if (HasFatalFailure()) return;
+    MoveWindow(mainWindow, 0, 0, 1000, 600, TRUE);
+    pumpMessages();
+}
+
+EditorState& ViewFrameTest::s() const { return *editorState; }
+
+HWND ViewFrameTest::view() const { return win().viewWindow; }
+
 }  // namespace gui

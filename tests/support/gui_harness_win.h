@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+struct EditorState;
+
 namespace gui {
 
 using DialogAction = std::function<void(HWND)>;
@@ -110,6 +112,15 @@ protected:
     RECT childRect(HWND child) const;  // in the frame's client coordinates
     // Puts `bytes` into the state as a document loaded from `path` and runs documentReset.
     void loadDocument(const std::string& bytes, const std::string& path);
+};
+
+// The frame at 1000 x 600, with room for the view's rows, for tests that work
+// in the view.
+class ViewFrameTest : public FrameTest {
+protected:
+    void SetUp() override;
+    EditorState& s() const;
+    HWND view() const;
 };
 
 }  // namespace gui
