@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "shell/document_reset_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
+#include "support/dialog_steps_win.h"
 #include "support/gui_harness_win.h"
 
 // Allocations through operator new of at least this many bytes fail while it
@@ -28,48 +28,8 @@ using namespace gui;
 
 namespace {
 
-using Step = std::function<void(HWND)>;
-
-// Steps that run one after another while a modal dialog is up, each on a
-// timer tick of the dialog's own message loop, so that whatever the step
-// before posted (clicks, button presses) has been handled. When the steps run
-// out and the dialog is still there, it is cancelled.
-std::deque<Step> pendingSteps;
-HWND stepDialog = nullptr;
-UINT_PTR stepTimer = 0;
-
-void CALLBACK runNextStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (stepDialog == nullptr) return;
-    if (!IsWindow(stepDialog)) {
-        KillTimer(nullptr, stepTimer);
-        return;
-    }
-    if (pendingSteps.empty()) {
-        PostMessageA(stepDialog, WM_COMMAND, IDCANCEL, 0);
-        return;
-    }
-    Step step = std::move(pendingSteps.front());
-    pendingSteps.pop_front();
-    step(stepDialog);
-}
-
-// Queues the dialog's answer: the steps, run once it shows.
-void expectDialogSteps(std::vector<Step> steps) {
-    pendingSteps.assign(steps.begin(), steps.end());
-    stepDialog = nullptr;
-    DialogScript::expect([](HWND dialog) {
-        stepDialog = dialog;
-        stepTimer = SetTimer(nullptr, 0, 30, runNextStep);
-    });
-}
-
-void stopSteps() {
-    if (stepTimer != 0) KillTimer(nullptr, stepTimer);
-    stepTimer = 0;
-    stepDialog = nullptr;
-    EXPECT_TRUE(pendingSteps.empty()) << pendingSteps.size() << " steps never ran";
-    pendingSteps.clear();
-}
+// The dialog's answer: its steps, each run on a tick of its own message loop.
+void expectDialogSteps(std::vector<Step> list) { DialogScript::expect(steps(std::move(list))); }
 
 HWND listOf(HWND dialog) { return GetDlgItem(dialog, IDC_CL_LIST); }
 
@@ -125,7 +85,6 @@ void press(HWND dialog, int button) { PostMessageA(dialog, WM_COMMAND, MAKEWPARA
 class ChangeListTest : public FrameTest {
 protected:
     void TearDown() override {
-        stopSteps();
         failAllocationsFrom = 0;
         FrameTest::TearDown();
     }
@@ -225,7 +184,7 @@ TEST_F(ChangeListTest, DoubleClickRevertsAndClearsModifiedOnlyWhenTheFileBytesAr
         EXPECT_EQ(state().documentBytes[0], c.reverted);
         EXPECT_EQ(state().changeCount, 0);
         EXPECT_EQ(state().modified, c.modified);
-        stopSteps();
+        EXPECT_EQ(stepsNeverRun(), 0u);
     }
 }
 
@@ -300,7 +259,7 @@ TEST_F(ChangeListTest, CompareWithoutDifferencesShowsAnEmptyListAfterAnyNotice) 
         });
         EXPECT_EQ(compare(other), 0);
         EXPECT_EQ(lastDialogText(), c.notice);
-        stopSteps();
+        EXPECT_EQ(stepsNeverRun(), 0u);
     }
 }
 

@@ -13,54 +13,16 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "tools/value_entry_win.h"
+#include "support/dialog_steps_win.h"
 #include "support/gui_harness_win.h"
 
 using namespace gui;
 
 namespace {
 
-// ---- driving one dialog through several OKs
-//
-// The harness answers a dialog once, when it first appears; a refused OK
-// leaves the dialog open behind an error box. The value dialog is therefore
-// driven by steps: each runs when the dialog is enabled again, that is when
-// the box over it has gone.
-
-using Step = std::function<void(HWND)>;
-constexpr UINT kNextStep = WM_APP + 71;
-constexpr UINT_PTR kStepTimer = 71;
-
-struct Driver {
-    static inline std::vector<Step> steps;
-    static inline size_t next = 0;
-    static inline WNDPROC original = nullptr;
-};
-
-LRESULT CALLBACK drivenDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kStepTimer) {
-        KillTimer(dialog, kStepTimer);
-        message = kNextStep;
-    }
-    if (message == kNextStep) {
-        if (!IsWindowEnabled(dialog)) {
-            SetTimer(dialog, kStepTimer, 10, nullptr);  // a box is still open over it: look again later
-        } else if (Driver::next < Driver::steps.size()) {
-            Driver::steps[Driver::next++](dialog);
-        }
-        return 0;
-    }
-    return CallWindowProcA(Driver::original, dialog, message, wParam, lParam);
-}
-
-DialogAction drive(std::vector<Step> steps) {
-    return [steps](HWND dialog) {
-        Driver::steps = steps;
-        Driver::next = 0;
-        Driver::original = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&drivenDialogProc)));
-        PostMessageA(dialog, kNextStep, 0, 0);
-    };
-}
+// A dialog is driven through several OKs by steps (tests/support): a refused
+// OK leaves it open behind an error box, and each step waits until that box
+// has gone.
 
 std::string itemText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
 bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
@@ -75,20 +37,12 @@ Step enter(const std::string& text, int radio = 0) {
         SetDlgItemTextA(dialog, IDC_VE_EDIT, text.c_str());
         SetFocus(GetDlgItem(dialog, IDOK));
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        PostMessageA(dialog, kNextStep, 0, 0);
     };
 }
 
-Step check(std::function<void(HWND)> body) {
-    return [body](HWND dialog) {
-        body(dialog);
-        PostMessageA(dialog, kNextStep, 0, 0);
-    };
-}
+Step check(std::function<void(HWND)> body) { return body; }
 
-Step cancel() {
-    return [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); };
-}
+Step cancel() { return press(IDCANCEL); }
 
 // After a refusal the text stays and the focus is back in the input field.
 Step expectKept(const std::string& text, int input = IDC_VE_EDIT) {
@@ -120,12 +74,9 @@ protected:
     void SetUp() override {
         FrameTest::SetUp();
         boxTexts.clear();
-        Driver::steps.clear();
-        Driver::next = 0;
         searchAsHex = 0;
     }
     void TearDown() override {
-        EXPECT_EQ(Driver::next, Driver::steps.size()) << "the dialog closed before its last step";
         FrameTest::TearDown();
         searchAsHex = 0;
     }
@@ -152,7 +103,7 @@ TEST_F(ValueEntryTest, InsertInDecimalRefusesWhatIsNotAByteAndKeepsTheText) {
     loadDocument("ABCDEFGH", "C:\\data\\x.bin");
     editorState->caretOffset = 3;
     editorState->hexInput = 0;
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) {
             EXPECT_EQ(itemText(d, IDC_VE_PROMPT), std::string("挿入するコードを入力してください。\n\n") + kResetWarning);
             EXPECT_EQ(itemText(d, IDC_VE_EDIT), "00");
@@ -189,7 +140,7 @@ TEST_F(ValueEntryTest, InsertInHexAcceptsTwoDigitsAndTheRadixOutlivesARefusal) {
     loadDocument("ABCD", "C:\\data\\x.bin");
     editorState->hexInput = 0;
     // Hexadecimal chosen, 0FF refused (two digits at most), then Cancel: the choice stays.
-    DialogScript::expect(drive({enter("0FF", IDC_VE_HEX), expectKept("0FF"), cancel()}));
+    DialogScript::expect(steps({enter("0FF", IDC_VE_HEX), expectKept("0FF"), cancel()}));
     DialogScript::expect(box(IDOK));
     command(IDM_INSERT);
     EXPECT_EQ(boxTexts, std::vector<std::string>{kTooLong});
@@ -197,7 +148,7 @@ TEST_F(ValueEntryTest, InsertInHexAcceptsTwoDigitsAndTheRadixOutlivesARefusal) {
     EXPECT_EQ(editorState->modified, 0);
     EXPECT_EQ(editorState->hexInput, 1);
 
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) { EXPECT_TRUE(checked(d, IDC_VE_HEX)); }),
         enter("fF"),
     }));
@@ -247,7 +198,7 @@ TEST_F(ValueEntryTest, RangeDeleteTakesTheEnteredEndBelowTheCaret) {
     loadDocument(counting(32), "C:\\data\\x.bin");
     editorState->caretOffset = 10;
     editorState->hexInput = 0;
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) {
             EXPECT_EQ(itemText(d, IDC_VE_PROMPT),
                       std::string("現在位置 10(A) からの削除する範囲を指定してください。\n\n") + kResetWarning);
@@ -288,7 +239,7 @@ TEST_F(ValueEntryTest, EditingCommandsRefuseSilentlyWithoutDocumentOrUnderTheLoc
 TEST_F(ValueEntryTest, TextEditNearTheEndOffersAndAcceptsOnlyTheBytesLeft) {
     loadDocument("0123456789abcdefXYZ", "C:\\data\\x.bin");
     editorState->caretOffset = 16;
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) {
             EXPECT_EQ(itemText(d, IDC_VE_PROMPT), "文字列を入力してください。");
             EXPECT_EQ(itemText(d, IDC_VE_EDIT), "XYZ");
@@ -326,7 +277,7 @@ TEST_F(ValueEntryTest, TextEditConfirmedUnchangedKeepsBytesTheBoxCannotShow) {
     EXPECT_EQ(editorState->modified, 0);
 
     // A changed text is written as the box holds it.
-    DialogScript::expect(drive({enter("b")}));
+    DialogScript::expect(steps({enter("b")}));
     command(IDM_ASCII_EDIT);
     EXPECT_EQ(document(), "b" + bytes.substr(1));
 }
@@ -337,7 +288,7 @@ TEST_F(ValueEntryTest, SearchSkipsTheCaretFindsOverlapsAndMindsLetterCase) {
     loadDocument("xxabcabcaxxABC", "C:\\data\\x.bin");
     editorState->caretOffset = 2;
     std::strcpy(editorState->findText, "old");
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) {
             EXPECT_EQ(itemText(d, IDC_VE_PROMPT), "検索する文字列を入力してください。");
             EXPECT_EQ(itemText(d, IDC_VE_DECIMAL), "文字列(&S)");
@@ -366,7 +317,7 @@ TEST_F(ValueEntryTest, SearchSkipsTheCaretFindsOverlapsAndMindsLetterCase) {
     EXPECT_EQ(editorState->foundOffset, 2);
 
     editorState->caretOffset = 0;
-    DialogScript::expect(drive({enter("ABC")}));
+    DialogScript::expect(steps({enter("ABC")}));
     command(IDM_FIND);
     EXPECT_EQ(editorState->foundOffset, 11) << "abc in lower case is no match";
     EXPECT_EQ(editorState->foundLength, 3);
@@ -374,14 +325,14 @@ TEST_F(ValueEntryTest, SearchSkipsTheCaretFindsOverlapsAndMindsLetterCase) {
 
 TEST_F(ValueEntryTest, HexSearchOfSpacesIsNotFoundAndTheLastByteStartsAtZero) {
     loadDocument("xxabcabcaxx", "C:\\data\\x.bin");
-    DialogScript::expect(drive({enter("   ", IDC_VE_HEX)}));
+    DialogScript::expect(steps({enter("   ", IDC_VE_HEX)}));
     DialogScript::expect(box(IDOK));
     command(IDM_FIND);
     EXPECT_EQ(boxTexts, std::vector<std::string>{"'   ' は見つかりませんでした。"});
     EXPECT_EQ(searchAsHex, 1);
 
     editorState->caretOffset = static_cast<int32_t>(editorState->documentSize) - 1;
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) { EXPECT_TRUE(checked(d, IDC_VE_HEX)); }),
         enter("0G"), expectKept("0G"),
         enter("78 78"),
@@ -395,11 +346,11 @@ TEST_F(ValueEntryTest, HexSearchOfSpacesIsNotFoundAndTheLastByteStartsAtZero) {
 
 TEST_F(ValueEntryTest, FindNextOfAPlainTextAfterSwitchingToHexIsRefused) {
     loadDocument("..xyz..xyz", "C:\\data\\x.bin");
-    DialogScript::expect(drive({enter("xyz")}));
+    DialogScript::expect(steps({enter("xyz")}));
     command(IDM_FIND);
     ASSERT_EQ(editorState->foundOffset, 2);
     // Hexadecimal chosen over the same text: refused, then cancelled.
-    DialogScript::expect(drive({enter("xyz", IDC_VE_HEX), expectKept("xyz"), cancel()}));
+    DialogScript::expect(steps({enter("xyz", IDC_VE_HEX), expectKept("xyz"), cancel()}));
     DialogScript::expect(box(IDOK));
     command(IDM_FIND);
     ASSERT_EQ(searchAsHex, 1);
@@ -417,7 +368,7 @@ TEST_F(ValueEntryTest, JumpPastTheEndAsksAndOkLandsOnTheLastByte) {
     loadDocument(counting(100), "C:\\data\\x.bin");
     editorState->hexInput = 0;
     editorState->caretNibble = 1;
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) {
             EXPECT_EQ(itemText(d, IDC_VE_PROMPT), "移動先のアドレスを入力してください。");
             EXPECT_EQ(itemText(d, IDC_VE_EDIT), "");
@@ -435,13 +386,13 @@ TEST_F(ValueEntryTest, JumpPastTheEndAsksAndOkLandsOnTheLastByte) {
 
     // In hexadecimal, 80000000 and more lie past the end too, never at 0.
     editorState->caretOffset = 40;
-    DialogScript::expect(drive({enter("80000000", IDC_VE_HEX)}));
+    DialogScript::expect(steps({enter("80000000", IDC_VE_HEX)}));
     DialogScript::expect(box(IDOK));
     command(IDM_JUMP);
     EXPECT_EQ(boxTexts.back(), kAskClamp);
     EXPECT_EQ(editorState->caretOffset, 99);
 
-    DialogScript::expect(drive({enter("1f")}));
+    DialogScript::expect(steps({enter("1f")}));
     command(IDM_JUMP);
     EXPECT_EQ(editorState->caretOffset, 31);
     EXPECT_EQ(editorState->hexInput, 1);
@@ -460,7 +411,7 @@ TEST_F(ValueEntryTest, CompareOffersTheOtherRecentFilesAndRefusesTheOpenOne) {
     s.recentMenuCount = 4;  // the fifth entry is not on the menu either
     std::string browsed = makeTempFile("moxel compare other.bin", "ABCE");
 
-    DialogScript::expect(drive({
+    DialogScript::expect(steps({
         check([](HWND d) {
             EXPECT_EQ(itemText(d, IDC_VE_PROMPT), "'C:\\Data\\Open.bin' と比較するファイル名を入力してください。");
             EXPECT_TRUE(visible(d, IDC_VE_COMBO) && visible(d, IDC_VE_BROWSE));
@@ -478,7 +429,6 @@ TEST_F(ValueEntryTest, CompareOffersTheOtherRecentFilesAndRefusesTheOpenOne) {
         expectKept("C:\\DATA\\open.BIN", IDC_VE_COMBO),
         [](HWND d) {
             PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_VE_BROWSE, BN_CLICKED), 0);
-            PostMessageA(d, kNextStep, 0, 0);
         },
         [browsed](HWND d) {
             EXPECT_EQ(itemText(d, IDC_VE_COMBO), browsed);

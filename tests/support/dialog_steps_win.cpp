@@ -16,9 +16,11 @@ struct Driven {
     bool cancelled = false;
 };
 Driven driven;
+size_t neverRun = 0;
 
 void stop() {
     if (driven.timer != 0) KillTimer(nullptr, driven.timer);
+    neverRun += driven.pending.size();
     driven = Driven{};
 }
 
@@ -48,6 +50,13 @@ DialogAction steps(std::vector<Step> list) {
         driven.pending.assign(list.begin(), list.end());
         driven.timer = SetTimer(nullptr, 0, kTickMs, tick);
     };
+}
+
+size_t stepsNeverRun() { return neverRun + driven.pending.size(); }
+
+void stopSteps() {
+    stop();
+    neverRun = 0;
 }
 
 Step press(int buttonId) {

@@ -22,4 +22,9 @@ DialogAction steps(std::vector<Step> list);
 // Steps that post a button press (which may close the dialog).
 Step press(int buttonId);
 
+// Steps of the running test that never ran because their dialog went first
+// (the harness fails a test that leaves any), and forgetting them.
+size_t stepsNeverRun();
+void stopSteps();
+
 }  // namespace gui

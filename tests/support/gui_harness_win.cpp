@@ -12,6 +12,7 @@
 #include <set>
 
 #include "resource_ids.h"
+#include "support/dialog_steps_win.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
@@ -357,6 +358,8 @@ void EditorTest::SetUp() {
 
 void EditorTest::TearDown() {
     EXPECT_EQ(DialogScript::pending(), 0u) << "answers queued for dialogs that never came";
+    EXPECT_EQ(stepsNeverRun(), 0u) << "steps for a dialog that closed before them";
+    stopSteps();
     DialogScript::clear();
     // A help window a command opened would outlive the test and keep the help file open.
     closeHelpWindows();
