@@ -80,6 +80,13 @@ private:
     HDC dc_;
 };
 
+// Pixels per inch of the screen vertically; 120 when the screen cannot be
+// asked. The display font's points and the printer font's size both go by it.
+inline int screenPixelsPerInchY() {
+    WindowDc screen(nullptr);
+    return screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 120;
+}
+
 // Selects an object into a device context and puts the previous one back.
 class SelectedObject {
 public:

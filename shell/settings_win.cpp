@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "resource_ids.h"
+#include "platform/gdi_win.h"
 #include "platform/platform.h"
 #include "shell/editor_state_win.h"
 #include "shell/recent_files.h"
@@ -193,12 +194,7 @@ int RegistryKey::readBinary(const char* name, void* destination, DWORD size) {
 LOGFONTA defaultDisplayFont() {
     LOGFONTA lf;
     std::memset(&lf, 0, sizeof lf);
-    int pixelsPerInch = 120;
-    if (HDC screen = GetDC(nullptr)) {
-        pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
-    lf.lfHeight = -MulDiv(10, pixelsPerInch, 72);
+    lf.lfHeight = -MulDiv(10, screenPixelsPerInchY(), 72);
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = SHIFTJIS_CHARSET;
     lf.lfPitchAndFamily = FIXED_PITCH;

@@ -73,11 +73,6 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-int screenPixelsPerInchY() {
-    WindowDc screen(nullptr);
-    return screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 120;
-}
-
 HFONT createPrinterFont(HDC dc) {
     if (editorState == nullptr || win().displayFont == nullptr || dc == nullptr) return nullptr;
     LOGFONTA lf;

@@ -30,5 +30,3 @@ HFONT createPrinterFont(HDC dc);
 // Keeps the progress dialog responsive; FALSE once Cancel was pressed.
 BOOL CALLBACK printAbortProc(HDC dc, int code);
 
-// Pixels per inch of the screen vertically; 120 when the screen cannot be asked.
-int screenPixelsPerInchY();
