@@ -420,7 +420,7 @@ public:
 
     // Every dialog of the steps once, with each answer that leaves the
     // document as it is, the deepest first: a value dialog under the clamp
-    // question. The system keeps a device context for each window that has
+    // question. The system keeps device contexts for the windows that have
     // painted, in a cache that grows to the most windows open at once and
     // never shrinks (under Wine it grows by three the first time a jump past
     // the end is answered); a random run may come to that stack of windows
