@@ -71,18 +71,32 @@ unsigned onViewVScroll(EditorState& s, int code, int32_t thumb) {
     return effectScrolled | effectRepaint;
 }
 
+unsigned scrollByRows(EditorState& s, int64_t rows) {
+    const int32_t top = clampTopRow(s, s.topRow + rows);
+    if (top == s.topRow) return effectNone;
+    s.topRow = top;
+    return effectScrolled | effectRepaint;
+}
+
 unsigned scrollByPixels(EditorState& s, int32_t pixels) {
-    if (s.rowCount == s.visibleRows || s.lineHeight <= 0) return effectNone;
-    const int64_t target = pixels / s.lineHeight + static_cast<int64_t>(s.topRow);
-    const int32_t t = static_cast<int32_t>(std::clamp<int64_t>(target, INT32_MIN + 1, INT32_MAX));
-    const int32_t thumb = std::clamp(mulDiv(t, s.scrollMax, scrollRange(s)), 0, s.scrollMax);
-    return onViewVScroll(s, scrollThumbTrack, thumb);
+    if (s.lineHeight <= 0) return effectNone;
+    return scrollByRows(s, pixels / s.lineHeight);
 }
 
 unsigned onViewWheel(EditorState& s, int32_t delta) {
     if (stopAutoScroll(s)) return effectStopAutoScroll;
     if (!isDocumentLoaded(s)) return effectNone;
-    return scrollByPixels(s, delta > 0 ? -3 * s.lineHeight : 3 * s.lineHeight);
+    return scrollByRows(s, delta > 0 ? -3 : 3);
+}
+
+unsigned setVisibleRows(EditorState& s, int32_t rows) {
+    s.visibleRows = rows;
+    const int32_t top = clampTopRow(s, s.topRow);
+    // The thumb's range changes with the page, so its position is set even
+    // when the top row stays.
+    if (top == s.topRow) return effectScrolled;
+    s.topRow = top;
+    return effectScrolled | effectRepaint;
 }
 
 // ---------------------------------------------------------------- caret and keys

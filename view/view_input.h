@@ -66,12 +66,21 @@ int32_t topRowForThumb(const EditorState& s, int32_t thumb);
 // view shows. effectNone when ignored.
 unsigned onViewVScroll(EditorState& s, int code, int32_t thumb);
 
-// Scrolls by a distance in pixels through the thumb (so on the thumb's grid).
+// Moves topRow by a number of rows (exact at any document size, unlike the
+// thumb's grid), within 0 .. rowCount - visibleRows. effectNone when it stays.
+unsigned scrollByRows(EditorState& s, int64_t rows);
+
+// Scrolls by the whole rows a distance in pixels covers (auto-scroll).
 unsigned scrollByPixels(EditorState& s, int32_t pixels);
 
 // One wheel notch: three rows up for a positive delta, else down; while
 // auto-scroll mode is on it only ends that mode.
 unsigned onViewWheel(EditorState& s, int32_t delta);
+
+// The view now shows `rows` whole rows (its height or the font changed): the
+// top row is kept within 0 .. max(0, rowCount - rows). Always effectScrolled,
+// as the thumb's position depends on the page too.
+unsigned setVisibleRows(EditorState& s, int32_t rows);
 
 // ---- caret and keys
 
