@@ -280,6 +280,30 @@ TEST_F(ViewTest, ClicksScrollBarAndWheel) {
     EXPECT_EQ(s().dragging, 0) << "the press that ends auto-scroll starts nothing";
 }
 
+// The wheel over the strip and the bars scrolls the view; a taller frame
+// keeps the last row at the bottom, or shows a document that now fits from its start.
+TEST_F(ViewTest, WheelOverTheBarsAndTallerFramesKeepTheViewOnTheDocument) {
+    RECT client{};
+    GetClientRect(view(), &client);
+    const int lh = s().lineHeight;
+    const int32_t rows = client.bottom / lh + 12;
+    loadDocument(std::string(16 * rows, 'a'), "C:\\data\\wheel.bin");
+    for (HWND over : {win().labelWindow, win().toolbarWindow, win().statusWindow}) {
+        const int32_t top = s().topRow;
+        SendMessageA(over, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+        EXPECT_EQ(s().topRow, top + 3);
+    }
+    SCROLLINFO si{sizeof si, SIF_ALL};
+    key(VK_END, VK_CONTROL);
+    for (int taller : {4, 20}) {
+        MoveWindow(frame(), 0, 0, 1000, 600 + taller * lh, TRUE);
+        pumpMessages();
+        ASSERT_TRUE(GetScrollInfo(view(), SB_VERT, &si));
+        EXPECT_EQ(s().topRow, taller == 4 ? 8 : 0) << taller;
+        EXPECT_EQ(si.nPos, taller == 4 ? si.nMax - static_cast<int>(si.nPage) + 1 : 0) << taller;
+    }
+}
+
 TEST_F(ViewTest, HeaderStripClickMovesTheCaretWithinItsRow) {
     loadDocument(std::string(40, 'a'), "C:\\data\\strip.bin");
     s().caretOffset = 0x12;
