@@ -91,6 +91,8 @@ int hexDigitKeyValue(int key);
 unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int modifier);
 
 // Moves the caret for a movement key; effectNone when the key moves nothing.
+// A caret row just outside the view scrolls in by one row, one farther away
+// is brought into view as bringCaretIntoView does.
 unsigned moveCaretByKey(EditorState& s, int key, int modifier);
 
 // Scrolls so that the caret's row shows, at the top as far as the end allows.
@@ -98,8 +100,8 @@ unsigned bringCaretIntoView(EditorState& s);
 
 // Overwrites the caret's nibble with `value` (0..15) and advances the caret.
 // Records the change first; an already changed position is asked about on
-// `owner`. Nothing at all happens under the edit lock or when the digit is
-// already there.
+// `owner`. The digit already there is not recorded, but the caret advances as
+// well. Nothing at all happens under the edit lock.
 unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocked);
 
 // A key press in the view: the search frame goes; while the left button is

@@ -128,11 +128,12 @@ TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
 TEST_F(ViewTest, TypingOverwritesNibblesAndAdvances) {
     std::string bytes(100, '\x12');
     loadDocument(bytes, "C:\\data\\typing.bin");
-    // The digit already there: nothing at all.
+    // The digit already there moves the caret on, without a record.
     key('1');
-    caretIs(0, 0);
+    caretIs(0, 1);
     EXPECT_EQ(s().changeCount, 0);
     EXPECT_EQ(s().modified, 0);
+    key(VK_LEFT);
     // Shift+1 and Ctrl+A do nothing either.
     key('1', VK_SHIFT);
     key('A', VK_CONTROL);

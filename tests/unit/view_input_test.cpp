@@ -142,6 +142,27 @@ TEST_F(ViewInputTest, WheelAutoScrollAndHeightChangesMoveByRowsAtAnySize) {
     }
 }
 
+TEST_F(ViewInputTest, TypedDigitsAndKeysAdvanceAndShowTheCaretsRow) {
+    load(16 * 100, 10);
+    EXPECT_EQ(onViewKeyDown(*s, nullptr, '0', modifierNone, true), effectNone) << "edit lock";
+    // "1020" typed over "00 00": the equal digits move on, without a record.
+    for (int key : {'1', '0', '2', '0'}) onViewKeyDown(*s, nullptr, key, modifierNone, false);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 3), std::string("\x10\x20\0", 3));
+    EXPECT_EQ(s->caretOffset, 2);
+    EXPECT_EQ(s->changeCount, 2);
+    // A caret row out of sight comes into view whole (the last nibble too), one just off by one row.
+    const struct { int32_t caret, top; int key; int32_t after; } cases[] = {
+        {50 * 16, 0, '5', 50}, {50 * 16, 0, keyRight, 50}, {50 * 16, 70, keyUp, 49}, {99 * 16 + 15, 0, '5', 90},
+        {9 * 16, 0, keyDown, 1}, {10 * 16, 0, keyLeft, 1},  {5 * 16, 6, keyLeft, 5},  {5 * 16, 6, keyDown, 6}};
+    for (const auto& c : cases) {
+        s->caretOffset = c.caret;
+        s->caretNibble = 1;
+        s->topRow = c.top;
+        onViewKeyDown(*s, nullptr, c.key, modifierNone, false);
+        EXPECT_EQ(s->topRow, c.after) << "caret " << c.caret << ", key " << c.key;
+    }
+}
+
 TEST_F(ViewInputTest, AClickPlacesTheCaretOnTheNibbleOrByteUnderIt) {
     load(40, 10);  // rows 0..2, the last one 8 bytes long
     struct Click {
