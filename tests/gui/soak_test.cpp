@@ -158,7 +158,13 @@ public:
             model.record(at, nibble, old, &full);
             model.bytes[static_cast<size_t>(at)] = now;
         }
+        // A written or an equal digit moves the caret on, except from the last nibble.
+        const bool moves = !model.locked && (write || now == old) && (nibble == 0 || static_cast<size_t>(at) + 1 < size());
+        const int32_t nextOffset = moves ? at + nibble : at;
+        const int nextNibble = moves ? 1 - nibble : nibble;
         key(digit >= 10 ? 'A' + digit - 10 : chance(50) ? '0' + digit : VK_NUMPAD0 + digit);
+        ASSERT_EQ(caret(), nextOffset);
+        ASSERT_EQ(s().caretNibble, nextNibble);
     }
 
     void moveKey() {
