@@ -2,8 +2,9 @@
 # Checksums of the real program under Wine beside the native tools on the same
 # file in the same run: Python's zlib.crc32 (timed on bytes already in
 # memory, as the document's are), md5sum, sha1sum and sha256sum (reading the
-# file from the page cache). The native tools run before and after the
-# program; the best of those runs counts. The digests are compared too.
+# file from the page cache). The native tools run before the program, whose
+# ratios use those times, and once more after it, to show how much the
+# machine's load moved them. The digests are compared too.
 #
 #   bench/win/checksum_bench.sh [MiB]      (default 256; needs build/win64/bench_checksums.exe)
 set -euo pipefail
@@ -30,19 +31,19 @@ measure() {
   T[sha1]+=" $(seconds sha1sum "$DIR/a.bin")"
   T[sha256]+=" $(seconds sha256sum "$DIR/a.bin")"
 }
-measure; measure
+measure
 
 . scripts/wine-env.sh
 wine_env_start "$ROOT/build/win64"
 run() {
-  (cd build/win64 && "$WINE64" bench_checksums.exe "Z:$DIR/a.bin" "$@" 2>&1 | iconv -f CP932 -t UTF-8 -c) || true
+  (cd build/win64 && "$WINE64" bench_checksums.exe "Z:$DIR/a.bin" "$@" 2>&1 | iconv -f CP932 -t UTF-8 -c | tr -d '\r') || true
 }
-# A first run without figures warms Wine up; its output is only kept for the digests.
-run >"$DIR/first.txt"
-measure
 OUT=$(run "$(best ${T[crc]})" "$(best ${T[md5]})" "$(best ${T[sha1]})" "$(best ${T[sha256]})")
 wine_env_stop
-echo "$OUT" | grep -v '^digest '
+measure
+echo "native tools, best of the runs before the program and after it:" \
+     "zlib.crc32 $(best ${T[crc]}) s, md5sum $(best ${T[md5]}) s, sha1sum $(best ${T[sha1]}) s, sha256sum $(best ${T[sha256]}) s"
+echo "$OUT" | grep -v '^digest [A-Z]'
 
 want() { printf '%s %s\n' "$1" "$2" | tr 'a-f' 'A-F'; }
 {
@@ -51,10 +52,10 @@ want() { printf '%s %s\n' "$1" "$2" | tr 'a-f' 'A-F'; }
   want SHA-1 "$(sha1sum "$DIR/a.bin" | cut -d' ' -f1)"
   want SHA-256 "$(sha256sum "$DIR/a.bin" | cut -d' ' -f1)"
 } >"$DIR/want.txt"
-if echo "$OUT" | grep '^digest ' | cut -d' ' -f2- | diff -q - "$DIR/want.txt" >/dev/null; then
+if echo "$OUT" | grep '^digest [A-Z]' | cut -d' ' -f2- | diff -q - "$DIR/want.txt" >/dev/null; then
   echo "digests: the same as the native tools'"
 else
   echo "digests DIFFER from the native tools':"
-  echo "$OUT" | grep '^digest '
+  echo "$OUT" | grep '^digest [A-Z]'
   cat "$DIR/want.txt"
 fi
