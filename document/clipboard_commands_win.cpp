@@ -61,8 +61,12 @@ void copyWithWaitCursor(HWND owner, Copy&& copy) {
     updateToolbarStates();  // the Paste button follows the clipboard
 }
 
-// Repaints after a paste that wrote.
-void afterPaste(int pasted) {
+// Runs one of the core's pastes under the wait cursor; repaints when it wrote.
+void pasteWithWaitCursor(HWND owner, int (*paste)(EditorState&, WindowRef, int)) {
+    if (editorState == nullptr) return;
+    void* cursor = beginWaitCursor();
+    const int pasted = paste(*editorState, owner, isEditLocked());
+    endWaitCursor(cursor);
     if (!pasted) return;
     repaintView();
     updateToolbarStates();
@@ -88,13 +92,7 @@ void copyRowsCommand(HWND owner) {
     });
 }
 
-void pasteTextCommand(HWND owner) {
-    if (editorState == nullptr) return;
-    void* cursor = beginWaitCursor();
-    int pasted = pasteText(*editorState, owner, isEditLocked());
-    endWaitCursor(cursor);
-    afterPaste(pasted);
-}
+void pasteTextCommand(HWND owner) { pasteWithWaitCursor(owner, pasteText); }
 
 void copyHexCommand(HWND owner) {
     if (editorState == nullptr) return;
@@ -108,10 +106,4 @@ void copyHexCommand(HWND owner) {
     });
 }
 
-void pasteHexCommand(HWND owner) {
-    if (editorState == nullptr) return;
-    void* cursor = beginWaitCursor();
-    int pasted = pasteHexText(*editorState, owner, isEditLocked());
-    endWaitCursor(cursor);
-    afterPaste(pasted);
-}
+void pasteHexCommand(HWND owner) { pasteWithWaitCursor(owner, pasteHexText); }

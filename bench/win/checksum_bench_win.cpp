@@ -60,17 +60,7 @@ int main(int argc, char** argv) {
     double native[kDigestCount] = {};
     for (int d = 0; d < kDigestCount && d + 2 < argc; ++d) native[d] = std::atof(argv[d + 2]);
 
-    appInstance = GetModuleHandleA(nullptr);
-    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWNORMAL)) {
-        std::printf("cannot create the frame\n");
-        return 1;
-    }
-    pump();
-    if (!openFile(mainWindow, argv[1], 0)) {
-        std::printf("cannot open %s\n", argv[1]);
-        return 1;
-    }
-    pump();
+    if (!bench::openInFrame(argv[1])) return 1;
     const EditorState& s = *editorState;
     const double mb = static_cast<double>(s.documentSize) / 1e6;
 
