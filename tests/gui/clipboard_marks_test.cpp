@@ -141,11 +141,9 @@ TEST_F(ClipboardCommandTest, HexCopyAndPasteByTheirKeysCarryTheBytesOver) {
     int digits = 0;
     for (char c : source) digits += ((c & 0xF0) != 0) + ((c & 0x0F) != 0);
     EXPECT_EQ(s.changeCount, digits);
-    EXPECT_EQ(s.caretOffset, 4);
-    EXPECT_EQ(s.modified, 1);
     EXPECT_EQ(buttonState(IDM_UNDO), TBSTATE_ENABLED);
 
-    // Text that is not hex pairs, and the edit lock, write nothing.
+    // Text that is not hex pairs shows its message; under the edit lock the key does nothing.
     const std::string pasted = documentText();
     ASSERT_EQ(putClipboardText(frame(), "12 3"), 1);
     DialogScript::expect(answerWith(IDOK));
@@ -154,6 +152,7 @@ TEST_F(ClipboardCommandTest, HexCopyAndPasteByTheirKeysCarryTheBytesOver) {
     ASSERT_EQ(putClipboardText(frame(), "FF FF"), 1);
     toggleMenuCheck(IDM_EDIT_LOCK);
     EXPECT_TRUE(ctrlShiftKey('V')) << "the greyed command's key is taken, not passed on";
+    EXPECT_NE(GetMenuState(GetMenu(frame()), IDM_HEX_PASTE, MF_BYCOMMAND) & MF_GRAYED, 0u);
     toggleMenuCheck(IDM_EDIT_LOCK);
     EXPECT_EQ(documentText(), pasted);
 }

@@ -412,59 +412,30 @@ TEST_F(DocumentText, PasteRefusesWhenLockedOrEmptyClipboard) {
 
 // ------------------------------------------------------ hex text
 
-namespace {
-
-struct HexCase {
-    const char* text;
-    const char* bytes;  // the bytes read, as pairs; nullptr: the text is refused
-};
-
-std::string pairs(const uint8_t* b, size_t n) {
-    std::string t;
-    char two[3];
-    for (size_t i = 0; i < n; ++i) {
-        std::snprintf(two, sizeof two, "%02X", b[i]);
-        t += two;
-    }
-    return t;
-}
-
-}  // namespace
-
 TEST(HexText, ReadsPairsBetweenSeparatorsAndRefusesAnythingElse) {
-    const HexCase cases[] = {
-        {"41 42 43", "414243"},
-        {"4142\r\n43\t44", "41424344"},
-        {"0x41,0X4a, 0xff", "414AFF"},
-        {"  ab Cd\r\n", "ABCD"},
-        {"", nullptr},
-        {" \r\n,", nullptr},
-        {"4", nullptr},
-        {"41 4", nullptr},
-        {"41 4 2", nullptr},   // pairs split by a blank would not line up
-        {"0x", nullptr},
-        {"0x 41", nullptr},
-        {"0x0x41", nullptr},
-        {"00x41", nullptr},
-        {"41g2", nullptr},
-        {"41-42", nullptr},
-        {"41;42", nullptr},
+    struct Case {
+        const char* text;
+        const char* bytes;  // nullptr: the text is refused
+    };
+    const Case cases[] = {
+        {"41 42 43", "ABC"}, {"4142\r\n43\t44", "ABCD"}, {"0x41,0X4a, 0x7e", "AJ~"}, {"  6a 4B\r\n", "jK"},
+        {"", nullptr}, {" \r\n,", nullptr}, {"4", nullptr}, {"0x", nullptr}, {"0x 41", nullptr},
+        {"41 4 2", nullptr},  // pairs split by a blank would not line up
+        {"0x0x41", nullptr}, {"00x41", nullptr}, {"41g2", nullptr}, {"41-42", nullptr}, {"41;42", nullptr},
         {"\xEF\xBC\x94\xEF\xBC\x91", nullptr},  // full-width digits
     };
-    for (const HexCase& c : cases) {
+    for (const Case& c : cases) {
         uint8_t out[8] = {};
         const HexTextRead read = readHexText(c.text, out, sizeof out);
         EXPECT_EQ(read.valid, c.bytes != nullptr) << c.text;
         if (c.bytes != nullptr) {
-            EXPECT_EQ(pairs(out, read.stored), c.bytes) << c.text;
+            EXPECT_EQ(std::string(out, out + read.stored), c.bytes) << c.text;
         }
     }
     // Only what fits is stored; the whole text still counts and is checked.
     uint8_t two[2];
-    HexTextRead read = readHexText("01 02 03 04", two, sizeof two);
-    EXPECT_TRUE(read.valid);
-    EXPECT_EQ(read.count, 4u);
-    EXPECT_EQ(pairs(two, read.stored), "0102");
+    const HexTextRead read = readHexText("41 42 43 44", two, sizeof two);
+    EXPECT_TRUE(read.valid && read.count == 4 && read.stored == 2 && two[1] == 0x42);
     EXPECT_FALSE(readHexText("01 02 03 zz", two, sizeof two).valid);
 }
 
@@ -476,13 +447,11 @@ TEST(HexText, CopiedTextReadsBackToTheSameBytes) {
         std::vector<char> text(hexTextCapacity(n));  // exactly the room asked for, so an overrun is caught
         const size_t length = writeHexText(b.data(), n, text.data());
         ASSERT_EQ(std::strlen(text.data()), length);
-        const size_t lines = n == 0 ? 0 : (n + 15) / 16;
-        EXPECT_EQ(length, n == 0 ? 0 : 3 * n - 1 + (lines - 1)) << n;
+        EXPECT_EQ(length, n == 0 ? 0 : 3 * n - 1 + (n - 1) / 16) << n;
         Bytes back(n + 1);
         const HexTextRead read = readHexText(text.data(), back.data(), back.size());
         EXPECT_EQ(read.valid, n != 0);
-        back.resize(read.stored);
-        EXPECT_EQ(back, b) << n;
+        EXPECT_EQ(Bytes(back.begin(), back.begin() + read.stored), b) << n;
     }
     Bytes b(17);
     for (int i = 0; i < 17; ++i) b[i] = static_cast<uint8_t>(i * 0x11);
@@ -492,34 +461,25 @@ TEST(HexText, CopiedTextReadsBackToTheSameBytes) {
 }
 
 TEST(Crc32, KnownValuesAndPiecewiseUpdates) {
-    struct Vector {
-        std::string data;
-        uint32_t crc;
-    };
-    // Values as zlib gives them; the generated ones reach the folding path.
-    auto generated = [](size_t n) {
-        std::string d(n, '\0');
-        for (size_t i = 0; i < n; ++i) d[i] = static_cast<char>((i * 7 + 3) & 0xFF);
-        return d;
-    };
-    const Vector vectors[] = {
+    std::string generated(4099, '\0');
+    for (size_t i = 0; i < generated.size(); ++i) generated[i] = static_cast<char>(i * 7 + 3);
+    // Values as zlib gives them; from 64 bytes on the folding path takes part.
+    const std::pair<std::string, uint32_t> vectors[] = {
         {"", 0},
         {"a", 0xE8B7BE43},
         {"123456789", 0xCBF43926},
         {"The quick brown fox jumps over the lazy dog", 0x414FA339},
-        {generated(63), 0xB7350C2A},
-        {generated(64), 0xCBD9ECF0},
-        {generated(65), 0x6D195777},
-        {generated(1000), 0x17BC2A46},
-        {generated(4099), 0x9CE410F9},
+        {generated.substr(0, 63), 0xB7350C2A},
+        {generated.substr(0, 64), 0xCBD9ECF0},
+        {generated.substr(0, 65), 0x6D195777},
+        {generated.substr(0, 1000), 0x17BC2A46},
+        {generated, 0x9CE410F9},
     };
-    for (const Vector& v : vectors) {
-        const auto* p = reinterpret_cast<const uint8_t*>(v.data.data());
-        EXPECT_EQ(crc32Update(0, p, v.data.size()), v.crc) << v.data.size() << " bytes";
-        for (size_t cut : {size_t(1), size_t(17), v.data.size() / 2}) {
-            if (cut > v.data.size()) continue;
-            EXPECT_EQ(crc32Update(crc32Update(0, p, cut), p + cut, v.data.size() - cut), v.crc) << cut;
-        }
+    for (const auto& [data, crc] : vectors) {
+        const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+        EXPECT_EQ(crc32Update(0, p, data.size()), crc) << data.size() << " bytes";
+        const size_t cut = data.size() / 3;
+        EXPECT_EQ(crc32Update(crc32Update(0, p, cut), p + cut, data.size() - cut), crc) << data.size() << " in two";
     }
     uint8_t digest[4];
     char text[9];
@@ -538,8 +498,8 @@ TEST_F(DocumentText, HexPasteRecordsEachChangedNibbleAsTypingWould) {
         std::string t;
         char one[24];
         for (int i = 0; i < s->changeCount; ++i) {
-            const NibbleRecord& r = *s->changeList[i];
-            std::snprintf(one, sizeof one, "%d%c%02X ", r.offset, r.nibble ? 'L' : 'H', r.byteValue);
+            std::snprintf(one, sizeof one, "%d%c%02X ", s->changeList[i]->offset, s->changeList[i]->nibble ? 'L' : 'H',
+                          s->changeList[i]->byteValue);
             t += one;
         }
         return t;
@@ -561,36 +521,23 @@ TEST_F(DocumentText, HexPasteRecordsEachChangedNibbleAsTypingWould) {
     ASSERT_EQ(paste("00 00 00 00"), 1);
     EXPECT_EQ(std::string(s->documentBytes + 16, s->documentBytes + 20), std::string("QR\0\0", 4));
 
-    // Refusals write nothing: text that is not hex pairs, the edit lock.
-    const std::string before(s->documentBytes, s->documentBytes + s->documentSize);
-    const int count = s->changeCount;
-    s->caretOffset = 0;
-    EXPECT_EQ(paste("00 0"), 0);
-    ASSERT_EQ(nativeSeam().events.size(), 1u);
-    EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_INVALID_TEXT);
-    EXPECT_EQ(paste("00", 1), 0);
-    EXPECT_EQ(std::string(s->documentBytes, s->documentBytes + s->documentSize), before);
-    EXPECT_EQ(s->changeCount, count);
-
-    // Unchanged bytes are no edit at all.
-    load(kAlphabet);
-    ASSERT_EQ(paste("41 42"), 1);
-    EXPECT_EQ(s->modified, 0);
-}
-
-TEST_F(DocumentText, HexPasteCountsTheRecordsItNeedsBeforeWriting) {
+    // Refusals write nothing: text that is not hex pairs, the edit lock, and
+    // more new records than the list has room for (counted before writing:
+    // of "11 01" over 00 00, offset 0's high nibble is recorded already).
     load(Bytes(100, 0));
     for (int i = 0; i < kRecordListSlots - 2; ++i) addRecord(*s, RecordList::Change, 5000 + i, 0, 0);
-    addRecord(*s, RecordList::Change, 0, 0, 0);  // offset 0's high nibble is recorded already
-    nativeSeam().clipboardHasText = true;
-    nativeSeam().clipboard = "11 01";  // three changed nibbles, one of them recorded: two new records
-    EXPECT_EQ(pasteHexText(*s, nullptr, 0), 0);
-    ASSERT_EQ(nativeSeam().events.size(), 1u);
-    EXPECT_EQ(nativeSeam().events[0].errorCode, 14u);
-    EXPECT_EQ(s->documentBytes[0], 0);
-    EXPECT_EQ(s->modified, 0);
-    nativeSeam().clipboard = "11";  // one new record: the list's last slot
-    EXPECT_EQ(pasteHexText(*s, nullptr, 0), 1);
-    EXPECT_EQ(s->documentBytes[0], 0x11);
+    addRecord(*s, RecordList::Change, 0, 0, 0);
+    EXPECT_EQ(paste("00 0"), 0);
+    EXPECT_EQ(paste("11", 1), 0);
+    EXPECT_EQ(paste("11 01"), 0);
+    ASSERT_EQ(nativeSeam().events.size(), 2u);
+    EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_INVALID_TEXT);
+    EXPECT_EQ(nativeSeam().events[1].errorCode, 14u);
+    EXPECT_EQ(s->documentBytes[0] | s->documentBytes[1] | s->modified, 0);
+    ASSERT_EQ(paste("11"), 1);  // one new record: the list's last slot
     EXPECT_EQ(s->changeCount, kRecordListSlots);
+
+    load(kAlphabet);  // unchanged bytes are no edit at all
+    ASSERT_EQ(paste("41 42"), 1);
+    EXPECT_EQ(s->modified, 0);
 }
