@@ -1,20 +1,17 @@
-// Checksums of a large document through the code of the checksums dialog,
-// beside the native tools' times measured by bench/win/checksum_bench.sh in
-// the same run.
+// Checksums of a large document through the code of the checksums dialog;
+// bench/win/checksum_bench.sh runs it in turns with the native tools on the
+// same file and prints the comparison.
 //
-//   bench_checksums FILE [CRC32 MD5 SHA1 SHA256]
+//   bench_checksums FILE
 //
 // The file is opened in a real frame. Measured, best of a few runs: each
 // digest alone over the whole document, all four in the one pass the dialog
-// makes, and the checksums command until its dialog shows. The optional
-// arguments are the native tools' seconds for the same file (zlib.crc32,
-// md5sum, sha1sum, sha256sum); with them each line gets its ratio. The
-// digests are printed last ("digest NAME HEX") for the script to compare.
-// Prints figures only; nothing is asserted about time.
+// makes, and the checksums command until its dialog shows. Prints one line
+// per figure ("time WHAT SECONDS") and the digests ("digest NAME HEX").
+// Nothing is asserted about time.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -32,7 +29,6 @@ using bench::pump;
 
 constexpr int kRuns = 3;
 const char* const kNames[kDigestCount] = {"CRC-32", "MD5", "SHA-1", "SHA-256"};
-const char* const kTools[kDigestCount] = {"zlib.crc32", "md5sum", "sha1sum", "sha256sum"};
 
 double dialogShownAt = 0;
 
@@ -53,20 +49,13 @@ LRESULT CALLBACK closeDialog(int code, WPARAM wParam, LPARAM lParam) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::printf("usage: bench_checksums FILE [CRC32 MD5 SHA1 SHA256 seconds of the native tools]\n");
+        std::printf("usage: bench_checksums FILE\n");
         return 2;
     }
     const bench::PrivateSettings privateSettings;
-    double native[kDigestCount] = {};
-    for (int d = 0; d < kDigestCount && d + 2 < argc; ++d) native[d] = std::atof(argv[d + 2]);
-
     if (!bench::openInFrame(argv[1])) return 1;
     const EditorState& s = *editorState;
-    const double mb = static_cast<double>(s.documentSize) / 1e6;
-
     Checksums sums{};
-    std::printf("document: %.1f MiB, best of %d runs\n", s.documentSize / 1048576.0, kRuns);
-    std::printf("%-8s %9s %9s   %-10s %9s %9s  %s\n", "", "ours", "MB/s", "native", "", "MB/s", "ratio");
     for (int d = 0; d < kDigestCount; ++d) {
         std::vector<double> times;
         for (int run = 0; run < kRuns; ++run) {
@@ -78,12 +67,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
-        const double ours = bench::best(times);
-        std::printf("%-8s %8.3fs %9.0f", kNames[d], ours, mb / ours);
-        if (native[d] > 0)
-            std::printf("   %-10s %8.3fs %9.0f  %.2fx\n", kTools[d], native[d], mb / native[d], native[d] / ours);
-        else
-            std::printf("\n");
+        std::printf("time %s %.4f\n", kNames[d], bench::best(times));
     }
 
     std::vector<double> pass, command;
@@ -99,13 +83,8 @@ int main(int argc, char** argv) {
         pump();
     }
     UnhookWindowsHookEx(hook);
-    double nativeSum = 0;
-    for (double t : native) nativeSum += t;
-    const double onePass = bench::best(pass);
-    std::printf("all four in one pass (the dialog's work): %.3f s", onePass);
-    if (nativeSum > 0) std::printf("; the four native tools one after another: %.3f s, %.2fx", nativeSum, nativeSum / onePass);
-    std::printf("\n");
-    if (!command.empty()) std::printf("checksums command until its dialog shows: %.3f s\n", bench::best(command));
+    std::printf("time all %.4f\n", bench::best(pass));
+    if (!command.empty()) std::printf("time command %.4f\n", bench::best(command));
 
     for (int d = 0; d < kDigestCount; ++d) {
         char hex[2 * kLongestDigestLength + 1];
