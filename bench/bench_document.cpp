@@ -1,7 +1,7 @@
 // Figures for the document core against standard tools and libc baselines
 // measured in the same run: the copy text against xxd, the hex text against
-// xxd -p, load and save against
-// plain read()/write(), and one insertion into a large document.
+// xxd -p, load and save against plain read()/write(), and one insertion into
+// a large document.
 //
 //   bench_document [directory for the temporary files, default /tmp]
 #include <fcntl.h>
