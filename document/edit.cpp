@@ -120,6 +120,48 @@ int overwriteText(EditorState& s, const char* text) {
     return 1;
 }
 
+int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count) {
+    if (!isDocumentLoaded(s) || offset < 0 || static_cast<uint32_t>(offset) >= s.documentSize) return 0;
+    uint8_t* document = s.documentBytes + offset;
+    const size_t n = std::min<size_t>(count, s.documentSize - static_cast<uint32_t>(offset));
+
+    // Nibbles that change and have no record yet, counted only as far as they
+    // could still fit: the list is checked before anything is written.
+    const int32_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
+    int32_t needed = 0;
+    for (size_t i = 0; i < n && needed <= room; ++i) {
+        const uint8_t diff = document[i] ^ bytes[i];
+        const int32_t at = offset + static_cast<int32_t>(i);
+        if ((diff & 0xF0) != 0 && findRecord(s, RecordList::Change, at, 0) < 0) ++needed;
+        if ((diff & 0x0F) != 0 && findRecord(s, RecordList::Change, at, 1) < 0) ++needed;
+    }
+    if (needed > room) {
+        showErrorCode(owner, kNoRoomError);
+        return 0;
+    }
+
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t before = document[i];
+        const uint8_t after = bytes[i];
+        if (before == after) continue;
+        const int32_t at = offset + static_cast<int32_t>(i);
+        // The high digit first, as it is typed: the low nibble's record holds
+        // the byte with the new high nibble.
+        const uint8_t between = static_cast<uint8_t>((after & 0xF0) | (before & 0x0F));
+        if (between != before) {
+            if (recordChange(s, at, 0, before, 0, nullptr) == 0) break;
+            document[i] = between;
+            s.modified = 1;
+        }
+        if (after != between) {
+            if (recordChange(s, at, 1, between, 0, nullptr) == 0) break;
+            document[i] = after;
+            s.modified = 1;
+        }
+    }
+    return 1;
+}
+
 TextEdit beginTextEdit(const EditorState& s) {
     TextEdit edit{};
     if (!caretOnDocument(s)) return edit;

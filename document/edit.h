@@ -3,6 +3,7 @@
 // lock and the view refresh belong to the Win32 layer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -32,6 +33,15 @@ int deleteRangeTo(EditorState& s, int32_t end);
 // document or when the change list refuses. Sets modified; the caret stays.
 // 0 when no document is loaded.
 int overwriteText(EditorState& s, const char* text);
+
+// Writes `count` bytes over the document from `offset` on as typing their
+// digits would: each nibble that changes gets its change record, holding the
+// byte as it stood just before that nibble changed; a nibble already recorded
+// keeps its record with that byte (without the question typing asks). Bytes
+// past the end are dropped. The records needed are counted first: when the
+// change list cannot take them all, error 14 on `owner` and nothing is
+// written. Sets modified when a byte changed; the caret stays. 1 when written.
+int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count);
 
 // The text edit at the caret offers the bytes there as text and accepts at
 // most this many bytes, fewer near the end of the document.

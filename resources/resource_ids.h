@@ -29,6 +29,7 @@
 #define IDD_OPTIONS              1151
 #define IDD_OPTIONS_COLORS       1152
 #define IDD_OPTIONS_MISC         1153
+#define IDD_CHECKSUMS            1604
 
 /* Commands (also the ids of their menu-help strings; tooltips are id + 10000) */
 #define IDM_OPEN                 1101
@@ -68,6 +69,12 @@
 #define IDM_HOMEPAGE             1502
 #define IDM_ABOUT                1503
 
+/* Commands beyond the original menus: each stands after the original items
+   of its popup, behind a separator */
+#define IDM_HEX_COPY             1602
+#define IDM_HEX_PASTE            1603
+#define IDM_CHECKSUMS            1604
+
 /* Controls without an id of their own */
 #ifndef IDC_STATIC
 #define IDC_STATIC               (-1)
@@ -104,6 +111,17 @@
 #define IDC_AB_VERSION           101
 #define IDC_AB_NAME              102
 #define IDC_AB_DESCRIPTION       103
+
+/* Checksums dialog 1604: a field and a copy button for each digest */
+#define IDC_CS_RANGE             101
+#define IDC_CS_CRC32             102
+#define IDC_CS_MD5               103
+#define IDC_CS_SHA1              104
+#define IDC_CS_SHA256            105
+#define IDC_CS_COPY_CRC32        112
+#define IDC_CS_COPY_MD5          113
+#define IDC_CS_COPY_SHA1         114
+#define IDC_CS_COPY_SHA256       115
 
 /* Options dialog 1151 and its pages 1152, 1153 */
 #define IDC_OPT_HELP             9
@@ -152,6 +170,9 @@
 #define IDS_COL_SOURCE           7096
 #define IDS_COL_TARGET           7097
 #define IDS_FMT_VERSION          7098
+
+/* Texts of the hex clipboard commands and the checksums */
+#define IDS_FMT_CHECKSUM_RANGE   7351
 
 /* Colour slot names 7201..7214 (slot = id - 7201) */
 #define IDS_COLOR_FIRST          7201

@@ -39,6 +39,8 @@ void pasteTextCommand(HWND owner);               // 1203
 void selectAllCommand(HWND owner);               // 1205
 void toggleMarkCommand(HWND owner);              // 1215
 void gotoNextMarkCommand(HWND owner);            // 1216
+void copyHexCommand(HWND owner);                 // 1602
+void pasteHexCommand(HWND owner);                // 1603
 
 // ---- Editing through the value entry (document/edit_commands_win.cpp,
 // tools/search_commands_win.cpp, tools/compare_command_win.cpp)
@@ -57,3 +59,6 @@ void numberConversionCommand(HWND owner);        // 1312
 void runOptionsDialogCommand(HWND owner);        // 1315
 void showHelpCommand(HWND owner);                // 1501
 void aboutCommand(HWND owner);                   // 1503
+
+// ---- Checksums (tools/checksum_win.cpp)
+void checksumsCommand(HWND owner);               // 1604

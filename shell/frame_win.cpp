@@ -79,6 +79,9 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_HELP: showHelpCommand(window); break;
         case IDM_HOMEPAGE: homePageCommand(window); break;
         case IDM_ABOUT: aboutCommand(window); break;
+        case IDM_HEX_COPY: copyHexCommand(window); break;
+        case IDM_HEX_PASTE: pasteHexCommand(window); break;
+        case IDM_CHECKSUMS: checksumsCommand(window); break;
         default: return false;
     }
     return true;

@@ -226,11 +226,12 @@ void enableMenuItems(HMENU menu) {
     auto enable = [menu](int id, bool on) {
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     };
-    for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND}) {
+    for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND,
+                   IDM_HEX_COPY, IDM_CHECKSUMS}) {
         enable(id, loaded);
     }
     for (int id : {IDM_DELETE, IDM_DELETE_RANGE, IDM_ASCII_EDIT}) enable(id, editable);
-    enable(IDM_PASTE, editable && clipboardHasText());
+    for (int id : {IDM_PASTE, IDM_HEX_PASTE}) enable(id, editable && clipboardHasText());
     enable(IDM_INSERT, editable && s.spareCapacity != 0);
     enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
