@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 #include "shell/editor_state.h"
@@ -50,3 +51,16 @@ TextEdit beginTextEdit(const EditorState& s);
 // from the offered text (letter case counts); returns overwriteText's result,
 // 0 when nothing was to be written.
 int finishTextEdit(EditorState& s, const TextEdit& edit, const char* typed);
+
+// An edit box cannot hold every byte string as it is: a lone lead byte, a
+// lead byte before a byte that cannot follow it, an unassigned or a duplicate
+// Shift-JIS pair come back as other characters, or not at all. Given the bytes
+// put into the box (`given`), the box's own form of them (`shown`, read back
+// at once) and what the box held when confirmed (`typed`), this is the text
+// the user meant: `typed` with the unchanged start and end it shares with
+// `shown` turned back into the given bytes. A change that touches what the
+// box altered takes all of that part, and the given bytes it replaces are
+// filled from the start with whole characters of the new text as far as they
+// reach, so the result is longer than `given` only by as much as `typed` is
+// longer than `shown`.
+std::string textAsEdited(const std::string& given, const std::string& shown, const std::string& typed);

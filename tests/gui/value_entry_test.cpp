@@ -280,6 +280,13 @@ TEST_F(ValueEntryTest, TextEditConfirmedUnchangedKeepsBytesTheBoxCannotShow) {
     DialogScript::expect(steps({enter("b")}));
     command(IDM_ASCII_EDIT);
     EXPECT_EQ(document(), "b" + bytes.substr(1));
+
+    // One character of the box's own form changed: the lone lead byte and the zero byte after it stay.
+    const std::string lone("AB\x82\0CD", 6);
+    loadDocument(lone, "C:\\data\\x.bin");
+    DialogScript::expect(steps({[](HWND d) { enter("X" + itemText(d, IDC_VE_EDIT).substr(1))(d); }}));
+    command(IDM_ASCII_EDIT);
+    EXPECT_EQ(document(), "X" + lone.substr(1));
 }
 
 // ---------------------------------------------------------------- search
