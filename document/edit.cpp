@@ -26,6 +26,13 @@ void markLengthChanged(EditorState& s) {
     s.lengthChanged = 1;
 }
 
+// Where a byte can go in: in front of the caret byte, or at offset 0 of a
+// document that deletions have emptied (its buffer is still there).
+bool caretOnInsertionPoint(const EditorState& s) {
+    if (s.documentBytes == nullptr || s.caretOffset < 0) return false;
+    return static_cast<uint32_t>(s.caretOffset) < s.documentSize || (s.documentSize == 0 && s.caretOffset == 0);
+}
+
 }  // namespace
 
 int checkInsertRoom(EditorState& s, WindowRef owner) {
@@ -35,7 +42,7 @@ int checkInsertRoom(EditorState& s, WindowRef owner) {
 }
 
 int insertByteAt(EditorState& s, WindowRef owner, uint8_t value) {
-    if (!caretOnDocument(s)) return 0;
+    if (!caretOnInsertionPoint(s)) return 0;
     if (checkInsertRoom(s, owner) == 0) return 0;
     const int32_t p = s.caretOffset;
     uint8_t* bytes = s.documentBytes;

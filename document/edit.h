@@ -14,8 +14,9 @@
 int checkInsertRoom(EditorState& s, WindowRef owner);
 
 // Inserts `value` in front of the byte under the caret and leaves the caret on
-// it. No spare room left: error 14 on `owner`, returns 0. Otherwise returns
-// the result of the model reset (which drops every change record and mark).
+// it; in a document emptied by deletions the byte becomes the document. No
+// spare room left: error 14 on `owner`, returns 0. Otherwise returns the
+// result of the model reset (which drops every change record and mark).
 int insertByteAt(EditorState& s, WindowRef owner, uint8_t value);
 
 // Deletes the byte under the caret after asking on `owner` (Yes proceeds).

@@ -195,7 +195,7 @@ void updateToolbarStates() {
     if (!haveState() || win().toolbarWindow == nullptr) return;
     const EditorState& s = *editorState;
     bool loaded = isDocumentLoaded(s);
-    postButtonState(IDM_SAVE, loaded);
+    postButtonState(IDM_SAVE, hasDocumentBuffer(s));
     postButtonState(IDM_PRINT, loaded);
     postButtonState(IDM_MARK, loaded);
     postButtonState(IDM_JUMP, loaded);
@@ -220,12 +220,13 @@ void enableMenuItems(HMENU menu) {
     auto enable = [menu](int id, bool on) {
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     };
-    for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND}) {
-        enable(id, loaded);
-    }
+    // An emptied document can still be saved and take an insertion.
+    const bool buffer = hasDocumentBuffer(s);
+    for (int id : {IDM_SAVE, IDM_SAVE_AS}) enable(id, buffer);
+    for (int id : {IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND}) enable(id, loaded);
     for (int id : {IDM_DELETE, IDM_DELETE_RANGE, IDM_ASCII_EDIT}) enable(id, editable);
     enable(IDM_PASTE, editable && clipboardHasText());
-    enable(IDM_INSERT, editable && s.spareCapacity != 0);
+    enable(IDM_INSERT, buffer && !isEditLocked() && s.spareCapacity != 0);
     enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
     enable(IDM_UNDO, loaded && s.changeCount != 0);
