@@ -1,8 +1,10 @@
 #include "shell/layout_win.h"
 
 #include <algorithm>
+#include <string>
 
 #include "document/document.h"
+#include "document/selection.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
@@ -15,7 +17,6 @@ constexpr TBBUTTON button(int image, int command) {
 }
 constexpr TBBUTTON separator() { return TBBUTTON{0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0}; }
 
-constexpr const char* kSelectionStatusFormat = " %ld - %ld (%ld)";
 constexpr const char* kLineStatusFormat = " %ld/%ld";
 constexpr const char* kAddressStatusFormat = " %08X %s";
 
@@ -168,17 +169,12 @@ void showFileStatus() {
 
 void showSelectionStatus() {
     if (!haveState() || win().statusWindow == nullptr) return;
-    const EditorState& s = *editorState;
-    if (s.selectionEndRow < 0) {
+    const std::string text = selectionStatusText(*editorState);
+    if (text.empty()) {
         showFileStatus();
         return;
     }
-    long anchor = s.selectionAnchorRow;
-    long end = s.selectionEndRow;
-    long rows = (anchor > end ? anchor - end : end - anchor) + 1;
-    char text[64];
-    wsprintfA(text, kSelectionStatusFormat, anchor + 1, end + 1, rows);
-    setStatusText(kStatusFilePart, text);
+    setStatusText(kStatusFilePart, text.c_str());
 }
 
 void showCaretStatus() {

@@ -349,6 +349,17 @@ TEST_F(DocumentText, CopyTextMatchesThePlainRowsForAnySelection) {
     }
 }
 
+TEST_F(DocumentText, SelectionStatusCountsOnlyRowsThatExist) {
+    load(Bytes(100, 'a'));  // 7 rows
+    // Select all ends one past the last row; a drag may begin below it; upward drags show the anchor first.
+    for (auto [anchor, end, text] : {std::tuple{0, 7, " 1 - 7 (7)"}, {5, 2, " 6 - 3 (4)"}, {3, 3, " 4 - 4 (1)"},
+                                     {11, 2, " 7 - 3 (5)"}, {2, 9, " 3 - 7 (5)"}, {0, -1, ""}}) {
+        s->selectionAnchorRow = anchor;
+        s->selectionEndRow = end;
+        EXPECT_EQ(selectionStatusText(*s), text) << anchor << ", " << end;
+    }
+}
+
 // ------------------------------------------------------------ paste
 
 TEST_F(DocumentText, PasteNeedsTwoChangeRecordsPerCharacter) {
