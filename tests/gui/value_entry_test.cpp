@@ -3,7 +3,6 @@
 // file name of the compare.
 #include <windows.h>
 #include <commctrl.h>
-#include <dlgs.h>
 
 #include <cstring>
 #include <functional>
@@ -443,12 +442,7 @@ TEST_F(ValueEntryTest, CompareOffersTheOtherRecentFilesAndRefusesTheOpenOne) {
         },
     }));
     DialogScript::expect(box(IDOK));
-    DialogScript::expect([browsed](HWND fileDialog) {
-        for (int id : {edt1, cmb13}) {
-            if (GetDlgItem(fileDialog, id) != nullptr) SetDlgItemTextA(fileDialog, id, browsed.c_str());
-        }
-        PostMessageA(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
+    DialogScript::expect(chooseInFileDialog(browsed));
     ValueEntryRequest request{};
     request.mode = CompareFile;
     request.maxLength = kPathLength;
