@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -53,6 +54,16 @@ int selectAll(EditorState& s) {
     s.dragStartY = 0;
     s.selectionEndRow = s.rowCount;
     return 1;
+}
+
+std::string selectionStatusText(const EditorState& s) {
+    if (s.selectionEndRow < 0) return {};
+    const long last = std::max<long>(s.rowCount - 1L, 0);
+    const long anchor = std::clamp<long>(s.selectionAnchorRow, 0, last);
+    const long end = std::clamp<long>(s.selectionEndRow, 0, last);
+    char text[48];
+    std::snprintf(text, sizeof text, " %ld - %ld (%ld)", anchor + 1, end + 1, std::labs(anchor - end) + 1);
+    return text;
 }
 
 size_t copyTextCapacity(const EditorState& s) {

@@ -24,6 +24,12 @@ bool checksumBytes(const EditorState& s, int64_t* start, int64_t* end);
 // Selects every row (the end row is rowCount, one past the last); 0 without a document.
 int selectAll(EditorState& s);
 
+// The status bar's text for the selection: " anchor - end (rows)", rows
+// counted from 1 and given as stored (anchor first). Only rows that exist
+// count: an end one past the last row (select all, a drag below the last
+// row) or an anchor below it stands for the last row. Empty without a selection.
+std::string selectionStatusText(const EditorState& s);
+
 // Bytes that writeCopyText needs for the current selection, terminator
 // included (an upper bound: a row takes 80 characters only when a double-byte
 // character runs past its end). SIZE_MAX when the text cannot fit in memory.

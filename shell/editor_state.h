@@ -143,3 +143,7 @@ void freeEditorState(EditorState* state);
 inline bool isDocumentLoaded(const EditorState& s) {
     return s.documentBytes != nullptr && s.documentSize != 0;
 }
+
+// A document that deletions emptied keeps its buffer: it has no byte to show
+// or edit, but it can still be saved (as an empty file) and take an insertion.
+inline bool hasDocumentBuffer(const EditorState& s) { return s.documentBytes != nullptr; }

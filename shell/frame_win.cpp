@@ -160,9 +160,8 @@ int askSaveChanges(HWND window) {
                 return 1;
             }
             // The save has shown its error box. Going on would throw the
-            // changes away, so the window stays unless there was nothing
-            // that could be written (an emptied document).
-            return s.documentSize == 0 ? 1 : 0;
+            // changes away, so the window stays.
+            return 0;
         default: return 1;
     }
 }

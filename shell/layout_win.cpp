@@ -1,8 +1,10 @@
 #include "shell/layout_win.h"
 
 #include <algorithm>
+#include <string>
 
 #include "document/document.h"
+#include "document/selection.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
@@ -17,7 +19,6 @@ constexpr TBBUTTON button(int image, int command) {
 }
 constexpr TBBUTTON separator() { return TBBUTTON{0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0}; }
 
-constexpr const char* kSelectionStatusFormat = " %ld - %ld (%ld)";
 constexpr const char* kLineStatusFormat = " %ld/%ld";
 constexpr const char* kAddressStatusFormat = " %08X %s";
 
@@ -174,17 +175,12 @@ void showFileStatus() {
 
 void showSelectionStatus() {
     if (!haveState() || win().statusWindow == nullptr) return;
-    const EditorState& s = *editorState;
-    if (s.selectionEndRow < 0) {
+    const std::string text = selectionStatusText(*editorState);
+    if (text.empty()) {
         showFileStatus();
         return;
     }
-    long anchor = s.selectionAnchorRow;
-    long end = s.selectionEndRow;
-    long rows = (anchor > end ? anchor - end : end - anchor) + 1;
-    char text[64];
-    wsprintfA(text, kSelectionStatusFormat, anchor + 1, end + 1, rows);
-    setStatusText(kStatusFilePart, text);
+    setStatusText(kStatusFilePart, text.c_str());
 }
 
 void showCaretStatus() {
@@ -201,7 +197,7 @@ void updateToolbarStates() {
     if (!haveState() || win().toolbarWindow == nullptr) return;
     const EditorState& s = *editorState;
     bool loaded = isDocumentLoaded(s);
-    postButtonState(IDM_SAVE, loaded);
+    postButtonState(IDM_SAVE, hasDocumentBuffer(s));
     postButtonState(IDM_PRINT, loaded);
     postButtonState(IDM_MARK, loaded);
     postButtonState(IDM_JUMP, loaded);
@@ -226,13 +222,15 @@ void enableMenuItems(HMENU menu) {
     auto enable = [menu](int id, bool on) {
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     };
-    for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND,
-                   IDM_HEX_COPY, IDM_CHECKSUMS}) {
+    // An emptied document can still be saved and take an insertion.
+    const bool buffer = hasDocumentBuffer(s);
+    for (int id : {IDM_SAVE, IDM_SAVE_AS}) enable(id, buffer);
+    for (int id : {IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND, IDM_HEX_COPY, IDM_CHECKSUMS}) {
         enable(id, loaded);
     }
     for (int id : {IDM_DELETE, IDM_DELETE_RANGE, IDM_ASCII_EDIT}) enable(id, editable);
     for (int id : {IDM_PASTE, IDM_HEX_PASTE}) enable(id, editable && clipboardHasText());
-    enable(IDM_INSERT, editable && s.spareCapacity != 0);
+    enable(IDM_INSERT, buffer && !isEditLocked() && s.spareCapacity != 0);
     enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
     enable(IDM_UNDO, loaded && s.changeCount != 0);

@@ -1,6 +1,7 @@
 #include "support/gui_harness_win.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <sddl.h>
 
 #include <atomic>
@@ -147,6 +148,15 @@ DialogAction answerWith(int buttonId) {
     return [buttonId](HWND dialog) {
         recordDialog(dialog);
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    };
+}
+
+DialogAction chooseInFileDialog(const std::string& path) {
+    return [path](HWND dialog) {
+        for (int id : {edt1, cmb13}) {
+            if (GetDlgItem(dialog, id) != nullptr) SetDlgItemTextA(dialog, id, path.c_str());
+        }
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     };
 }
 

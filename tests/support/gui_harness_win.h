@@ -32,6 +32,9 @@ struct DialogScript {
 // lastDialogText) and presses the button `buttonId` (IDOK, IDYES ...).
 DialogAction answerWith(int buttonId);
 
+// Types `path` into a file dialog (open or save) and confirms it.
+DialogAction chooseInFileDialog(const std::string& path);
+
 const std::string& lastDialogTitle();
 const std::string& lastDialogText();
 // Dialogs shown since the running test began, answered or not.

@@ -1,4 +1,5 @@
-// Dump row text, the copied dump text, select all and paste; hex text and CRC-32.
+// Dump row text, the copied dump text, select all, the selection's status
+// text, paste and the text edit; hex text and CRC-32.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,10 +7,12 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/document.h"
 #include "document/dump_row.h"
+#include "document/edit.h"
 #include "document/hex_text.h"
 #include "document/record_list.h"
 #include "document/selection.h"
@@ -349,6 +352,17 @@ TEST_F(DocumentText, CopyTextMatchesThePlainRowsForAnySelection) {
     }
 }
 
+TEST_F(DocumentText, SelectionStatusCountsOnlyRowsThatExist) {
+    load(Bytes(100, 'a'));  // 7 rows
+    // Select all ends one past the last row; a drag may begin below it; upward drags show the anchor first.
+    for (auto [anchor, end, text] : {std::tuple{0, 7, " 1 - 7 (7)"}, {5, 2, " 6 - 3 (4)"}, {3, 3, " 4 - 4 (1)"},
+                                     {11, 2, " 7 - 3 (5)"}, {2, 9, " 3 - 7 (5)"}, {0, -1, ""}}) {
+        s->selectionAnchorRow = anchor;
+        s->selectionEndRow = end;
+        EXPECT_EQ(selectionStatusText(*s), text) << anchor << ", " << end;
+    }
+}
+
 // ------------------------------------------------------------ paste
 
 TEST_F(DocumentText, PasteNeedsTwoChangeRecordsPerCharacter) {
@@ -406,6 +420,39 @@ TEST_F(DocumentText, PasteRefusesWhenLockedOrEmptyClipboard) {
     EXPECT_EQ(s->changeCount, 0);
     EXPECT_EQ(s->modified, 1);
     EXPECT_TRUE(nativeSeam().events.empty());
+}
+
+// ------------------------------------------------------------ text edit
+
+TEST_F(DocumentText, TextEditWritesOnlyWhatTheUserChanged) {
+    // `shown`: the edit box's form of the offered bytes, as Wine's box gives it
+    // (except where noted); `typed`: what the box holds when confirmed.
+    struct Case {
+        const char* name;
+        std::string doc, shown, typed, after;
+        int records;
+    };
+    const std::string lone("AB\x82\0CD", 6);
+    const Case cases[] = {
+        {"a lone lead byte before a zero byte", lone, "AB\x81\x45", "XB\x81\x45", std::string("XB\x82\0CD", 6), 2},
+        {"unchanged", lone, "AB\x81\x45", "AB\x81\x45", lone, 0},
+        {"over the replacement: within the offered bytes", lone, "AB\x81\x45", "ABXY", std::string("ABX\0CD", 6), 2},
+        {"more characters go on past them", lone, "AB\x81\x45", "AB\x81\x45Z", "AB\x82ZCD", 2},
+        {"a box that drops the lone lead", lone, "AB", "ABC", std::string("ABC\0CD", 6), 2},
+        {"a pair shown as another pair", "\x87\x90xyz", "\x81\xE0xyz", "\x81\xE0xYz", "\x87\x90xYz", 2},
+        {"a lead byte before a byte that cannot follow it", "\x81 ab", "\x81\x45" "ab", "\x81\x45" "aB", "\x81 aB", 2},
+        {"a change reaching into the altered pair takes all of it", "\x81 ab", "\x81\x45" "ab", "ZYab", "ZYab", 4},
+        {"a text the box keeps goes in as typed", "ABCDEF", "ABCDEF", "AbCDE", "AbCDEF", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(c.doc);
+        const TextEdit edit = beginTextEdit(*s);
+        finishTextEdit(*s, edit, textAsEdited(edit.initial, c.shown, c.typed).c_str());
+        EXPECT_EQ(std::string(s->documentBytes, s->documentBytes + s->documentSize), c.after);
+        EXPECT_EQ(s->changeCount, c.records);
+        EXPECT_EQ(s->modified, c.records != 0 ? 1 : 0);
+    }
 }
 
 }  // namespace
