@@ -51,6 +51,10 @@ void findCommand(HWND owner);                    // 1225
 void findNextCommand(HWND owner);                // 1226
 void compareCommand(HWND owner);                 // 1311
 
+// ---- Find previous (tools/search_commands_win.cpp), search and replace (tools/replace_dialog_win.cpp)
+void findPreviousCommand(HWND owner);            // 1621
+void replaceCommand(HWND owner);                 // 1622
+
 // ---- Number conversion (tools/number_convert_win.cpp), options
 // (view/options_dialog_win.cpp), help and about (tools/help_win.cpp, tools/about_win.cpp)
 void numberConversionCommand(HWND owner);        // 1312

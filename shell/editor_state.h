@@ -120,6 +120,12 @@ struct EditorState {
     // A change record's saved nibble was replaced by a later change of the same
     // position, so reverting every row no longer brings back the file's bytes.
     int32_t earlierChangeDropped;
+
+    // The search and replace dialog's texts and SearchOption bits (0: none
+    // stored yet), kept between runs like findText.
+    char replaceFindText[kFindTextLength];
+    char replaceText[kFindTextLength];
+    uint32_t searchOptions;
 };
 
 // The process-wide pointer; null before start-up allocates the record and

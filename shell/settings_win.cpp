@@ -257,6 +257,9 @@ void loadSettings() {
     if (!key.readBinary("Color", s.colorTable, sizeof s.colorTable)) setDefaultColors(s.colorTable);
     key.readBinary("Ope", s.options, sizeof s.options);
     if (key.readString("Find", s.findText, kFindLimit) == 0) s.findText[0] = '\0';
+    key.readString("RFind", s.replaceFindText, kFindLimit);
+    key.readString("Replace", s.replaceText, kFindLimit);
+    key.readBinary("FindOpt", &s.searchOptions, sizeof s.searchOptions);
 
     for (int i = 0; i < kRecentFileCount; ++i) {
         char name[16];
@@ -285,6 +288,13 @@ void saveSettings() {
     key.writeBinary("Color", s.colorTable, sizeof s.colorTable);
     key.writeBinary("Ope", s.options, sizeof s.options);
     if (s.findText[0] != '\0') key.writeString("Find", s.findText);
+    // The search and replace dialog's values exist once it was used (an
+    // empty replacement is kept as such).
+    if (s.searchOptions != 0) {
+        key.writeString("RFind", s.replaceFindText);
+        key.writeString("Replace", s.replaceText);
+        key.writeBinary("FindOpt", &s.searchOptions, sizeof s.searchOptions);
+    }
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] == '\0') continue;
         char name[16];

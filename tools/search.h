@@ -58,6 +58,14 @@ int searchAfterCaret(EditorState& s, WindowRef owner, int searchAsHex, const cha
 // Does nothing and returns 0 when there is no search string.
 int searchNext(EditorState& s, WindowRef owner, int searchAsHex);
 
+// Find previous: the last match of findText (read as searchAsHex says) that
+// starts before the caret; from the end of the document when the caret is on
+// its first byte. Found and not found as searchFrom.
+int searchPrevious(EditorState& s, WindowRef owner, int searchAsHex);
+
+// The not-found error box: string IDS_ERR_NOT_FOUND formatted with `text`.
+void reportNotFound(WindowRef owner, const char* text);
+
 // Jump: when `value` differs from the caret, puts the caret there (held within
 // the document) on its high nibble and returns 1; otherwise changes nothing
 // and returns 0.

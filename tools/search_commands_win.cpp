@@ -1,4 +1,4 @@
-// Search, find next and jump: the value-entry prompt, the core's search, and
+// Search, find next, find previous and jump: the value-entry prompt, the core's search, and
 // the view following the result.
 #include <cstring>
 
@@ -41,6 +41,11 @@ void findCommand(HWND owner) {
 void findNextCommand(HWND owner) {
     if (!loaded() || editorState->findText[0] == '\0') return;
     showSearchResult(searchNext(*editorState, owner, searchAsHex));
+}
+
+void findPreviousCommand(HWND owner) {
+    if (!loaded() || editorState->findText[0] == '\0') return;
+    showSearchResult(searchPrevious(*editorState, owner, searchAsHex));
 }
 
 void jumpCommand(HWND owner) {
