@@ -136,6 +136,7 @@ void formatListCell(int row, int column, char* out, int size) {
     char text[kRowTextSize];
     formatDumpRow(s, rowStart, kanji, text, &pending);
     lstrcpynA(out, text + kCharColumnStart, size < 18 ? size : 18);
+    for (int n = lstrlenA(out); n > 0 && out[n - 1] == ' '; --n) out[n - 1] = '\0';
 }
 
 void goToListedMatch(int row) {
