@@ -19,9 +19,9 @@ struct ReplaceQuery {
 };
 
 // Reads the search text (and, with `withReplacement`, the replacement) under
-// the options. An empty or invalid search text, or an invalid replacement, is
-// reported through the seam (IDS_ERR_NOTHING_TO_FIND, IDS_ERR_INVALID_TEXT)
-// and gives 0.
+// the options. An empty search text gives 0 silently (as an empty search
+// prompt does nothing); an invalid search or replacement text is reported as
+// IDS_ERR_INVALID_TEXT and gives 0.
 int readReplaceQuery(const char* findText, const char* replaceText, uint32_t options, bool withReplacement,
                      WindowRef owner, ReplaceQuery& out);
 

@@ -266,12 +266,13 @@ void onFindAll(HWND dialog) {
 
 void initReplaceDialog(HWND dialog) {
     EditorState& s = *editorState;
-    // The first run offers the search prompt's last text.
+    // The first run offers the search prompt's last text, read as it was.
+    const uint32_t options = currentOptions(s);
     if (s.replaceFindText[0] == '\0') lstrcpynA(s.replaceFindText, s.findText, kFindTextLength);
     for (int id : {IDC_RP_FIND, IDC_RP_REPLACE}) SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, kFindTextLength - 1, 0);
     SetDlgItemTextA(dialog, IDC_RP_FIND, s.replaceFindText);
     SetDlgItemTextA(dialog, IDC_RP_REPLACE, s.replaceText);
-    showOptions(dialog, currentOptions(s));
+    showOptions(dialog, options);
     centerWindow(dialog, mainWindow, 0, 0);
 }
 
