@@ -78,16 +78,6 @@ bool readQuery(HWND dialog, bool withReplacement, ReplaceQuery& q) {
     return readReplaceQuery(s.replaceFindText, s.replaceText, s.searchOptions, withReplacement, dialog, q) != 0;
 }
 
-// As after find next: the caret on the match, or the frame gone.
-void showFound(int found) {
-    if (found) {
-        bringCaretIntoView();
-    } else {
-        repaintView();
-        updateToolbarStates();
-    }
-}
-
 void closeFindAll() {
     if (findAllDialog != nullptr) DestroyWindow(findAllDialog);
 }
@@ -225,7 +215,7 @@ void showFindAll(std::vector<uint32_t>&& offsets, int32_t length, const char* te
 void onFindNext(HWND dialog) {
     ReplaceQuery q;
     if (!loaded() || !readQuery(dialog, false, q)) return;
-    showFound(findInDirection(*editorState, dialog, q, editorState->replaceFindText));
+    showSearchResult(findInDirection(*editorState, dialog, q, editorState->replaceFindText));
 }
 
 void onReplace(HWND dialog) {
@@ -234,7 +224,7 @@ void onReplace(HWND dialog) {
     int found = 0;
     const ReplaceOutcome outcome = replaceCurrentAndFind(*editorState, dialog, q, editorState->replaceFindText, found);
     showReplaced(outcome);
-    showFound(found);
+    showSearchResult(found);
 }
 
 void onReplaceAll(HWND dialog) {

@@ -200,6 +200,17 @@ Vector vectorLevel() {
 
 }  // namespace
 
+ScanKernel supportedScanKernel() {
+#ifdef MOXEL_SEARCH_X86
+    switch (vectorLevel()) {
+        case Vector::Avx2: return ScanKernel::Avx2;
+        case Vector::Sse2: return ScanKernel::Sse2;
+        case Vector::None: break;
+    }
+#endif
+    return ScanKernel::Plain;
+}
+
 int64_t findBytes(const uint8_t* data, int64_t n, const uint8_t* pattern, int32_t m) {
     return findBytesWith(ScanKernel::Best, data, n, pattern, m);
 }

@@ -39,6 +39,10 @@ int64_t findBytes(const uint8_t* data, int64_t n, const uint8_t* pattern, int32_
 enum class ScanKernel { Best, Avx2, Sse2, Plain };
 int64_t findBytesWith(ScanKernel kernel, const uint8_t* data, int64_t n, const uint8_t* pattern, int32_t m);
 
+// The best scanner this processor runs: Avx2, Sse2, or Plain (always Plain
+// in a build without vector scanners).
+ScanKernel supportedScanKernel();
+
 // Runs the current search (findText, read as hexadecimal when searchAsHex is
 // set) from `start` to the end of the document; a start past the last byte
 // starts at 0. Sets foundLength. Found: foundOffset, caretOffset = the match,

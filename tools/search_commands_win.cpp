@@ -13,6 +13,8 @@ namespace {
 
 bool loaded() { return editorState != nullptr && isDocumentLoaded(*editorState); }
 
+}  // namespace
+
 // A match moves the caret, which the view follows; otherwise the remembered
 // match is gone and the frame and Find-next state are redrawn.
 void showSearchResult(int found) {
@@ -23,8 +25,6 @@ void showSearchResult(int found) {
         updateToolbarStates();
     }
 }
-
-}  // namespace
 
 void findCommand(HWND owner) {
     if (!loaded()) return;

@@ -194,19 +194,9 @@ MOXEL_TARGET("sse2") inline uint64_t blockSse2(const uint8_t* p, const Anchors& 
 MOXEL_SCAN_PAIR(Avx2, blockAvx2, "avx2")
 MOXEL_SCAN_PAIR(Sse2, blockSse2, "sse2")
 
-QueryKernel bestKernel() {
-    static const QueryKernel best = [] {
-        __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx2")) return QueryKernel::Avx2;
-        if (__builtin_cpu_supports("sse2")) return QueryKernel::Sse2;
-        return QueryKernel::Plain;
-    }();
-    return best;
-}
-
 #endif  // MOXEL_QUERY_X86
 
-QueryKernel chosenKernel = QueryKernel::Best;
+ScanKernel chosenKernel = ScanKernel::Best;
 
 using Scanner = int64_t (*)(const uint8_t*, int64_t, int64_t, const Anchors&);
 
@@ -216,10 +206,10 @@ struct Scanners {
 
 Scanners scanners() {
 #ifdef MOXEL_QUERY_X86
-    const QueryKernel best = bestKernel();
-    QueryKernel k = chosenKernel == QueryKernel::Best ? best : chosenKernel;
-    if (k == QueryKernel::Avx2 && best == QueryKernel::Avx2) return {nextAvx2, prevAvx2};
-    if (k != QueryKernel::Plain && best != QueryKernel::Plain) return {nextSse2, prevSse2};
+    const ScanKernel best = supportedScanKernel();
+    const ScanKernel k = chosenKernel == ScanKernel::Best ? best : chosenKernel;
+    if (k == ScanKernel::Avx2 && best == ScanKernel::Avx2) return {nextAvx2, prevAvx2};
+    if (k != ScanKernel::Plain && best != ScanKernel::Plain) return {nextSse2, prevSse2};
 #endif
     return {nextPlain, prevPlain};
 }
@@ -380,4 +370,4 @@ void findAllMatches(const SearchScope& scope, const SearchPattern& pattern, std:
     }
 }
 
-void setQueryKernel(QueryKernel kernel) { chosenKernel = kernel; }
+void setQueryKernel(ScanKernel kernel) { chosenKernel = kernel; }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tools/search.h"
+
 // A text of 64 bytes gives 64 pattern bytes; 64 hexadecimal characters give 32.
 constexpr int kMaxQueryBytes = 64;
 
@@ -71,7 +73,7 @@ int64_t findBackward(const SearchScope& scope, const SearchPattern& pattern, int
 // the one before (the matches replace-all replaces), appended to `out`.
 void findAllMatches(const SearchScope& scope, const SearchPattern& pattern, std::vector<uint32_t>& out);
 
-// The scanners the searches choose between by processor, reachable one by one
-// for the tests (an unsupported one falls back to the plain scanner).
-enum class QueryKernel { Best, Avx2, Sse2, Plain };
-void setQueryKernel(QueryKernel kernel);
+// The scanner the searches use (ScanKernel of tools/search.h; Best: the one
+// the processor runs), chosen one by one by the tests. An unsupported one
+// falls back to the plain scanner.
+void setQueryKernel(ScanKernel kernel);

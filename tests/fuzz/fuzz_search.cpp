@@ -62,14 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         std::vector<uint32_t> all, found;
         for (int64_t i : starts) if (all.empty() || i >= int64_t{all.back()} + m) all.push_back(static_cast<uint32_t>(i));
-        for (QueryKernel k : {QueryKernel::Avx2, QueryKernel::Sse2, QueryKernel::Plain}) {
+        for (ScanKernel k : {ScanKernel::Avx2, ScanKernel::Sse2, ScanKernel::Plain}) {
             setQueryKernel(k);
             if (findForward(scope, p, from) != first || findBackward(scope, p, from) != last) std::abort();
             found.clear();
             findAllMatches(scope, p, found);
             if (found != all) std::abort();
         }
-        setQueryKernel(QueryKernel::Best);
+        setQueryKernel(ScanKernel::Best);
     }
 
     // The same bytes as a search text.

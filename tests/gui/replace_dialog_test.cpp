@@ -22,16 +22,6 @@ void click(HWND dialog, int id) {
     pumpMessages();
 }
 
-std::string cell(HWND list, int row, int column) {
-    char text[256] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 }  // namespace
 
 using ReplaceDialogTest = ViewFrameTest;
@@ -88,9 +78,9 @@ TEST_F(ReplaceDialogTest, FindPreviousThenEveryButtonOfTheDialog) {
     EXPECT_EQ(windowText(found), "検索結果 - 'xyz' (3 件)");
     HWND list = GetDlgItem(found, IDC_FA_LIST);
     ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
-    EXPECT_EQ(cell(list, 2, 0), "0000000A");
-    EXPECT_EQ(cell(list, 2, 1), "58 59 5A");
-    EXPECT_EQ(cell(list, 2, 2), "xxXYZXYZxxXYZxx");
+    EXPECT_EQ(listCell(list, 2, 0), "0000000A");
+    EXPECT_EQ(listCell(list, 2, 1), "58 59 5A");
+    EXPECT_EQ(listCell(list, 2, 2), "xxXYZXYZxxXYZxx");
     LVITEMA select{};
     select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     select.state = LVIS_SELECTED | LVIS_FOCUSED;

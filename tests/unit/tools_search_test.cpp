@@ -309,7 +309,7 @@ TEST(SearchModes, AgreeWithAByteByByteReferenceOnRandomData) {
         std::vector<uint32_t> all;  // each after the end of the one before
         for (int64_t i : starts) if (all.empty() || i >= int64_t{all.back()} + m) all.push_back(static_cast<uint32_t>(i));
 
-        for (QueryKernel kernel : {QueryKernel::Avx2, QueryKernel::Sse2, QueryKernel::Plain}) {
+        for (ScanKernel kernel : {ScanKernel::Avx2, ScanKernel::Sse2, ScanKernel::Plain}) {
             setQueryKernel(kernel);
             SCOPED_TRACE(static_cast<int>(kernel));
             for (int64_t at = 0; at <= n; at += 1 + at % 5) {
@@ -321,7 +321,7 @@ TEST(SearchModes, AgreeWithAByteByByteReferenceOnRandomData) {
             findAllMatches(scope, pattern, found);
             EXPECT_EQ(found, all);
         }
-        setQueryKernel(QueryKernel::Best);
+        setQueryKernel(ScanKernel::Best);
     }
 }
 
