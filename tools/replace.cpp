@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "document/document.h"
 #include "document/record_list.h"
@@ -234,8 +235,9 @@ ReplaceOutcome replaceAll(EditorState& s, WindowRef owner, const ReplaceQuery& q
     if (!isDocumentLoaded(s) || q.pattern.length <= 0) return ReplaceOutcome::Refused;
     std::vector<uint32_t> offsets;
     void* previousCursor = beginWaitCursor();
-    findAllOffsets(s, q, offsets);
+    const int listed = findAllOffsets(s, owner, q, offsets);
     endWaitCursor(previousCursor);
+    if (!listed) return ReplaceOutcome::Refused;
     if (offsets.empty()) {
         reportNotFound(owner, findText);
         return ReplaceOutcome::Refused;
@@ -247,8 +249,16 @@ ReplaceOutcome replaceAll(EditorState& s, WindowRef owner, const ReplaceQuery& q
     return outcome;
 }
 
-void findAllOffsets(const EditorState& s, const ReplaceQuery& q, std::vector<uint32_t>& out) {
+int findAllOffsets(const EditorState& s, WindowRef owner, const ReplaceQuery& q, std::vector<uint32_t>& out) {
     out.clear();
-    if (!isDocumentLoaded(s) || q.pattern.length <= 0) return;
-    findAllMatches(replaceScope(s, q.options), q.pattern, out);
+    if (!isDocumentLoaded(s) || q.pattern.length <= 0) return 1;
+    try {
+        findAllMatches(replaceScope(s, q.options), q.pattern, out);
+    } catch (const std::bad_alloc&) {
+        // "??" matches at every byte: the offsets of a large file may not fit.
+        std::vector<uint32_t>().swap(out);
+        showErrorCode(owner, kNoRoomError);
+        return 0;
+    }
+    return 1;
 }

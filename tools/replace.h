@@ -74,5 +74,6 @@ ReplaceOutcome replaceAll(EditorState& s, WindowRef owner, const ReplaceQuery& q
                           int64_t& count);
 
 // Find all: the match offsets of the scope (the matches replace-all would
-// replace), kept as offsets only.
-void findAllOffsets(const EditorState& s, const ReplaceQuery& q, std::vector<uint32_t>& out);
+// replace), kept as offsets only. When they do not fit in memory: error 14
+// on `owner`, `out` empty, 0.
+int findAllOffsets(const EditorState& s, WindowRef owner, const ReplaceQuery& q, std::vector<uint32_t>& out);

@@ -245,8 +245,9 @@ void onFindAll(HWND dialog) {
     if (!loaded() || !readQuery(dialog, false, q)) return;
     std::vector<uint32_t> offsets;
     void* previousCursor = beginWaitCursor();
-    findAllOffsets(*editorState, q, offsets);
+    const int listed = findAllOffsets(*editorState, dialog, q, offsets);
     endWaitCursor(previousCursor);
+    if (!listed) return;
     if (offsets.empty()) {
         reportNotFound(dialog, editorState->replaceFindText);
         return;
