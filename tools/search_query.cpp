@@ -96,6 +96,7 @@ private:
 struct Anchors {
     int32_t a, b;
     uint8_t ignoreA, valueA, ignoreB, valueB;
+    bool single;  // a == b: one compare a start
 };
 
 bool anyBytePosition(const SearchPattern& p, int32_t j) { return p.ignore[j] == 0xFF; }
@@ -116,7 +117,8 @@ bool chooseAnchors(const SearchPattern& p, Anchors& k) {
             break;
         }
     }
-    k = {a, b, p.ignore[a], p.value[a], p.ignore[b], p.value[b]};
+    k = {a, b, p.ignore[a], p.value[a], p.ignore[b], p.value[b], false};
+    k.single = a == b;
     return true;
 }
 
@@ -145,18 +147,25 @@ int64_t prevPlain(const uint8_t* d, int64_t lo, int64_t hi, const Anchors& k) {
 #define MOXEL_TARGET(x) __attribute__((target(x)))
 
 // 64 starts from p: bit i set when start p + i passes both anchors.
-MOXEL_TARGET("avx2") inline uint64_t halfAvx2(const uint8_t* q, const Anchors& k) {
-    const __m256i ia = _mm256_set1_epi8(static_cast<char>(k.ignoreA));
-    const __m256i va = _mm256_set1_epi8(static_cast<char>(k.valueA));
-    const __m256i ib = _mm256_set1_epi8(static_cast<char>(k.ignoreB));
-    const __m256i vb = _mm256_set1_epi8(static_cast<char>(k.valueB));
-    __m256i x = _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + k.a)), ia), va);
-    __m256i y = _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + k.b)), ib), vb);
-    return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(x, y)));
+MOXEL_TARGET("avx2") inline __m256i passAvx2(const uint8_t* q, __m256i ignore, __m256i value) {
+    return _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q)), ignore), value);
 }
 
 MOXEL_TARGET("avx2") inline uint64_t blockAvx2(const uint8_t* p, const Anchors& k) {
-    return halfAvx2(p, k) | halfAvx2(p + 32, k) << 32;
+    const __m256i ia = _mm256_set1_epi8(static_cast<char>(k.ignoreA));
+    const __m256i va = _mm256_set1_epi8(static_cast<char>(k.valueA));
+    __m256i h0 = passAvx2(p + k.a, ia, va);
+    __m256i h1 = passAvx2(p + k.a + 32, ia, va);
+    if (!k.single) {
+        const __m256i ib = _mm256_set1_epi8(static_cast<char>(k.ignoreB));
+        const __m256i vb = _mm256_set1_epi8(static_cast<char>(k.valueB));
+        h0 = _mm256_and_si256(h0, passAvx2(p + k.b, ib, vb));
+        h1 = _mm256_and_si256(h1, passAvx2(p + k.b + 32, ib, vb));
+    }
+    const __m256i any = _mm256_or_si256(h0, h1);
+    if (_mm256_testz_si256(any, any)) return 0;  // the common case: no candidate in 64 starts
+    return static_cast<uint32_t>(_mm256_movemask_epi8(h0)) |
+           static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(h1))) << 32;
 }
 
 MOXEL_TARGET("sse2") inline uint64_t blockSse2(const uint8_t* p, const Anchors& k) {
