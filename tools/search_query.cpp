@@ -68,10 +68,7 @@ public:
             if (q > last) runEnd_ = last + 1;
             else startRunAt(last);
         } else if (last < runStart_ || last >= runEnd_) {
-            const bool joins = last + 1 == runStart_;
-            const int64_t end = joins ? runEnd_ : last + 1;
-            startRunAt(last);
-            runEnd_ = end;
+            startRunAt(last);  // another run: the byte before the known one is not a lead
         }
         // Each lead byte takes the next one with it, from the first of the run.
         return (offset - runStart_) % 2 == 0;
