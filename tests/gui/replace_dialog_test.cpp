@@ -8,6 +8,7 @@
 
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
+#include "shell/settings_win.h"
 #include "support/gui_harness_win.h"
 #include "tools/replace_dialog_win.h"
 #include "tools/search_query.h"
@@ -96,6 +97,14 @@ TEST_F(ReplaceDialogTest, FindPreviousThenEveryButtonOfTheDialog) {
     EXPECT_STREQ(st.replaceFindText, "xyz");
     EXPECT_STREQ(st.replaceText, "XYZ");
     EXPECT_EQ(st.searchOptions & (searchMatchCase | searchOptionsSet), searchOptionsSet);
+    saveSettings();
+    RegistryKey key(kSettingsPath, kSettingsSubkey, 1);
+    char stored[kFindTextLength] = "";
+    uint32_t options = 0;
+    EXPECT_GT(key.readString("Replace", stored, sizeof stored), 0);
+    EXPECT_STREQ(stored, "XYZ");
+    EXPECT_EQ(key.readBinary("FindOpt", &options, sizeof options), 1);
+    EXPECT_EQ(options, st.searchOptions);
     DestroyWindow(found);
     EXPECT_EQ(findAllWindow(), nullptr);
 }
