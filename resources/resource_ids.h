@@ -30,6 +30,8 @@
 #define IDD_OPTIONS_COLORS       1152
 #define IDD_OPTIONS_MISC         1153
 #define IDD_CHECKSUMS            1604
+#define IDD_REPLACE              1621
+#define IDD_FIND_ALL             1622
 
 /* Commands (also the ids of their menu-help strings; tooltips are id + 10000) */
 #define IDM_OPEN                 1101
@@ -68,6 +70,8 @@
 #define IDM_HELP                 1501
 #define IDM_HOMEPAGE             1502
 #define IDM_ABOUT                1503
+#define IDM_FIND_PREVIOUS        1621
+#define IDM_REPLACE              1622
 
 /* Commands beyond the original menus: each stands after the original items
    of its popup, behind a separator */
@@ -134,6 +138,24 @@
 #define IDC_MISC_START_KANJI     102
 #define IDC_MISC_PRINT_ADDRESS   103
 
+/* Search and replace dialog 1621 */
+#define IDC_RP_FIND              101
+#define IDC_RP_REPLACE           102
+#define IDC_RP_TEXT              103
+#define IDC_RP_HEX               104
+#define IDC_RP_MATCH_CASE        105
+#define IDC_RP_WHOLE_CHARS       106
+#define IDC_RP_IN_SELECTION      107
+#define IDC_RP_UP                108
+#define IDC_RP_DOWN              109
+#define IDC_RP_WRAP              110
+#define IDC_RP_FIND_NEXT         111
+#define IDC_RP_REPLACE_ONE       112
+#define IDC_RP_REPLACE_ALL       113
+#define IDC_RP_FIND_ALL          114
+#define IDC_RP_STATUS            115
+/* Find-all list 1622 */
+#define IDC_FA_LIST              101
 /* Strings: messages, captions and names */
 #define IDS_HOMEPAGE_URL         7001
 #define IDS_DESCRIPTION          7002
@@ -161,6 +183,12 @@
 #define IDS_ASK_CLOSE_INSTANCE   7057
 #define IDS_ASK_CLAMP            7058
 
+/* Search and replace: question, report, list caption and column titles */
+#define IDS_ASK_REPLACE_LENGTH   7401
+#define IDS_REPLACED_COUNT       7402
+#define IDS_FIND_ALL_CAPTION     7403
+#define IDS_COL_MATCH            7404
+#define IDS_COL_ROW_TEXT         7405
 /* Texts the program formats or shows outside dialogs */
 #define IDS_FMT_FILE_STATUS      7091
 #define IDS_FILTER_ALL_FILES     7092
@@ -198,6 +226,8 @@
 #define IDS_ERR_TOO_LONG         8005
 #define IDS_ERR_NO_SELECTION     8006
 #define IDS_ERR_SAME_FILE        8011
+#define IDS_ERR_NO_ROOM          8151
+#define IDS_ERR_WOULD_EMPTY      8152
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000
@@ -227,6 +257,7 @@
 
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
+#define IDH_REPLACE              1031
 
 /* Private frame message: open the command-line file */
 #define MSG_OPEN_PENDING         5345

@@ -53,6 +53,11 @@ void findCommand(HWND owner);                    // 1225
 void findNextCommand(HWND owner);                // 1226
 void compareCommand(HWND owner);                 // 1311
 
+// ---- Find previous (tools/search_commands_win.cpp), search and replace (tools/replace_dialog_win.cpp)
+void findPreviousCommand(HWND owner);            // 1621
+void showSearchResult(int found);                // the view follows a search: to the match, or the frame gone
+void replaceCommand(HWND owner);                 // 1622
+
 // ---- Number conversion (tools/number_convert_win.cpp), options
 // (view/options_dialog_win.cpp), help and about (tools/help_win.cpp, tools/about_win.cpp)
 void numberConversionCommand(HWND owner);        // 1312

@@ -128,6 +128,11 @@ struct EditorState {
     // What the settings key held when this editor read it, so that a save
     // writes only what this editor changed; owned by the record.
     SettingsSnapshot* settingsSnapshot;
+    // The search and replace dialog's texts and SearchOption bits (0: none
+    // stored yet), kept between runs like findText.
+    char replaceFindText[kFindTextLength];
+    char replaceText[kFindTextLength];
+    uint32_t searchOptions;
 };
 
 // The process-wide pointer; null before start-up allocates the record and

@@ -59,6 +59,8 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_JUMP: jumpCommand(window); break;
         case IDM_FIND: findCommand(window); break;
         case IDM_FIND_NEXT: findNextCommand(window); break;
+        case IDM_FIND_PREVIOUS: findPreviousCommand(window); break;
+        case IDM_REPLACE: replaceCommand(window); break;
         case IDM_EDIT_LOCK:
             toggleMenuCheck(IDM_EDIT_LOCK);
             updateToolbarStates();

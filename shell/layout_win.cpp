@@ -232,6 +232,8 @@ void enableMenuItems(HMENU menu) {
     for (int id : {IDM_PASTE, IDM_HEX_PASTE}) enable(id, editable && clipboardHasText());
     enable(IDM_INSERT, buffer && !isEditLocked() && s.spareCapacity != 0);
     enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
+    enable(IDM_FIND_PREVIOUS, loaded && s.findText[0] != '\0');
+    enable(IDM_REPLACE, loaded);
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
     enable(IDM_UNDO, loaded && s.changeCount != 0);
     enable(IDM_NEXT_MARK, loaded && s.markCount != 0);

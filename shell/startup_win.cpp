@@ -15,6 +15,7 @@
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
+#include "tools/replace_dialog_win.h"
 #include "view/label_win.h"
 #include "view/view_win.h"
 
@@ -272,6 +273,8 @@ void releaseResources(int storeSettings) {
 int runMessageLoop(HACCEL accelerators) {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Keys typed into the search windows are theirs, not the frame's accelerators.
+        if (isSearchDialogMessage(message)) continue;
         if (TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);

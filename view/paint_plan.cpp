@@ -58,7 +58,7 @@ int digitCell(int32_t offset, int32_t nibble) { return 3 * (offset % kBytesPerRo
 // row, closed on the left in its first row and on the right in its last one.
 // A match whose first byte lies outside the view gets none.
 void planSearchFrame(const EditorState& s, const ViewMetrics& m, int32_t visibleRows, PlanWriter& out) {
-    if (s.findText[0] == '\0') return;
+    if (s.findText[0] == '\0' && s.replaceFindText[0] == '\0') return;
     int64_t p = s.foundOffset;
     int64_t n = s.foundLength;
     const int32_t cw = m.charWidth;

@@ -176,6 +176,16 @@ std::string windowText(HWND window) {
     return buffer;
 }
 
+std::string listCell(HWND list, int row, int column) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 void pumpMessages(DWORD milliseconds) {
     DWORD start = GetTickCount();
     for (;;) {

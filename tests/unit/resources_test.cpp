@@ -214,6 +214,15 @@ TEST(Resources, StringTableHoldsExactlyTheProgramsTexts) {
         {IDM_HELP, "ヘルプの表示"},
         {IDM_HOMEPAGE, "ORVASITE(Web) へ接続"},
         {IDM_ABOUT, "バージョン情報を表示"},
+        {IDM_FIND_PREVIOUS, "前を検索"},
+        {IDM_REPLACE, "文字列の検索と置換"},
+        {IDS_ASK_REPLACE_LENGTH, "%ld 箇所を長さの異なるデータに置換しますか？"},
+        {IDS_REPLACED_COUNT, "%ld 箇所を置換しました。"},
+        {IDS_FIND_ALL_CAPTION, "検索結果 - '%s' (%ld 件)"},
+        {IDS_COL_MATCH, "一致したデータ"},
+        {IDS_COL_ROW_TEXT, "行のテキスト"},
+        {IDS_ERR_NO_ROOM, "置換に必要な空きがありません。(必要 %ld バイト、空き %lu バイト)"},
+        {IDS_ERR_WOULD_EMPTY, "置換するとデータがなくなります。"},
 
         {IDS_HOMEPAGE_URL, "https://orva.example.jp/moxel/"},
         {IDS_DESCRIPTION, "バイナリエディタ"},
@@ -405,6 +414,9 @@ TEST(Resources, MenusKeepTheOriginalItemsInTheirPlaces) {
         item(IDM_FIND_NEXT, "次を検索(&N)\tF3"),
         kSep,
         item(IDM_EDIT_LOCK, "編集禁止(&E)"),
+        kSep,
+        item(IDM_FIND_PREVIOUS, "前を検索(&B)\tShift+F3"),
+        item(IDM_REPLACE, "検索と置換(&G)...\tCtrl+H"),
         "[表示(&V)]",
         item(IDM_TOOLBAR, "ツールバー(&T) *"),
         item(IDM_STATUSBAR, "ステータスバー(&S) *"),
@@ -496,7 +508,7 @@ TEST(Resources, AcceleratorsAreTheKeysTheMenusShow) {
         {"Ctrl+L", IDM_INSTANCE_LIST}, {"Ctrl+M", IDM_MARK}, {"Ctrl+O", IDM_OPEN},   {"Ctrl+P", IDM_PRINT},
         {"Ctrl+R", IDM_COMPARE}, {"Ctrl+S", IDM_SAVE},  {"Ctrl+V", IDM_PASTE},         {"Alt+X", IDM_EXIT},
         {"Ctrl+Z", IDM_UNDO},  {"Delete", IDM_DELETE},  {"Insert", IDM_INSERT},        {"F1", IDM_HELP},
-        {"F2", IDM_NEXT_MARK}, {"F3", IDM_FIND_NEXT},
+        {"F2", IDM_NEXT_MARK}, {"F3", IDM_FIND_NEXT}, {"Shift+F3", IDM_FIND_PREVIOUS}, {"Ctrl+H", IDM_REPLACE},
     };
     // The original keys run their commands; further keys run only commands added after them.
     for (const auto& [key, command] : expected) EXPECT_TRUE(keys.count(key) && keys.at(key) == command) << key;
