@@ -1,6 +1,7 @@
 #include "shell/layout_win.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "document/document.h"
 #include "platform/platform.h"
@@ -37,6 +38,21 @@ bool pasteAvailable(const EditorState& s) {
 
 void setStatusText(int part, const char* text) {
     SendMessageA(win().statusWindow, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
+}
+
+// The same, unless the part shows that text already: every setting draws the
+// part again at once, which a held arrow key would pay for each press.
+void changeStatusText(int part, const char* text) {
+    HWND status = win().statusWindow;
+    char shown[1024];
+    // The length counts UTF-16 units; a Shift-JIS text takes at most two bytes for each.
+    const auto units = LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0));
+    if (units * 2 < static_cast<int>(sizeof shown)) {
+        shown[0] = '\0';
+        SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(shown));
+        if (std::strcmp(shown, text) == 0) return;
+    }
+    setStatusText(part, text);
 }
 
 int windowHeight(HWND window) {
@@ -163,7 +179,7 @@ void showFileStatus() {
     loadText(IDS_FMT_FILE_STATUS, format, sizeof format);
     char text[kPathLength + 64];
     wsprintfA(text, format, static_cast<unsigned long>(s.documentSize), name);
-    setStatusText(kStatusFilePart, text);
+    changeStatusText(kStatusFilePart, text);
 }
 
 void showSelectionStatus() {
@@ -178,7 +194,7 @@ void showSelectionStatus() {
     long rows = (anchor > end ? anchor - end : end - anchor) + 1;
     char text[64];
     wsprintfA(text, kSelectionStatusFormat, anchor + 1, end + 1, rows);
-    setStatusText(kStatusFilePart, text);
+    changeStatusText(kStatusFilePart, text);
 }
 
 void showCaretStatus() {
@@ -186,9 +202,9 @@ void showCaretStatus() {
     const EditorState& s = *editorState;
     char text[64];
     wsprintfA(text, kLineStatusFormat, static_cast<long>(s.caretOffset / 16 + 1), static_cast<long>(s.rowCount));
-    setStatusText(kStatusLinePart, text);
+    changeStatusText(kStatusLinePart, text);
     wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), s.caretNibble != 0 ? "L" : "H");
-    setStatusText(kStatusAddressPart, text);
+    changeStatusText(kStatusAddressPart, text);
 }
 
 void updateToolbarStates() {

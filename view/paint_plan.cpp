@@ -61,6 +61,16 @@ struct DigitLine {
         last = std::max(last, cell);
     }
     bool empty() const { return last < 0; }
+    bool has(int cell) const { return cells[cell] != ' '; }
+    // Leaves out the cells that `other` draws.
+    void remove(const DigitLine& other) {
+        if (other.empty()) return;
+        DigitLine kept;
+        for (int c = first; c <= last; ++c) {
+            if (has(c) && !other.has(c)) kept.put(c, cells[c]);
+        }
+        *this = kept;
+    }
 };
 
 // The digit cell of a nibble within its row's dump column: 0 .. 47.
@@ -119,22 +129,11 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
         const int64_t r = static_cast<int64_t>(s.topRow) + i;
         return haveSelection && selectedFirst <= r && r <= selectedLast;
     };
-    uint8_t carry = 0;  // the top row starts without a pending lead byte
-    char row[kRowTextSize];
-    for (int32_t i = 0; i < drawn && i <= lastBand; ++i) {
-        const int32_t y = i * lh;
-        // A row above the wanted ones is formatted only for the lead byte it hands on.
-        if (!out.wants(y, y + lh) && kanji == 0) continue;
-        const auto offset = static_cast<int32_t>(firstOffset + static_cast<int64_t>(i) * kBytesPerRow);
-        formatDumpRow(s, offset, kanji, row, &carry);
-        const bool chosen = selected(i);
-        out.fill(0, y, m.clientWidth, y + lh, chosen ? selectionBack : normalBack);
-        out.text(0, y, chosen ? selectionText : normalText, row, static_cast<uint32_t>(std::strlen(row)));
-    }
-    if (drawn > 0 && drawn < visible) {
-        out.fill(0, drawn * lh, m.clientWidth, m.clientHeight, selected(drawn - 1) ? selectionBack : normalBack);
-    }
 
+    // Changed digits, in the current byte's value, on the row's band; marked
+    // cells on their own background, the digit's colour telling whether it is
+    // also changed. Found first, so that a row's own text leaves blanks where
+    // they stand and each digit is drawn once, in its colour.
     const uint8_t* bytes = s.documentBytes;
     auto inside = [&](const NibbleRecord* r, CellPosition* cell) {
         if (r == nullptr || r->offset < 0 || static_cast<uint32_t>(r->offset) >= s.documentSize) return false;
@@ -142,14 +141,8 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
         return cell->where == CellPosition::Inside;
     };
     auto digitOf = [&](const NibbleRecord* r) { return hexDigit(nibbleOf(bytes[r->offset], r->nibble)); };
-    auto drawLine = [&](int32_t rowInView, const DigitLine& line, int color) {
-        if (line.empty()) return;
-        out.text((kDumpColumnStart + line.first) * cw, rowInView * lh, color, line.cells + line.first,
-                 static_cast<uint32_t>(line.last - line.first + 1));
-    };
-
-    // Changed digits, in the current byte's value, on the row's band.
     std::vector<DigitLine> changed(static_cast<size_t>(drawn));
+    std::vector<DigitLine> marked(static_cast<size_t>(drawn)), markedChanged(static_cast<size_t>(drawn));
     if (s.changeList != nullptr) {
         const int32_t count = std::min(s.changeCount, kRecordListSlots);
         for (int32_t i = 0; i < count; ++i) {
@@ -159,10 +152,6 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
             changed[static_cast<size_t>(cell.y / lh)].put(digitCell(r->offset, r->nibble), digitOf(r));
         }
     }
-    for (int32_t i = 0; i < drawn; ++i) drawLine(i, changed[static_cast<size_t>(i)], changedText);
-
-    // Marked cells on their own background; the digit's colour tells whether it is also changed.
-    std::vector<DigitLine> marked(static_cast<size_t>(drawn)), markedChanged(static_cast<size_t>(drawn));
     if (s.markList != nullptr) {
         const int32_t count = std::min(s.markCount, kRecordListSlots);
         for (int32_t i = 0; i < count; ++i) {
@@ -171,18 +160,50 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
             if (!inside(r, &cell)) continue;
             const auto row = static_cast<size_t>(cell.y / lh);
             const int c = digitCell(r->offset, r->nibble);
-            const bool alsoChanged = changed[row].cells[c] != ' ';
-            (alsoChanged ? markedChanged : marked)[row].put(c, digitOf(r));
+            (changed[row].has(c) ? markedChanged : marked)[row].put(c, digitOf(r));
         }
     }
+    for (int32_t i = 0; i < drawn; ++i) {
+        changed[static_cast<size_t>(i)].remove(marked[static_cast<size_t>(i)]);
+        changed[static_cast<size_t>(i)].remove(markedChanged[static_cast<size_t>(i)]);
+    }
+
+    uint8_t carry = 0;  // the top row starts without a pending lead byte
+    char row[kRowTextSize];
+    for (int32_t i = 0; i < drawn && i <= lastBand; ++i) {
+        const int32_t y = i * lh;
+        // A row above the wanted ones is formatted only for the lead byte it hands on.
+        if (!out.wants(y, y + lh) && kanji == 0) continue;
+        const auto offset = static_cast<int32_t>(firstOffset + static_cast<int64_t>(i) * kBytesPerRow);
+        formatDumpRow(s, offset, kanji, row, &carry);
+        for (const auto* lines : {&changed, &marked, &markedChanged}) {
+            const DigitLine& line = (*lines)[static_cast<size_t>(i)];
+            for (int c = line.first; c <= line.last; ++c) {
+                if (line.has(c)) row[kDumpColumnStart + c] = ' ';
+            }
+        }
+        const bool chosen = selected(i);
+        out.fill(0, y, m.clientWidth, y + lh, chosen ? selectionBack : normalBack);
+        out.text(0, y, chosen ? selectionText : normalText, row, static_cast<uint32_t>(std::strlen(row)));
+    }
+    if (drawn > 0 && drawn < visible) {
+        out.fill(0, drawn * lh, m.clientWidth, m.clientHeight, selected(drawn - 1) ? selectionBack : normalBack);
+    }
+
+    auto drawLine = [&](int32_t rowInView, const DigitLine& line, int color) {
+        if (line.empty()) return;
+        out.text((kDumpColumnStart + line.first) * cw, rowInView * lh, color, line.cells + line.first,
+                 static_cast<uint32_t>(line.last - line.first + 1));
+    };
+    for (int32_t i = 0; i < drawn; ++i) drawLine(i, changed[static_cast<size_t>(i)], changedText);
     for (int32_t i = 0; i < drawn; ++i) {
         // One fill for each run of adjacent marked cells.
         const DigitLine& a = marked[static_cast<size_t>(i)];
         const DigitLine& b = markedChanged[static_cast<size_t>(i)];
         for (int c = 0; c < 48; ++c) {
-            if (a.cells[c] == ' ' && b.cells[c] == ' ') continue;
+            if (!a.has(c) && !b.has(c)) continue;
             int end = c + 1;
-            while (end < 48 && (a.cells[end] != ' ' || b.cells[end] != ' ')) ++end;
+            while (end < 48 && (a.has(end) || b.has(end))) ++end;
             out.fill((kDumpColumnStart + c) * cw, i * lh, (kDumpColumnStart + end) * cw, (i + 1) * lh, markBack);
             c = end;
         }

@@ -5,6 +5,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -122,6 +124,27 @@ void drawOp(HDC dc, const PaintPlan& p, const PaintOp& op, COLORREF color, PenSe
     }
 }
 
+// Fills the rectangles of the band's fill operations [first, end) in one
+// colour with one region.
+void fillRuns(HDC dc, const PaintPlan& p, const PaintBand& band, uint32_t first, uint32_t end, COLORREF color) {
+    static std::vector<RECT> rects;
+    rects.resize(sizeof(RGNDATAHEADER) / sizeof(RECT) + 1 + (end - first));
+    auto* data = reinterpret_cast<RGNDATA*>(rects.data());
+    RECT* r = reinterpret_cast<RECT*>(data->Buffer);
+    RECT bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (uint32_t i = first; i < end; ++i, ++r) {
+        const PaintOp& op = p.bandOp(band, i);
+        *r = RECT{op.x0, op.y0, op.x1, op.y1};
+        bounds = RECT{std::min(bounds.left, r->left), std::min(bounds.top, r->top), std::max(bounds.right, r->right),
+                      std::max(bounds.bottom, r->bottom)};
+    }
+    data->rdh = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, end - first, 0, bounds};
+    GdiObject<HRGN> region(ExtCreateRegion(nullptr, static_cast<DWORD>(reinterpret_cast<char*>(r) - reinterpret_cast<char*>(data)), data));
+    if (!region) return;
+    SetDCBrushColor(dc, color);
+    FillRgn(dc, region.get(), static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
 // Draws bands of the plan into a picture, each clipped to itself, band b at
 // the picture's pixel row slotTop(b).
 template <typename SlotTop>
@@ -139,9 +162,19 @@ void drawBands(HDC dc, const PaintPlan& p, const std::vector<int32_t>& bands, Sl
         SetRectRgn(clip.get(), 0, top, p.width, top + band.bottom - band.top);
         SelectClipRgn(dc, clip.get());
         SetViewportOrgEx(dc, 0, top - band.top, nullptr);
-        for (uint32_t i = 0; i < band.count; ++i) {
+        for (uint32_t i = 0; i < band.count;) {
             const PaintOp& op = p.bandOp(band, i);
-            drawOp(dc, p, op, s.colorTable[op.color], pens, win().viewIcon);
+            // Fills of one colour in a row (the runs of marked cells) in one region.
+            uint32_t end = i + 1;
+            while (op.kind == PaintKind::Fill && end < band.count && p.bandOp(band, end).kind == PaintKind::Fill &&
+                   p.bandOp(band, end).color == op.color)
+                ++end;
+            if (end - i > 1) {
+                fillRuns(dc, p, band, i, end, s.colorTable[op.color]);
+            } else {
+                drawOp(dc, p, op, s.colorTable[op.color], pens, win().viewIcon);
+            }
+            i = end;
         }
     }
     SetViewportOrgEx(dc, 0, 0, nullptr);
@@ -175,6 +208,9 @@ void setThumb() {
     si.cbSize = sizeof si;
     si.fMask = SIF_POS;
     si.nPos = thumbForTopRow(*editorState);
+    // Setting the same position only draws the bar again, which costs more
+    // than painting the rows; beyond 65,536 rows most line scrolls keep it.
+    if (GetScrollPos(win().viewWindow, SB_VERT) == si.nPos) return;
     SetScrollInfo(win().viewWindow, SB_VERT, &si, TRUE);
 }
 

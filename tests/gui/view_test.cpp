@@ -119,6 +119,7 @@ TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
     st.caretOffset = 0x25;
     st.caretNibble = 1;
     ASSERT_EQ(addRecord(st, RecordList::Mark, 0x25, 1, 0x11), 1);
+    ASSERT_EQ(addRecord(st, RecordList::Mark, 0x2A, 0, 0x11), 1);  // a second run of marked cells in the row
     st.selectionAnchorRow = 4;
     st.selectionEndRow = 4;
     st.caretOffset = 0x31;
@@ -129,8 +130,10 @@ TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
     ASSERT_GT(cw, 0);
     // Changed digit: some pixels of its glyph in the change colour.
     EXPECT_GT(picture.count(RGB(250, 0, 0), cellX(3, 0), lh, cellX(3, 0) + cw, 2 * lh), 0);
-    // Marked cell: its background fills most of it.
+    // Marked cells: their background fills most of them, and not the blank between them.
     EXPECT_GT(picture.count(RGB(0, 120, 120), cellX(5, 1), 2 * lh, cellX(5, 1) + cw, 3 * lh), cw * lh / 2);
+    EXPECT_GT(picture.count(RGB(0, 120, 120), cellX(10, 0), 2 * lh, cellX(10, 0) + cw, 3 * lh), cw * lh / 2);
+    EXPECT_EQ(picture.count(RGB(0, 120, 120), cellX(5, 1) + cw, 2 * lh, cellX(10, 0), 3 * lh), 0);
     // Selected band: right of the characters, across the whole row.
     EXPECT_EQ(picture.at(90 * cw, 4 * lh + lh / 2), RGB(20, 40, 200));
     EXPECT_NE(picture.at(90 * cw, 5 * lh + lh / 2), RGB(20, 40, 200));

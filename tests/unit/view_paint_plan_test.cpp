@@ -141,10 +141,12 @@ TEST_F(PaintPlanTest, ChangedAndMarkedDigitsByPrecedence) {
     auto ops = paint();
 
     // Changed digits stand on the selected row's band, in their colour and the current byte's value;
-    // one transparent text per row carries them to their cells.
+    // one transparent text per row carries them to their cells. Each digit is drawn once: the row's
+    // text leaves a blank where a changed or marked digit stands, and a marked one is not drawn as changed.
     EXPECT_EQ(ops[1], "fill selectionBack 0,0 640,16");
+    EXPECT_EQ(ops[2].rfind("text selectionText 0,0 [ 00000000  12 3   6    00 00 ", 0), 0u) << ops[2];
     EXPECT_EQ(matching(ops, "text changedText"),
-              (std::vector<std::string>{"text changedText " + cell(1, 1) + " [4 5]",
+              (std::vector<std::string>{"text changedText " + cell(1, 1) + " [4]",
                                         "text changedText " + cell(0x21, 0) + " [0]"}));
     // Marked cells: their background (adjacent cells in one fill), then the digits in the colour
     // that tells whether they are also changed.
