@@ -40,8 +40,9 @@ void setStatusText(int part, const char* text) {
     SendMessageA(win().statusWindow, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
 }
 
-// The same, unless the part shows that text already: every setting draws the
-// part again at once, which a held arrow key would pay for each press.
+// The same, unless the part shows that text already, and drawn with the next
+// paint rather than at once: the status bar draws a part again on every
+// setting, which a held arrow key would pay for each press.
 void changeStatusText(int part, const char* text) {
     HWND status = win().statusWindow;
     char shown[1024];
@@ -52,7 +53,15 @@ void changeStatusText(int part, const char* text) {
         SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(shown));
         if (std::strcmp(shown, text) == 0) return;
     }
+    if (!IsWindowVisible(status)) {
+        setStatusText(part, text);
+        return;
+    }
+    // Turning redrawing off takes what was waiting to be drawn too: the whole bar is drawn again.
+    SendMessageA(status, WM_SETREDRAW, FALSE, 0);
     setStatusText(part, text);
+    SendMessageA(status, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(status, nullptr, FALSE);
 }
 
 int windowHeight(HWND window) {
