@@ -124,25 +124,30 @@ void drawOp(HDC dc, const PaintPlan& p, const PaintOp& op, COLORREF color, PenSe
     }
 }
 
-// Fills the rectangles of the band's fill operations [first, end) in one
-// colour with one region.
-void fillRuns(HDC dc, const PaintPlan& p, const PaintBand& band, uint32_t first, uint32_t end, COLORREF color) {
-    static std::vector<RECT> rects;
-    rects.resize(sizeof(RGNDATAHEADER) / sizeof(RECT) + 1 + (end - first));
-    auto* data = reinterpret_cast<RGNDATA*>(rects.data());
-    RECT* r = reinterpret_cast<RECT*>(data->Buffer);
+// Fills the rectangles of the band's fill operations [first, end), which are
+// of one colour, side by side (the runs of marked cells of a row), as one
+// region: one call instead of one for each. False when the region cannot be made.
+bool fillRuns(HDC dc, const PaintPlan& p, const PaintBand& band, uint32_t first, uint32_t end, COLORREF color) {
+    static std::vector<RECT> storage;  // the header, then the rectangles
+    const size_t headerRects = (sizeof(RGNDATAHEADER) + sizeof(RECT) - 1) / sizeof(RECT);
+    storage.assign(headerRects + (end - first), RECT{});
+    RECT* rects = storage.data() + headerRects;
     RECT bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (uint32_t i = first; i < end; ++i, ++r) {
+    for (uint32_t i = first; i < end; ++i) {
         const PaintOp& op = p.bandOp(band, i);
-        *r = RECT{op.x0, op.y0, op.x1, op.y1};
-        bounds = RECT{std::min(bounds.left, r->left), std::min(bounds.top, r->top), std::max(bounds.right, r->right),
-                      std::max(bounds.bottom, r->bottom)};
+        const RECT r{op.x0, op.y0, op.x1, op.y1};
+        rects[i - first] = r;
+        bounds = RECT{std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
+                      std::max(bounds.bottom, r.bottom)};
     }
+    auto* data = reinterpret_cast<RGNDATA*>(storage.data());
     data->rdh = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, end - first, 0, bounds};
-    GdiObject<HRGN> region(ExtCreateRegion(nullptr, static_cast<DWORD>(reinterpret_cast<char*>(r) - reinterpret_cast<char*>(data)), data));
-    if (!region) return;
+    const auto size = static_cast<DWORD>(storage.size() * sizeof(RECT));
+    GdiObject<HRGN> region(ExtCreateRegion(nullptr, size, data));
+    if (!region) return false;
     SetDCBrushColor(dc, color);
     FillRgn(dc, region.get(), static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    return true;
 }
 
 // Draws bands of the plan into a picture, each clipped to itself, band b at
@@ -169,10 +174,10 @@ void drawBands(HDC dc, const PaintPlan& p, const std::vector<int32_t>& bands, Sl
             while (op.kind == PaintKind::Fill && end < band.count && p.bandOp(band, end).kind == PaintKind::Fill &&
                    p.bandOp(band, end).color == op.color)
                 ++end;
-            if (end - i > 1) {
-                fillRuns(dc, p, band, i, end, s.colorTable[op.color]);
-            } else {
-                drawOp(dc, p, op, s.colorTable[op.color], pens, win().viewIcon);
+            if (end - i < 2 || !fillRuns(dc, p, band, i, end, s.colorTable[op.color])) {
+                for (uint32_t k = i; k < end; ++k) {
+                    drawOp(dc, p, p.bandOp(band, k), s.colorTable[op.color], pens, win().viewIcon);
+                }
             }
             i = end;
         }
