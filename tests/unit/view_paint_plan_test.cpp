@@ -270,9 +270,7 @@ TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
     EXPECT_EQ(paint().size(), 1u);
 }
 
-}  // namespace
-
-// Each band's operations, one line each, relative to nothing: as describe() gives them.
+// Each band of a plan: its pixel rows, then its operations as describe() gives them.
 std::vector<std::vector<std::string>> bandsOf(const PaintPlan& plan) {
     std::vector<std::vector<std::string>> out;
     for (const PaintBand& band : plan.bands) {
@@ -352,3 +350,5 @@ TEST_F(PaintPlanTest, TheKeptPictureDrawsOnlyTheBandsThatChanged) {
     kept.forget();
     EXPECT_EQ(paint("other colours"), std::make_pair(all, all));
 }
+
+}  // namespace
