@@ -1,6 +1,7 @@
 #include "shell/layout_win.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "document/document.h"
@@ -40,6 +41,30 @@ bool pasteAvailable(const EditorState& s) {
 
 void setStatusText(int part, const char* text) {
     SendMessageA(win().statusWindow, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
+}
+
+// The same, unless the part shows that text already, and drawn with the next
+// paint rather than at once: the status bar draws a part again on every
+// setting, which a held arrow key would pay for each press.
+void changeStatusText(int part, const char* text) {
+    HWND status = win().statusWindow;
+    char shown[1024];
+    // The length counts UTF-16 units; a Shift-JIS text takes at most two bytes for each.
+    const auto units = LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0));
+    if (units * 2 < static_cast<int>(sizeof shown)) {
+        shown[0] = '\0';
+        SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(shown));
+        if (std::strcmp(shown, text) == 0) return;
+    }
+    if (!IsWindowVisible(status)) {
+        setStatusText(part, text);
+        return;
+    }
+    // Turning redrawing off takes what was waiting to be drawn too: the whole bar is drawn again.
+    SendMessageA(status, WM_SETREDRAW, FALSE, 0);
+    setStatusText(part, text);
+    SendMessageA(status, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(status, nullptr, FALSE);
 }
 
 int windowHeight(HWND window) {
@@ -170,7 +195,7 @@ void showFileStatus() {
     loadText(IDS_FMT_FILE_STATUS, format, sizeof format);
     char text[kPathLength + 64];
     wsprintfA(text, format, static_cast<unsigned long>(s.documentSize), name);
-    setStatusText(kStatusFilePart, text);
+    changeStatusText(kStatusFilePart, text);
 }
 
 void showSelectionStatus() {
@@ -180,7 +205,7 @@ void showSelectionStatus() {
         showFileStatus();
         return;
     }
-    setStatusText(kStatusFilePart, text.c_str());
+    changeStatusText(kStatusFilePart, text.c_str());
 }
 
 void showCaretStatus() {
@@ -188,9 +213,9 @@ void showCaretStatus() {
     const EditorState& s = *editorState;
     char text[64];
     wsprintfA(text, kLineStatusFormat, static_cast<long>(s.caretOffset / 16 + 1), static_cast<long>(s.rowCount));
-    setStatusText(kStatusLinePart, text);
+    changeStatusText(kStatusLinePart, text);
     wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), s.caretNibble != 0 ? "L" : "H");
-    setStatusText(kStatusAddressPart, text);
+    changeStatusText(kStatusAddressPart, text);
 }
 
 void updateToolbarStates() {
