@@ -120,6 +120,45 @@ int overwriteText(EditorState& s, const char* text) {
     return 1;
 }
 
+int overwriteBytesAsTyped(EditorState& s, int32_t offset, const uint8_t* bytes, uint32_t count, WindowRef owner) {
+    if (!isDocumentLoaded(s) || bytes == nullptr || offset < 0) return 0;
+    const auto start = static_cast<uint32_t>(offset);
+    if (start >= s.documentSize || count > s.documentSize - start) {
+        showError(owner, IDS_ERR_PAST_END, nullptr);
+        return 0;
+    }
+    // Room first, so that a refused write leaves no half of it behind.
+    int32_t needed = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t before = s.documentBytes[start + i], after = bytes[i];
+        for (int32_t nibble = 0; nibble < 2; ++nibble) {
+            const unsigned shift = nibble == 0 ? 4 : 0;
+            if (((before ^ after) >> shift & 0x0F) == 0) continue;
+            if (findRecord(s, RecordList::Change, static_cast<int32_t>(start + i), nibble) == -1) ++needed;
+        }
+    }
+    if (s.changeList == nullptr) return 0;
+    if (needed > kRecordListSlots - s.changeCount) {
+        showErrorCode(mainWindowRef(), kNoRoomError);
+        return 0;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t& byte = s.documentBytes[start + i];
+        const auto at = static_cast<int32_t>(start + i);
+        if ((byte ^ bytes[i]) & 0xF0) {
+            if (recordChange(s, at, 0, byte, 0, nullptr) == 0) return 0;
+            byte = static_cast<uint8_t>((bytes[i] & 0xF0) | (byte & 0x0F));
+            s.modified = 1;
+        }
+        if ((byte ^ bytes[i]) & 0x0F) {
+            if (recordChange(s, at, 1, byte, 0, nullptr) == 0) return 0;
+            byte = bytes[i];
+            s.modified = 1;
+        }
+    }
+    return 1;
+}
+
 TextEdit beginTextEdit(const EditorState& s) {
     TextEdit edit{};
     if (!caretOnDocument(s)) return edit;
