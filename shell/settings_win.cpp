@@ -257,6 +257,8 @@ void loadSettings() {
     if (!key.readBinary("Color", s.colorTable, sizeof s.colorTable)) setDefaultColors(s.colorTable);
     key.readBinary("Ope", s.options, sizeof s.options);
     if (key.readString("Find", s.findText, kFindLimit) == 0) s.findText[0] = '\0';
+    key.readRaw("Inspect", raw);
+    decodeInspectorPlacement(raw.data(), raw.size(), s.inspector);
 
     for (int i = 0; i < kRecentFileCount; ++i) {
         char name[16];
@@ -285,6 +287,8 @@ void saveSettings() {
     key.writeBinary("Color", s.colorTable, sizeof s.colorTable);
     key.writeBinary("Ope", s.options, sizeof s.options);
     if (s.findText[0] != '\0') key.writeString("Find", s.findText);
+    // A new value: an editor whose pane was never touched leaves the key as it found it.
+    if (s.inspectorChanged != 0) key.writeBinary("Inspect", &s.inspector, sizeof s.inspector);
     for (int i = 0; i < kRecentFileCount; ++i) {
         if (s.recentFiles[i][0] == '\0') continue;
         char name[16];
