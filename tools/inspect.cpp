@@ -133,7 +133,8 @@ void showUnixTime(int64_t seconds, int64_t firstYear, InspectValue& v) {
 
 void showDosDateTime(uint32_t u, InspectValue& v) {
     const unsigned time = u & 0xFFFF, date = u >> 16;
-    const DateTime t{1980 + (date >> 9), date >> 5 & 0x0F, date & 0x1F, time >> 11, time >> 5 & 0x3F, (time & 0x1F) * 2};
+    const DateTime t{1980 + (date >> 9), date >> 5 & 0x0F, date & 0x1F,
+                     time >> 11,         time >> 5 & 0x3F, (time & 0x1F) * 2};
     if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour > 23 ||
         t.minute > 59 || t.second > 59) {
         v.kind = InspectKind::invalid;
@@ -386,8 +387,9 @@ bool parseCodePoint(std::string_view t, uint32_t& cp) {
         return digits.size() <= 6 && parseWhole(digits, cp, 16) && isScalar(cp);
     }
     uint32_t length = 0;
-    return !t.empty() && decodeUtf8(reinterpret_cast<const uint8_t*>(t.data()), t.size(), cp, length) ==
-                             InspectKind::value && length == t.size();
+    return !t.empty() &&
+           decodeUtf8(reinterpret_cast<const uint8_t*>(t.data()), t.size(), cp, length) == InspectKind::value &&
+           length == t.size();
 }
 
 bool parseDateTime(std::string_view t, DateTime& out) {
@@ -561,9 +563,7 @@ EncodedValue encodeValue(InspectRow row, Endian endian, std::string_view text) {
     uint64_t bits = 0;
     DateTime date{};
     switch (row) {
-        case InspectRow::binary:
-            out.ok = !t.empty() && t.size() <= 8 && parseWhole(t, out.bytes[0], 2);
-            break;
+        case InspectRow::binary: out.ok = !t.empty() && t.size() <= 8 && parseWhole(t, out.bytes[0], 2); break;
         case InspectRow::float32: {
             float f;
             if ((out.ok = parseFloat(t, f))) {

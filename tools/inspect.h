@@ -47,12 +47,12 @@ enum class InspectKind : uint8_t {
 
 struct InspectValue {
     InspectKind kind;
-    char text[48];       // ASCII; for the character rows the code ("82A0", "U+3042")
-    char character[4];   // shiftJis: the character's own bytes; empty for a control byte
-    char16_t wide[3];    // utf8, utf16: the character in UTF-16; empty for a control character
-    uint32_t color;      // colorRef: 0x00BBGGRR
-    uint32_t start;      // offset of the first byte read (shiftJis: where its character begins)
-    uint32_t length;     // bytes the value takes
+    char text[48];      // ASCII; for the character rows the code ("82A0", "U+3042")
+    char character[4];  // shiftJis: the character's own bytes; empty for a control byte
+    char16_t wide[3];   // utf8, utf16: the character in UTF-16; empty for a control character
+    uint32_t color;     // colorRef: 0x00BBGGRR
+    uint32_t start;     // offset of the first byte read (shiftJis: where its character begins)
+    uint32_t length;    // bytes the value takes
 };
 
 // The value of `row` read from offset `offset` of the `size` bytes; never
@@ -61,7 +61,7 @@ struct InspectValue {
 InspectValue inspectValue(const uint8_t* bytes, size_t size, size_t offset, InspectRow row, Endian endian);
 
 struct EncodedValue {
-    bool ok;             // false: the text is not a value of the row, or it does not fit
+    bool ok;  // false: the text is not a value of the row, or it does not fit
     uint8_t bytes[16];
     uint32_t length;
 };
