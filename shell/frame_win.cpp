@@ -16,6 +16,7 @@
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"
 #include "tools/error_box_win.h"
+#include "view/inspector_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -79,6 +80,7 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_HELP: showHelpCommand(window); break;
         case IDM_HOMEPAGE: homePageCommand(window); break;
         case IDM_ABOUT: aboutCommand(window); break;
+        case IDM_INSPECTOR: toggleInspectorCommand(); break;
         default: return false;
     }
     return true;

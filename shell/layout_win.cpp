@@ -7,6 +7,7 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
+#include "view/inspector_win.h"
 
 namespace {
 
@@ -111,9 +112,13 @@ void layoutFrame() {
     RECT inner{};
     GetClientRect(w.clientWindow, &inner);
     int stripHeight = s.lineHeight + 5;
-    if (w.labelWindow != nullptr) MoveWindow(w.labelWindow, 0, 0, inner.right, stripHeight, TRUE);
+    // The inspector pane, while shown, stands at the right beside the strip and the view.
+    const int paneWidth = inspectorWidthIn(inner.right);
+    const int width = inner.right - paneWidth;
+    if (w.labelWindow != nullptr) MoveWindow(w.labelWindow, 0, 0, width, stripHeight, TRUE);
     if (w.viewWindow == nullptr) return;
-    MoveWindow(w.viewWindow, 0, stripHeight, inner.right, inner.bottom - stripHeight, TRUE);
+    MoveWindow(w.viewWindow, 0, stripHeight, width, inner.bottom - stripHeight, TRUE);
+    placeInspector(width, paneWidth, inner.bottom);
 
     if (s.documentBytes != nullptr && s.lineHeight != 0) {
         RECT view{};
@@ -189,6 +194,7 @@ void showCaretStatus() {
     setStatusText(kStatusLinePart, text);
     wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), s.caretNibble != 0 ? "L" : "H");
     setStatusText(kStatusAddressPart, text);
+    inspectorFollow();
 }
 
 void updateToolbarStates() {

@@ -15,6 +15,7 @@
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
+#include "view/inspector_win.h"
 #include "view/label_win.h"
 #include "view/view_win.h"
 
@@ -88,17 +89,19 @@ int registerWindowClasses() {
         const char* name;
         WNDPROC proc;
         bool frame;
+        UINT style;
     };
     const ClassSpec classes[] = {
-        {kMainClassName, frameWindowProc, true},
-        {kViewClassName, viewWindowProc, false},
-        {kClientClassName, clientWindowProc, false},
-        {kLabelClassName, labelWindowProc, false},
+        {kMainClassName, frameWindowProc, true, 0},
+        {kViewClassName, viewWindowProc, false, 0},
+        {kClientClassName, clientWindowProc, false, 0},
+        {kLabelClassName, labelWindowProc, false, 0},
+        {kInspectorClassName, inspectorWindowProc, false, CS_DBLCLKS},
     };
     for (const ClassSpec& c : classes) {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof wc;
-        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.style = CS_HREDRAW | CS_VREDRAW | c.style;
         wc.lpfnWndProc = c.proc;
         wc.hInstance = appInstance;
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -115,7 +118,7 @@ int registerWindowClasses() {
 }
 
 void unregisterWindowClasses() {
-    for (const char* name : {kMainClassName, kViewClassName, kClientClassName, kLabelClassName}) {
+    for (const char* name : {kMainClassName, kViewClassName, kClientClassName, kLabelClassName, kInspectorClassName}) {
         UnregisterClassA(name, appInstance);
     }
     releaseField(mainSmallIcon, DestroyIcon);
@@ -194,6 +197,7 @@ int createFrameChildren(HWND frame) {
         if (HMENU menu = GetMenu(frame)) CheckMenuItem(menu, IDM_KANJI, MF_BYCOMMAND | MF_CHECKED);
     }
     editorState->hexInput = editorState->options[startHex];
+    restoreInspector(frame);
     return 1;
 }
 
@@ -253,6 +257,7 @@ void releaseResources(int storeSettings) {
     }
     releaseField(w.statusWindow, DestroyWindow);
     releaseField(w.toolbarWindow, DestroyWindow);
+    releaseField(w.inspectorWindow, DestroyWindow);
     releaseField(w.viewWindow, DestroyWindow);
     releaseField(w.labelWindow, DestroyWindow);
     releaseField(w.clientWindow, DestroyWindow);
@@ -272,7 +277,8 @@ void releaseResources(int storeSettings) {
 int runMessageLoop(HACCEL accelerators) {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
+        // The inspector's value editor keeps its keys (Delete, Ctrl+C ...) for its text.
+        if (!isInspectorEditor(message.hwnd) && TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

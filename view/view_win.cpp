@@ -12,6 +12,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
+#include "view/inspector_win.h"
 #include "view/paint_plan.h"
 #include "view/view_input.h"
 #include "view/view_layout.h"
@@ -211,6 +212,7 @@ void endDrag(HWND window) {
 // mode does nothing else. True when the press goes on to its own work.
 bool pressGoesOn(HWND window) {
     EditorState& s = *editorState;
+    if (inspectorHasFocus()) SetFocus(window);  // the keys follow the click back from the inspector
     s.foundOffset = -1;
     if (!stopAutoScroll(s)) return true;
     endAutoScrollMode(window);
@@ -307,6 +309,8 @@ void applyViewEffects(unsigned effects) {
 
 void repaintView() {
     if (haveView()) InvalidateRect(win().viewWindow, nullptr, FALSE);
+    // Every change of the bytes or the caret asks for this: the inspector follows it.
+    inspectorFollow();
 }
 
 int bringCaretIntoView() {

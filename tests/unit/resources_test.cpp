@@ -214,6 +214,7 @@ TEST(Resources, StringTableHoldsExactlyTheProgramsTexts) {
         {IDM_HELP, "ヘルプの表示"},
         {IDM_HOMEPAGE, "ORVASITE(Web) へ接続"},
         {IDM_ABOUT, "バージョン情報を表示"},
+        {IDM_INSPECTOR, "データインスペクタの表示／非表示の切り替え"},
 
         {IDS_HOMEPAGE_URL, "https://orva.example.jp/moxel/"},
         {IDS_DESCRIPTION, "バイナリエディタ"},
@@ -270,6 +271,17 @@ TEST(Resources, StringTableHoldsExactlyTheProgramsTexts) {
         {IDS_ERR_TOO_LONG, "文字列長がオーバーしました。"},
         {IDS_ERR_NO_SELECTION, "選択された範囲はありません。"},
         {IDS_ERR_SAME_FILE, "同じファイル名です。"},
+        {IDS_ERR_PAST_END, "ファイルの終わりを越えるため、書き込めません。"},
+
+        {IDS_INSPECT_BINARY, "2進数"},        {IDS_INSPECT_INT8, "int8"},          {IDS_INSPECT_UINT8, "uint8"},
+        {IDS_INSPECT_INT16, "int16"},         {IDS_INSPECT_UINT16, "uint16"},      {IDS_INSPECT_INT32, "int32"},
+        {IDS_INSPECT_UINT32, "uint32"},       {IDS_INSPECT_INT64, "int64"},        {IDS_INSPECT_UINT64, "uint64"},
+        {IDS_INSPECT_FLOAT32, "float32"},     {IDS_INSPECT_FLOAT64, "float64"},    {IDS_INSPECT_SHIFT_JIS, "Shift-JIS"},
+        {IDS_INSPECT_UTF8, "UTF-8"},          {IDS_INSPECT_UTF16, "UTF-16"},       {IDS_INSPECT_TIME32, "time_t 32"},
+        {IDS_INSPECT_TIME64, "time_t 64"},    {IDS_INSPECT_FILETIME, "FILETIME"},  {IDS_INSPECT_DOS_TIME, "DOS日時"},
+        {IDS_INSPECT_OLE_DATE, "OLE日時"},    {IDS_INSPECT_GUID, "GUID"},          {IDS_INSPECT_COLORREF, "COLORREF"},
+        {IDS_INSPECT_LITTLE, "リトルエンディアン"}, {IDS_INSPECT_BIG, "ビッグエンディアン"},
+        {IDS_INSPECT_PAST_END, "-"},          {IDS_INSPECT_INVALID, "(不正)"},     {IDS_INSPECT_OUT_OF_RANGE, "(範囲外)"},
 
         {IDS_TIP_OPEN, "開く"},
         {IDS_TIP_SAVE, "上書き保存"},
@@ -384,6 +396,8 @@ TEST(Resources, MenusListTheirItemsInOrder) {
         item(IDM_NUMBER_CONVERSION, "数値変換(&N)..."),
         kSep,
         item(IDM_OPTIONS, "オプション(&O)..."),
+        kSep,
+        item(IDM_INSPECTOR, "データインスペクタ(&D)\tCtrl+I"),
         "[ヘルプ(&H)]",
         item(IDM_HELP, "ヘルプ表示(&H)\tF1"),
         kSep,
@@ -460,7 +474,7 @@ TEST(Resources, AcceleratorsAreTheKeysTheMenusShow) {
         EXPECT_TRUE(keys.emplace(keyText(a), a.command).second) << keyText(a) << " defined twice";
     }
     const std::map<std::string, long> expected = {
-        {"Ctrl+C", IDM_COPY},  {"Ctrl+F", IDM_FIND},    {"Ctrl+J", IDM_JUMP},          {"Ctrl+K", IDM_KANJI},
+        {"Ctrl+C", IDM_COPY},  {"Ctrl+F", IDM_FIND},    {"Ctrl+I", IDM_INSPECTOR},    {"Ctrl+J", IDM_JUMP},          {"Ctrl+K", IDM_KANJI},
         {"Ctrl+L", IDM_INSTANCE_LIST}, {"Ctrl+M", IDM_MARK}, {"Ctrl+O", IDM_OPEN},   {"Ctrl+P", IDM_PRINT},
         {"Ctrl+R", IDM_COMPARE}, {"Ctrl+S", IDM_SAVE},  {"Ctrl+V", IDM_PASTE},         {"Alt+X", IDM_EXIT},
         {"Ctrl+Z", IDM_UNDO},  {"Delete", IDM_DELETE},  {"Insert", IDM_INSERT},        {"F1", IDM_HELP},
