@@ -7,7 +7,10 @@
 //     2001 marked nibbles in view, beside a bare BitBlt of a view-sized
 //     bitmap (the floor any off-screen painting pays);
 // (b) a one-row scroll and a one-row caret move on a document of the given
-//     size, each until painted;
+//     size, each until painted; the caret move once more with the data
+//     inspector pane shown beside the view and hidden, in alternating blocks
+//     (the pane follows every caret move), and the pane's values formatted
+//     alone;
 // (c) GDI and USER objects and kernel handles before and after 10,000
 //     repaints and 1,000 scroll steps.
 // Prints medians. No assertions: figures only.
@@ -24,6 +27,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "view/inspector_pane.h"
 #include "bench_support_win.h"
 #include "support/resource_counts_win.h"
 
@@ -145,6 +149,43 @@ int main(int argc, char** argv) {
     std::printf("document %.2f GiB (%ld rows)\n", static_cast<double>(size) / (1 << 30), static_cast<long>(s.rowCount));
     std::printf("one-row scroll until painted: %7.3f ms (median of %zu)\n", median(scroll), scroll.size());
     std::printf("caret move until painted:     %7.3f ms (median of %zu)\n", median(caret), caret.size());
+
+    // The same moves with the inspector pane beside the view, in alternating
+    // short blocks so that both sides see the same load; and the pane's own
+    // part of the moves with it (its paint after the view's).
+    std::vector<double> hidden, shown, paneAlone;
+    for (int block = 0; block < 40; ++block) {
+        const bool withPane = block % 2 == 1;
+        if (withPane != (s.inspector.shown != 0)) SendMessageA(mainWindow, WM_COMMAND, IDM_INSPECTOR, 0);
+        pump();
+        for (int i = 0; i < 20; ++i) {
+            WPARAM key = i % 2 == 0 ? VK_DOWN : VK_UP;
+            double t0 = now();
+            SendMessageA(view(), WM_KEYDOWN, key, 0);
+            UpdateWindow(view());
+            double t1 = now();
+            if (win().inspectorWindow != nullptr) UpdateWindow(win().inspectorWindow);
+            double t2 = now();
+            (withPane ? shown : hidden).push_back((t2 - t0) * 1000.0);
+            if (withPane) paneAlone.push_back((t2 - t1) * 1000.0);
+        }
+    }
+    InspectorValues values;
+    std::vector<double> formatting;
+    for (int i = 0; i < 1000; ++i) {
+        s.caretOffset = (s.topRow + 2) * 16 + i % 32;
+        double t0 = now();
+        inspectCaret(s, values);
+        formatting.push_back((now() - t0) * 1e6);
+    }
+    const double without = median(hidden), with = median(shown);
+    std::printf("caret move until painted, inspector hidden: %7.3f ms, shown: %7.3f ms (%.2fx; medians of %zu)\n",
+                without, with, with / without, shown.size());
+    std::printf("the inspector pane's own paint in a caret move: %7.3f ms (median of %zu)\n", median(paneAlone),
+                paneAlone.size());
+    std::printf("inspector values of one caret place formatted: %6.2f us (median of %zu)\n", median(formatting),
+                formatting.size());
+    if (s.inspector.shown != 0) SendMessageA(mainWindow, WM_COMMAND, IDM_INSPECTOR, 0);
 
     // (c) objects and handles over long use
     const gui::ResourceCounts before = gui::resourceCounts();
