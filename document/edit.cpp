@@ -120,37 +120,32 @@ int overwriteText(EditorState& s, const char* text) {
     return 1;
 }
 
-int overwriteBytesAsTyped(EditorState& s, int32_t offset, const uint8_t* bytes, uint32_t count, WindowRef owner) {
+int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count) {
     if (!isDocumentLoaded(s) || bytes == nullptr || offset < 0) return 0;
     const auto start = static_cast<uint32_t>(offset);
-    if (start >= s.documentSize || count > s.documentSize - start) {
-        showError(owner, IDS_ERR_PAST_END, nullptr);
-        return 0;
-    }
+    if (start >= s.documentSize || s.changeList == nullptr) return 0;
+    const size_t n = std::min<size_t>(count, s.documentSize - start);
     // Room first, so that a refused write leaves no half of it behind.
     int32_t needed = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint8_t before = s.documentBytes[start + i], after = bytes[i];
-        for (int32_t nibble = 0; nibble < 2; ++nibble) {
-            const unsigned shift = nibble == 0 ? 4 : 0;
-            if (((before ^ after) >> shift & 0x0F) == 0) continue;
-            if (findRecord(s, RecordList::Change, static_cast<int32_t>(start + i), nibble) == -1) ++needed;
-        }
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t differ = s.documentBytes[start + i] ^ bytes[i];
+        const auto at = static_cast<int32_t>(start + i);
+        if ((differ & 0xF0) != 0 && findRecord(s, RecordList::Change, at, 0) == -1) ++needed;
+        if ((differ & 0x0F) != 0 && findRecord(s, RecordList::Change, at, 1) == -1) ++needed;
     }
-    if (s.changeList == nullptr) return 0;
     if (needed > kRecordListSlots - s.changeCount) {
-        showErrorCode(mainWindowRef(), kNoRoomError);
+        showErrorCode(owner, kNoRoomError);
         return 0;
     }
-    for (uint32_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         uint8_t& byte = s.documentBytes[start + i];
         const auto at = static_cast<int32_t>(start + i);
-        if ((byte ^ bytes[i]) & 0xF0) {
+        if (((byte ^ bytes[i]) & 0xF0) != 0) {
             if (recordChange(s, at, 0, byte, 0, nullptr) == 0) return 0;
             byte = static_cast<uint8_t>((bytes[i] & 0xF0) | (byte & 0x0F));
             s.modified = 1;
         }
-        if ((byte ^ bytes[i]) & 0x0F) {
+        if (((byte ^ bytes[i]) & 0x0F) != 0) {
             if (recordChange(s, at, 1, byte, 0, nullptr) == 0) return 0;
             byte = bytes[i];
             s.modified = 1;

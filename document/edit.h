@@ -33,14 +33,14 @@ int deleteRangeTo(EditorState& s, int32_t end);
 // 0 when no document is loaded.
 int overwriteText(EditorState& s, const char* text);
 
-// Writes `count` bytes over the document from `offset` as typing their hex
-// digits would: every nibble that changes is recorded, high before low (a
-// position recorded already takes the byte before this write without a
-// question, as overwriteText does). Nothing is written when the bytes would
-// reach past the end of the document (message IDS_ERR_PAST_END on `owner`)
-// or when the change list cannot take every record they need (error 14).
-// Sets modified when a byte changed. 1 when written (or nothing differed).
-int overwriteBytesAsTyped(EditorState& s, int32_t offset, const uint8_t* bytes, uint32_t count, WindowRef owner);
+// Writes `count` bytes over the document from `offset` on, as far as the
+// document reaches, as typing their hex digits would: every nibble that
+// changes is recorded, high before low (a position recorded already takes the
+// byte before this write without a question, as overwriteText does). Nothing
+// is written when the change list cannot take every record the bytes need
+// (error 14 on `owner`). Sets modified when a byte changed. 1 when written
+// (or nothing differed); 0 without a document or an offset on it.
+int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count);
 
 // The text edit at the caret offers the bytes there as text and accepts at
 // most this many bytes, fewer near the end of the document.

@@ -83,5 +83,9 @@ int writeInspectedValue(EditorState& s, InspectRow row, Endian side, std::string
         offset = static_cast<int32_t>(
             inspectValue(s.documentBytes, s.documentSize, static_cast<size_t>(offset), row, side).start);
     }
-    return overwriteBytesAsTyped(s, offset, value.bytes, value.length, owner);
+    if (static_cast<uint32_t>(offset) >= s.documentSize ||
+        value.length > s.documentSize - static_cast<uint32_t>(offset)) {
+        return showError(owner, IDS_ERR_PAST_END, nullptr);
+    }
+    return writeBytesAsTyped(s, owner, offset, value.bytes, value.length);
 }

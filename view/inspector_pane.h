@@ -61,5 +61,6 @@ void inspectCaret(const EditorState& s, InspectorValues& out);
 // Writes a typed value of `row` at the caret (a Shift-JIS character over the
 // character the caret stands in) as typing its digits would, and reports a
 // refusal once: 8003 for a text that is no value of the row or does not fit
-// in it, then the checks of overwriteBytesAsTyped. 1 when written.
+// in it, IDS_ERR_PAST_END for bytes that would reach past the end of the
+// document, then error 14 of writeBytesAsTyped. 1 when written.
 int writeInspectedValue(EditorState& s, InspectRow row, Endian side, std::string_view text, WindowRef owner);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/gdi_win.h"
@@ -67,7 +68,7 @@ public:
 
     HDC prepare(int width, int height) {
         release();
-        dc_ = MemoryDc(nullptr);
+        MemoryDc dc(nullptr);
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = width;
@@ -76,21 +77,20 @@ public:
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        if (dc_) bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!dc_ || !bitmap_ || bits == nullptr) {
-            release();
-            return nullptr;
-        }
-        original_ = SelectObject(dc_.get(), bitmap_.get());
+        GdiObject<HBITMAP> bitmap(dc ? CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr);
+        if (!dc || !bitmap || bits == nullptr) return nullptr;
+        dc_ = std::move(dc);
+        bitmap_ = std::move(bitmap);
+        selection_ = std::make_unique<SelectedObject>(dc_.get(), bitmap_.get());
         bits_ = static_cast<uint32_t*>(bits);
         width_ = width;
         height_ = height;
         return dc_.get();
     }
 
+    // The bitmap leaves the device context before either goes.
     void release() {
-        if (dc_ && original_ != nullptr) SelectObject(dc_.get(), original_);
-        original_ = nullptr;
+        selection_.reset();
         dc_.reset();
         bitmap_.reset();
         bits_ = nullptr;
@@ -103,9 +103,9 @@ public:
     uint32_t* row(int y) const { return bits_ + static_cast<size_t>(y) * static_cast<size_t>(width_); }
 
 private:
-    MemoryDc dc_;
     GdiObject<HBITMAP> bitmap_;
-    HGDIOBJ original_ = nullptr;
+    MemoryDc dc_;
+    std::unique_ptr<SelectedObject> selection_;
     uint32_t* bits_ = nullptr;
     int width_ = 0, height_ = 0;
 };
@@ -131,7 +131,8 @@ void fillPixels(const RECT& r, uint32_t pixel) {
     const int left = std::max<int>(r.left, 0), right = std::min<int>(r.right, picture.width());
     const int bottom = std::min<int>(r.bottom, picture.height());
     if (left >= right) return;
-    for (int y = std::max<int>(r.top, 0); y < bottom; ++y) std::fill(picture.row(y) + left, picture.row(y) + right, pixel);
+    for (int y = std::max<int>(r.top, 0); y < bottom; ++y)
+        std::fill(picture.row(y) + left, picture.row(y) + right, pixel);
 }
 
 // Copies the cells of `text` to `x`, one pixel below `top`, cut at `right`.
@@ -548,9 +549,6 @@ void resetPane() {
 
 void showPane(HWND frame, bool shown) {
     EditorState& s = *editorState;
-    if (HMENU menu = frame != nullptr ? GetMenu(frame) : nullptr) {
-        CheckMenuItem(menu, IDM_INSPECTOR, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
-    }
     EditorWindows& w = win();
     if (shown && w.inspectorWindow == nullptr && w.clientWindow != nullptr) {
         w.inspectorWindow =
@@ -558,10 +556,11 @@ void showPane(HWND frame, bool shown) {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_INSPECTOR)), appInstance, nullptr);
     }
     HWND window = w.inspectorWindow;
-    if (window == nullptr) {
-        s.inspector.shown = 0;
-        return;
+    if (window == nullptr) s.inspector.shown = 0;
+    if (HMENU menu = frame != nullptr ? GetMenu(frame) : nullptr) {
+        CheckMenuItem(menu, IDM_INSPECTOR, MF_BYCOMMAND | (s.inspector.shown != 0 ? MF_CHECKED : MF_UNCHECKED));
     }
+    if (window == nullptr) return;
     if (!shown) {
         closeEditor();
         if (inspectorHasFocus() && w.viewWindow != nullptr) SetFocus(w.viewWindow);
