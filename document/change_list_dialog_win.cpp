@@ -106,24 +106,39 @@ void fillHistory(HWND list) {
     }
 }
 
+bool isSelected(HWND list, int row) {
+    return (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+}
+
+// Any number of rows in one pass over the records, and the list redrawn once
+// (a deletion with its redraw per row takes seconds for a full list).
 void revertSelectedRows(HWND list) {
     const int first = nextSelected(list, -1);
     const int selected = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
     if (first < 0 || selected <= 0) return;
-    std::vector<int> reverted;
-    reverted.reserve(static_cast<size_t>(selected));
+    std::vector<int> rows;
+    std::vector<RevertRow> named;
+    rows.reserve(static_cast<size_t>(selected));
+    named.reserve(static_cast<size_t>(selected));
     void* cursor = beginWaitCursor();
-    for (int row = first; row != -1; row = nextSelected(list, row)) {
+    const int count = rowCount(list);
+    for (int row = first; row < count && static_cast<int>(rows.size()) < selected; ++row) {
+        if (!isSelected(list, row)) continue;
         char address[kCellLength], nibble[kCellLength], value[kCellLength];
         readCell(list, row, 0, address);
         readCell(list, row, 1, nibble);
         readCell(list, row, 2, value);
-        if (revertChange(*editorState, address, nibble, value)) reverted.push_back(row);
+        rows.push_back(row);
+        named.push_back(revertRowFromTexts(address, nibble, value));
     }
+    const std::vector<uint8_t> reverted = revertChanges(*editorState, named);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     // Last first, so that the indices still to delete stay valid.
-    for (auto row = reverted.rbegin(); row != reverted.rend(); ++row) {
-        SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
+    for (size_t i = rows.size(); i-- > 0;) {
+        if (reverted[i]) SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(rows[i]), 0);
     }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
     updateToolbarStates();
     repaintView();
     endWaitCursor(cursor);

@@ -1,6 +1,8 @@
 #include "document/history.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 #include "document/record_list.h"
 #include "tools/value_parse.h"
@@ -15,25 +17,52 @@ ChangeRowTexts changeRowTexts(const NibbleRecord& record) {
     return t;
 }
 
+RevertRow revertRowFromTexts(const char* addressText, const char* nibbleText, const char* valueText) {
+    return RevertRow{parseHexNumber(addressText), nibbleText[0] == 'L' ? 1 : 0,
+                     static_cast<uint8_t>(parseHexNumber(valueText) & 0x0F)};
+}
+
 int revertChange(EditorState& s, const char* addressText, const char* nibbleText, const char* valueText) {
     if (addressText == nullptr || nibbleText == nullptr || valueText == nullptr) return 0;
-    const int32_t offset = parseHexNumber(addressText);
-    const int32_t nibble = nibbleText[0] == 'L' ? 1 : 0;
-    const uint8_t value = static_cast<uint8_t>(parseHexNumber(valueText) & 0x0F);
+    return revertChanges(s, {revertRowFromTexts(addressText, nibbleText, valueText)})[0];
+}
 
-    int i = findRecord(s, RecordList::Change, offset, nibble);
-    if (i == -1) return 0;
-    // A record past the end of the document (the texts came from elsewhere)
-    // has no byte to write back.
-    if (s.documentBytes == nullptr || offset < 0 || static_cast<uint32_t>(offset) >= s.documentSize) return 0;
-    if (removeRecord(s, RecordList::Change, i) == 0) return 0;
+std::vector<uint8_t> revertChanges(EditorState& s, const std::vector<RevertRow>& rows) {
+    std::vector<uint8_t> reverted(rows.size(), 0);
+    if (s.changeList == nullptr || rows.empty()) return reverted;
+    auto key = [](int32_t offset, int32_t nibble) {
+        return (uint64_t{static_cast<uint32_t>(offset)} << 32) | static_cast<uint32_t>(nibble);
+    };
+    // The first row naming a position; a later one would find its record gone.
+    std::unordered_map<uint64_t, size_t> rowOf;
+    rowOf.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) rowOf.emplace(key(rows[i].offset, rows[i].nibble), i);
 
-    uint8_t& byte = s.documentBytes[offset];
-    if (nibble == 1)
-        byte = static_cast<uint8_t>((byte & 0xF0) | value);
-    else
-        byte = static_cast<uint8_t>((value << 4) | (byte & 0x0F));
-    return 1;
+    const int32_t n = std::clamp(s.changeCount, 0, kRecordListSlots);
+    std::vector<bool> remove(static_cast<size_t>(n), false);
+    for (int32_t slot = 0; slot < n && !rowOf.empty(); ++slot) {
+        const NibbleRecord* record = s.changeList[slot];
+        if (record == nullptr) continue;
+        auto found = rowOf.find(key(record->offset, record->nibble));
+        if (found == rowOf.end()) continue;
+        const RevertRow& row = rows[found->second];
+        const size_t index = found->second;
+        rowOf.erase(found);
+        // A record past the end of the document (the texts came from
+        // elsewhere) has no byte to write back.
+        if (s.documentBytes == nullptr || row.offset < 0 || static_cast<uint32_t>(row.offset) >= s.documentSize) {
+            continue;
+        }
+        uint8_t& byte = s.documentBytes[row.offset];
+        if (row.nibble == 1)
+            byte = static_cast<uint8_t>((byte & 0xF0) | row.value);
+        else
+            byte = static_cast<uint8_t>((row.value << 4) | (byte & 0x0F));
+        remove[static_cast<size_t>(slot)] = true;
+        reverted[index] = 1;
+    }
+    removeRecords(s, RecordList::Change, remove);
+    return reverted;
 }
 
 void noteAllChangesReverted(EditorState& s) {

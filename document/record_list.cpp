@@ -90,6 +90,26 @@ int removeRecord(EditorState& s, RecordList list, int index) {
     return 1;
 }
 
+int removeRecords(EditorState& s, RecordList list, const std::vector<bool>& remove) {
+    ListFields f = fields(s, list);
+    if (f.slots == nullptr) return 0;
+    const int32_t n = std::clamp(f.count, 0, kRecordListSlots);
+    int32_t kept = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        if (static_cast<size_t>(i) < remove.size() && remove[static_cast<size_t>(i)]) {
+            std::free(f.slots[i]);
+            continue;
+        }
+        f.slots[kept++] = f.slots[i];
+    }
+    for (int32_t i = kept; i < n; ++i) f.slots[i] = nullptr;
+    if (kept != n) {
+        f.count = kept;
+        f.unsorted = 1;
+    }
+    return n - kept;
+}
+
 int sortRecords(EditorState& s, RecordList list) {
     ListFields f = fields(s, list);
     int32_t n = std::clamp(f.count, 0, kRecordListSlots);

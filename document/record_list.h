@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/platform.h"
 #include "shell/editor_state.h"
@@ -21,6 +22,10 @@ int addRecordAtCaret(EditorState& s, RecordList list);
 // Frees the record in slot `index` and closes the gap, keeping the order.
 // 0 when the list is not allocated or the index is not a used slot.
 int removeRecord(EditorState& s, RecordList list, int index);
+
+// Frees the records of the slots flagged in `remove` (by slot index) and
+// closes the gaps in one pass, keeping the order. Returns how many went.
+int removeRecords(EditorState& s, RecordList list, const std::vector<bool>& remove);
 
 // Ascending by offset, then nibble; 0 when not allocated or empty.
 int sortRecords(EditorState& s, RecordList list);

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "shell/settings_codec.h"
+
 EditorState* editorState = nullptr;
 
 EditorState* allocateEditorState() {
@@ -13,5 +15,7 @@ EditorState* allocateEditorState() {
 }
 
 void freeEditorState(EditorState* state) {
+    if (state == nullptr) return;
+    delete state->settingsSnapshot;
     std::free(state);
 }

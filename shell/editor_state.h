@@ -63,6 +63,7 @@ struct InspectorPlacement {
 };
 
 struct EditorWindows;  // Win32 part: handles and GDI objects
+class SettingsSnapshot;  // shell/settings_codec.h
 
 struct EditorState {
     EditorWindows* windows;  // null in the portable tests
@@ -118,6 +119,9 @@ struct EditorState {
     int32_t foundOffset;
     char recentFiles[kRecentFileCount][kPathLength];
     int32_t recentMenuCount;
+    // The first entries of recentFiles that this editor opened since it last
+    // stored the list; a save puts them ahead of what the key holds by then.
+    int32_t recentOpenedCount;
 
     // Bytes were inserted or deleted since the last save. The change list cannot
     // tell this, so reverting every change must not clear `modified` while it is set.
@@ -126,6 +130,10 @@ struct EditorState {
     // A change record's saved nibble was replaced by a later change of the same
     // position, so reverting every row no longer brings back the file's bytes.
     int32_t earlierChangeDropped;
+
+    // What the settings key held when this editor read it, so that a save
+    // writes only what this editor changed; owned by the record.
+    SettingsSnapshot* settingsSnapshot;
 
     // The inspector pane; written back at exit only when this process changed it.
     InspectorPlacement inspector;

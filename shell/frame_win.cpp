@@ -208,6 +208,13 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_TIMER:
             if (wParam == kPasteTimerId) updatePasteButton();
             return 0;
+        case WM_MOUSEWHEEL:
+            // The wheel over the toolbar, the status bar, the container or the
+            // strip bubbles up to here unhandled: it scrolls the view all the same.
+            if (editorState != nullptr && win().viewWindow != nullptr) {
+                return SendMessageA(win().viewWindow, message, wParam, lParam);
+            }
+            break;
         case WM_INITMENU: enableMenuItems(reinterpret_cast<HMENU>(wParam)); return 0;
         case WM_MENUSELECT: showMenuHelp(wParam, reinterpret_cast<HMENU>(lParam)); return 0;
         case WM_DROPFILES: onDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;

@@ -8,6 +8,8 @@
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
 #include "view/inspector_win.h"
+#include "view/view_input.h"
+#include "view/view_win.h"
 
 namespace {
 
@@ -123,14 +125,18 @@ void layoutFrame() {
     if (s.documentBytes != nullptr && s.lineHeight != 0) {
         RECT view{};
         GetClientRect(w.viewWindow, &view);
-        s.visibleRows = view.bottom / s.lineHeight;
+        // A taller view must not show empty rows below the end, nor hide the
+        // first rows of a document that now fits: the top row follows the height.
+        const unsigned effects = setVisibleRows(s, view.bottom / s.lineHeight);
         SCROLLINFO& si = w.viewScrollInfo;
         si.cbSize = sizeof si;
         si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
         GetScrollInfo(w.viewWindow, SB_VERT, &si);
         si.nPage = static_cast<UINT>(s.visibleRows);
         si.nMax = scrollRangeMaximum(s);
+        si.nPos = thumbForTopRow(s);
         SetScrollInfo(w.viewWindow, SB_VERT, &si, TRUE);
+        if ((effects & effectRepaint) != 0) repaintView();
     }
 }
 

@@ -65,7 +65,27 @@ int addRecentPath(EditorState& s, const char* path) {
         if (s.recentFiles[j - 1][0] != '\0') std::memcpy(s.recentFiles[j], s.recentFiles[j - 1], kPathLength);
     }
     std::memcpy(s.recentFiles[0], copy, kPathLength);
+    // Entries opened here stay ahead of the rest: one from among them only
+    // moves up, any other joins them.
+    if (from >= s.recentOpenedCount && s.recentOpenedCount < kRecentFileCount) ++s.recentOpenedCount;
     return from;
+}
+
+int recentFilesToStore(const EditorState& s, const char (*stored)[kPathLength], int storedCount,
+                       char (*out)[kPathLength]) {
+    int n = 0;
+    auto take = [&](const char* path) {
+        if (n >= kRecentFileCount || path[0] == '\0') return;
+        for (int i = 0; i < n; ++i) {
+            if (comparePathsIgnoringCase(out[i], path) == 0) return;
+        }
+        copyPath(out[n++], path);
+    };
+    const int opened = s.recentOpenedCount < kRecentFileCount ? s.recentOpenedCount : kRecentFileCount;
+    for (int i = 0; i < opened; ++i) take(s.recentFiles[i]);
+    for (int i = 0; stored != nullptr && i < storedCount; ++i) take(stored[i]);
+    for (int i = n; i < kRecentFileCount; ++i) out[i][0] = '\0';
+    return n;
 }
 
 int appendLoadedRecentPath(EditorState& s, const char* path) {

@@ -15,10 +15,18 @@ int comparePathsIgnoringCase(const char* a, const char* b);
 
 // Moves `path` to the head of the list. An entry equal to it (ignoring case)
 // moves up and takes the letter case of `path`; a new path enters at the head
-// and the tenth entry drops out. Returns the index the path came from (9 when
+// and the tenth entry drops out; either way it counts as opened by this
+// editor (recentOpenedCount). Returns the index the path came from (9 when
 // it was not in the list). A null or empty path (also one that is empty once
 // a lone lead byte is dropped) changes nothing and gives -1.
 int addRecentPath(EditorState& s, const char* path);
+
+// The list a save stores, into `out`: the entries this editor opened since
+// it last stored the list (recentOpenedCount), then the `storedCount` paths
+// the key holds now, each path once (ignoring case; the first kept), at most
+// ten. The entries after the count are emptied. Returns the count.
+int recentFilesToStore(const EditorState& s, const char (*stored)[kPathLength], int storedCount,
+                       char (*out)[kPathLength]);
 
 // Puts a path read back from the settings into the first free entry. Empty
 // paths are skipped, so entries read with gaps are packed from entry 0.

@@ -67,6 +67,46 @@ int decodeFontRecord(const uint8_t* data, size_t size, FontRecord& out) {
     return 1;
 }
 
+// ---------------------------------------------------------------- what a save writes
+
+SettingsSnapshot::Entry& SettingsSnapshot::entry(const char* name) {
+    for (Entry& e : entries_) {
+        if (e.name == name) return e;
+    }
+    entries_.push_back(Entry{name, false, {}, {}});
+    return entries_.back();
+}
+
+const SettingsSnapshot::Entry* SettingsSnapshot::find(const char* name) const {
+    for (const Entry& e : entries_) {
+        if (e.name == name) return &e;
+    }
+    return nullptr;
+}
+
+void SettingsSnapshot::noteRead(const char* name, const SettingBytes* stored, const SettingBytes& held) {
+    Entry& e = entry(name);
+    e.stored = stored != nullptr;
+    e.storedBytes = stored != nullptr ? *stored : SettingBytes{};
+    e.held = held;
+}
+
+void SettingsSnapshot::noteWritten(const char* name, const SettingBytes& written) { noteRead(name, &written, written); }
+
+bool SettingsSnapshot::mustWrite(const char* name, const SettingBytes* storedNow, const SettingBytes& current) const {
+    if (storedNow == nullptr) return true;  // a missing value holds nobody's choice
+    if (*storedNow == current) return false;
+    const Entry* e = find(name);
+    if (e == nullptr || current != e->held) return true;
+    // Unchanged here: write only where no other editor has written since.
+    return e->stored && *storedNow == e->storedBytes;
+}
+
+SettingBytes settingStringBytes(const char* text) {
+    const char* t = text != nullptr ? text : "";
+    return SettingBytes(reinterpret_cast<const uint8_t*>(t), reinterpret_cast<const uint8_t*>(t) + std::strlen(t) + 1);
+}
+
 int decodeInspectorPlacement(const uint8_t* data, size_t size, InspectorPlacement& out) {
     out = InspectorPlacement{0, 0};
     InspectorPlacement p;

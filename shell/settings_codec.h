@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "shell/editor_state.h"
 
@@ -74,3 +76,50 @@ constexpr int32_t kMaxInspectorWidth = 4096;
 // reads as the default (0) and a shown flag other than 0 as 1. Otherwise 0
 // and the pane starts hidden at the default width.
 int decodeInspectorPlacement(const uint8_t* data, size_t size, InspectorPlacement& out);
+
+// ---------------------------------------------------------------- what a save writes
+//
+// Several editors share the key and each writes at its exit (and before it
+// starts another editor). So that a choice stored by one survives another
+// closing later, a save writes a value only where this editor changed it
+// since it read it or last wrote it. Where no other editor wrote the value in
+// the meantime, the save writes it as held: the defaults of a first run, or a
+// value that could not be used, replaced by what took its place.
+
+using SettingBytes = std::vector<uint8_t>;
+
+class SettingsSnapshot {
+public:
+    // `name` was read: `stored` the bytes the key held (null when it held
+    // none), `held` the value as this editor then holds it, in the bytes a
+    // save would write.
+    void noteRead(const char* name, const SettingBytes* stored, const SettingBytes& held);
+
+    // `written` was stored as `name`.
+    void noteWritten(const char* name, const SettingBytes& written);
+
+    // Whether a save stores `current` as `name`, the key holding `storedNow`
+    // (null when none). A missing value, and one never read, is written
+    // whenever it differs.
+    bool mustWrite(const char* name, const SettingBytes* storedNow, const SettingBytes& current) const;
+
+private:
+    struct Entry {
+        std::string name;
+        bool stored = false;
+        SettingBytes storedBytes;
+        SettingBytes held;
+    };
+    Entry& entry(const char* name);
+    const Entry* find(const char* name) const;
+    std::vector<Entry> entries_;
+};
+
+// The bytes of a value as a save writes them: a record as it lies in memory,
+// a string with its terminator.
+template <typename Record>
+SettingBytes settingBytesOf(const Record& record) {
+    const auto* p = reinterpret_cast<const uint8_t*>(&record);
+    return SettingBytes(p, p + sizeof record);
+}
+SettingBytes settingStringBytes(const char* text);

@@ -140,6 +140,11 @@ void RegistryKey::close() {
     }
 }
 
+int RegistryKey::writeRaw(const char* name, DWORD type, const std::vector<uint8_t>& bytes) {
+    if (key_ == nullptr) return 0;
+    return RegSetValueExA(key_, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
 int RegistryKey::writeString(const char* name, const char* text) {
     if (key_ == nullptr || text == nullptr) return 0;
     DWORD size = static_cast<DWORD>(std::strlen(text) + 1);
@@ -233,9 +238,71 @@ void createDisplayFont(const LOGFONTA* stored) {
 
 // ---------------------------------------------------------------- load and save
 
+namespace {
+
+// The bytes of the value as the key holds them now, in `raw`; null when it
+// holds none.
+const SettingBytes* storedValue(RegistryKey& key, const char* name, SettingBytes& raw) {
+    return key.readRaw(name, raw) ? &raw : nullptr;
+}
+
+// The display font's record as a save writes it. GetObjectA fills the face
+// name only up to its terminator: the rest must not be whatever the stack held.
+bool displayFontBytes(SettingBytes& out) {
+    LOGFONTA lf;
+    std::memset(&lf, 0, sizeof lf);
+    if (editorState->windows == nullptr || win().displayFont == nullptr ||
+        GetObjectA(win().displayFont, sizeof lf, &lf) != static_cast<int>(sizeof lf)) {
+        return false;
+    }
+    out = settingBytesOf(lf);
+    return true;
+}
+
+// Writes the value only where the snapshot says this editor must.
+void storeIfChanged(RegistryKey& key, SettingsSnapshot& snapshot, const char* name, DWORD type,
+                    const SettingBytes& current) {
+    SettingBytes raw;
+    if (!snapshot.mustWrite(name, storedValue(key, name, raw), current)) return;
+    if (key.writeRaw(name, type, current)) snapshot.noteWritten(name, current);
+}
+
+// The recent list merged with the one the key holds now; the entries opened
+// here count as stored once they all are.
+void storeRecentFiles(RegistryKey& key, EditorState& s) {
+    char stored[kRecentFileCount][kPathLength];
+    SettingBytes raw[kRecentFileCount];
+    bool present[kRecentFileCount] = {};
+    int storedCount = 0;
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        char name[16];
+        histName(name, i);
+        present[i] = key.readRaw(name, raw[i]);
+        if (present[i] && decodeString(raw[i].data(), raw[i].size(), stored[storedCount], kPathLength) != 0) {
+            ++storedCount;
+        }
+    }
+    char merged[kRecentFileCount][kPathLength];
+    const int count = recentFilesToStore(s, stored, storedCount, merged);
+    bool all = key.handle() != nullptr;
+    for (int i = 0; i < count; ++i) {
+        const SettingBytes bytes = settingStringBytes(merged[i]);
+        if (present[i] && raw[i] == bytes) continue;
+        char name[16];
+        histName(name, i);
+        all = key.writeRaw(name, REG_SZ, bytes) && all;
+    }
+    if (all) s.recentOpenedCount = 0;
+}
+
+}  // namespace
+
 void loadSettings() {
     if (editorState == nullptr) return;
     EditorState& s = *editorState;
+    delete s.settingsSnapshot;
+    s.settingsSnapshot = new SettingsSnapshot;
+    SettingsSnapshot& snapshot = *s.settingsSnapshot;
     RegistryKey key(kSettingsPath, kSettingsSubkey, 0);
 
     char version[kVersionLimit];
@@ -243,22 +310,35 @@ void loadSettings() {
 
     // A font that names no installed face, and a place that would lose the
     // frame, count as nothing stored.
-    std::vector<uint8_t> raw;
+    SettingBytes raw;
+    const SettingBytes* stored = storedValue(key, "Font", raw);
     FontRecord font{};
-    bool fontUsable = key.readRaw("Font", raw) && decodeFontRecord(raw.data(), raw.size(), font) &&
+    bool fontUsable = stored != nullptr && decodeFontRecord(raw.data(), raw.size(), font) &&
                       faceInstalled(font.faceName);
     LOGFONTA lf;
     std::memcpy(&lf, &font, sizeof lf);
     createDisplayFont(fontUsable ? &lf : nullptr);
+    SettingBytes held;
+    if (displayFontBytes(held)) snapshot.noteRead("Font", stored, held);
 
     key.readRaw("Pos", raw);
     std::vector<ScreenRect> screens = screenAreas();
     decodeWindowRect(raw.data(), raw.size(), screens.data(), screens.size(), s.windowRect);
-    if (!key.readBinary("Color", s.colorTable, sizeof s.colorTable)) setDefaultColors(s.colorTable);
-    key.readBinary("Ope", s.options, sizeof s.options);
-    if (key.readString("Find", s.findText, kFindLimit) == 0) s.findText[0] = '\0';
-    key.readRaw("Inspect", raw);
-    decodeInspectorPlacement(raw.data(), raw.size(), s.inspector);
+
+    stored = storedValue(key, "Color", raw);
+    if (stored == nullptr || !decodeBinary(raw.data(), raw.size(), s.colorTable, sizeof s.colorTable)) {
+        setDefaultColors(s.colorTable);
+    }
+    snapshot.noteRead("Color", stored, settingBytesOf(s.colorTable));
+    stored = storedValue(key, "Ope", raw);
+    if (stored != nullptr) decodeBinary(raw.data(), raw.size(), s.options, sizeof s.options);
+    snapshot.noteRead("Ope", stored, settingBytesOf(s.options));
+    stored = storedValue(key, "Find", raw);
+    if (stored == nullptr || decodeString(raw.data(), raw.size(), s.findText, kFindLimit) == 0) s.findText[0] = '\0';
+    snapshot.noteRead("Find", stored, settingStringBytes(s.findText));
+    stored = storedValue(key, "Inspect", raw);
+    if (stored != nullptr) decodeInspectorPlacement(raw.data(), raw.size(), s.inspector);
+    snapshot.noteRead("Inspect", stored, settingBytesOf(s.inspector));
 
     for (int i = 0; i < kRecentFileCount; ++i) {
         char name[16];
@@ -271,29 +351,23 @@ void loadSettings() {
 
 void saveSettings() {
     if (editorState == nullptr) return;
-    const EditorState& s = *editorState;
+    EditorState& s = *editorState;
+    if (s.settingsSnapshot == nullptr) s.settingsSnapshot = new SettingsSnapshot;  // nothing was read
+    SettingsSnapshot& snapshot = *s.settingsSnapshot;
     RegistryKey key(kSettingsPath, kSettingsSubkey, 0);
 
+    // "Version" and "Pos" are written as they are; every other value only
+    // where this editor changed it (see SettingsSnapshot).
     key.writeString("Version", kProductVersion);
-    // GetObjectA fills the face name only up to its terminator: the rest of
-    // the stored record must not be whatever the stack held.
-    LOGFONTA lf;
-    std::memset(&lf, 0, sizeof lf);
-    if (s.windows != nullptr && win().displayFont != nullptr &&
-        GetObjectA(win().displayFont, sizeof lf, &lf) == static_cast<int>(sizeof lf)) {
-        key.writeBinary("Font", &lf, sizeof lf);
-    }
+    SettingBytes font;
+    if (displayFontBytes(font)) storeIfChanged(key, snapshot, "Font", REG_BINARY, font);
     key.writeBinary("Pos", &s.windowRect, sizeof s.windowRect);
-    key.writeBinary("Color", s.colorTable, sizeof s.colorTable);
-    key.writeBinary("Ope", s.options, sizeof s.options);
-    if (s.findText[0] != '\0') key.writeString("Find", s.findText);
+    storeIfChanged(key, snapshot, "Color", REG_BINARY, settingBytesOf(s.colorTable));
+    storeIfChanged(key, snapshot, "Ope", REG_BINARY, settingBytesOf(s.options));
+    // An empty search string leaves any stored one in place.
+    if (s.findText[0] != '\0') storeIfChanged(key, snapshot, "Find", REG_SZ, settingStringBytes(s.findText));
     // A new value: an editor whose pane was never touched leaves the key as it found it.
-    if (s.inspectorChanged != 0) key.writeBinary("Inspect", &s.inspector, sizeof s.inspector);
-    for (int i = 0; i < kRecentFileCount; ++i) {
-        if (s.recentFiles[i][0] == '\0') continue;
-        char name[16];
-        histName(name, i);
-        key.writeString(name, s.recentFiles[i]);
-    }
+    if (s.inspectorChanged != 0) storeIfChanged(key, snapshot, "Inspect", REG_BINARY, settingBytesOf(s.inspector));
+    storeRecentFiles(key, s);
     key.close();
 }

@@ -34,6 +34,8 @@ public:
 
     // The value's bytes whatever their size and type; false when it cannot be read.
     bool readRaw(const char* name, std::vector<uint8_t>& out);
+    // Stores `bytes` as they are, of the given type; 1 on success.
+    int writeRaw(const char* name, DWORD type, const std::vector<uint8_t>& bytes);
     int writeString(const char* name, const char* text);
     int writeBinary(const char* name, const void* data, DWORD size);
     // Copies at most limit - 1 characters and a terminator; returns the length

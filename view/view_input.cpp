@@ -19,6 +19,34 @@ int32_t clampTopRow(const EditorState& s, int64_t top) {
     return static_cast<int32_t>(std::min<int64_t>(top, scrollRange(s)));
 }
 
+// Scrolls so that the caret's row shows, at the top as far as the end allows;
+// effectNone when it shows already.
+unsigned showCaretRow(EditorState& s) {
+    if (s.rowCount <= s.visibleRows) return effectNone;
+    const int32_t row = s.caretOffset / kBytesPerRow;
+    auto outside = [&] { return row < s.topRow || row - s.topRow > s.visibleRows - 1; };
+    if (!outside()) return effectNone;
+    const int32_t thumb = std::clamp(mulDiv(row, s.scrollMax, scrollRange(s)), 0, s.scrollMax);
+    unsigned effects = onViewVScroll(s, scrollThumbTrack, thumb);
+    // Beyond 65,536 rows the thumb's grid can leave the caret's row a few rows
+    // outside the view; line scrolling is exact, so it finishes the job.
+    if (outside()) {
+        s.topRow = clampTopRow(s, row < s.topRow ? row : static_cast<int64_t>(row) - s.visibleRows + 1);
+        effects |= effectScrolled;
+    }
+    return effects;
+}
+
+// After a key moved the caret: a row just above or below the view scrolls in
+// by one row; a row farther away (the caret was out of sight) is brought into
+// view whole, so that a typed digit never changes a byte the user cannot see.
+unsigned followCaretRow(EditorState& s) {
+    const int64_t below = static_cast<int64_t>(s.caretOffset / kBytesPerRow) - s.topRow;
+    if (below == -1) return onViewVScroll(s, scrollLineUp, 0);
+    if (below == s.visibleRows) return onViewVScroll(s, scrollLineDown, 0);
+    return showCaretRow(s);
+}
+
 bool lastNibbleOfDocument(const EditorState& s) {
     return s.caretOffset == lastOffset(s) && s.caretNibble != 0;
 }
@@ -71,18 +99,32 @@ unsigned onViewVScroll(EditorState& s, int code, int32_t thumb) {
     return effectScrolled | effectRepaint;
 }
 
+unsigned scrollByRows(EditorState& s, int64_t rows) {
+    const int32_t top = clampTopRow(s, s.topRow + rows);
+    if (top == s.topRow) return effectNone;
+    s.topRow = top;
+    return effectScrolled | effectRepaint;
+}
+
 unsigned scrollByPixels(EditorState& s, int32_t pixels) {
-    if (s.rowCount == s.visibleRows || s.lineHeight <= 0) return effectNone;
-    const int64_t target = pixels / s.lineHeight + static_cast<int64_t>(s.topRow);
-    const int32_t t = static_cast<int32_t>(std::clamp<int64_t>(target, INT32_MIN + 1, INT32_MAX));
-    const int32_t thumb = std::clamp(mulDiv(t, s.scrollMax, scrollRange(s)), 0, s.scrollMax);
-    return onViewVScroll(s, scrollThumbTrack, thumb);
+    if (s.lineHeight <= 0) return effectNone;
+    return scrollByRows(s, pixels / s.lineHeight);
 }
 
 unsigned onViewWheel(EditorState& s, int32_t delta) {
     if (stopAutoScroll(s)) return effectStopAutoScroll;
     if (!isDocumentLoaded(s)) return effectNone;
-    return scrollByPixels(s, delta > 0 ? -3 * s.lineHeight : 3 * s.lineHeight);
+    return scrollByRows(s, delta > 0 ? -3 : 3);
+}
+
+unsigned setVisibleRows(EditorState& s, int32_t rows) {
+    s.visibleRows = rows;
+    const int32_t top = clampTopRow(s, s.topRow);
+    // The thumb's range changes with the page, so its position is set even
+    // when the top row stays.
+    if (top == s.topRow) return effectScrolled;
+    s.topRow = top;
+    return effectScrolled | effectRepaint;
 }
 
 // ---------------------------------------------------------------- caret and keys
@@ -186,30 +228,11 @@ unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
     s.caretOffset = static_cast<int32_t>(std::clamp<int64_t>(caret, 0, lastOffset(s)));
     const int32_t row = s.caretOffset / kBytesPerRow;
     effects |= updateRowSelection(s, previous, row, modifier);
-    // One row at most: the page, top and bottom scrolls above keep the caret in view.
-    if (row < s.topRow) {
-        effects |= onViewVScroll(s, scrollLineUp, 0);
-    } else if (row - s.topRow > s.visibleRows - 1) {
-        effects |= onViewVScroll(s, scrollLineDown, 0);
-    }
-    return effects | effectRepaint | effectCaretStatus;
+    return effects | followCaretRow(s) | effectRepaint | effectCaretStatus;
 }
 
 unsigned bringCaretIntoView(EditorState& s) {
-    unsigned effects = effectCaretStatus | effectToolbar;
-    if (s.rowCount <= s.visibleRows) return effects | effectRepaint;
-    const int32_t row = s.caretOffset / kBytesPerRow;
-    auto outside = [&] { return row < s.topRow || row - s.topRow > s.visibleRows - 1; };
-    if (!outside()) return effects | effectRepaint;
-    const int32_t thumb = std::clamp(mulDiv(row, s.scrollMax, scrollRange(s)), 0, s.scrollMax);
-    effects |= onViewVScroll(s, scrollThumbTrack, thumb);
-    // Beyond 65,536 rows the thumb's grid can leave the caret's row a few rows
-    // outside the view; line scrolling is exact, so it finishes the job.
-    if (outside()) {
-        s.topRow = clampTopRow(s, row < s.topRow ? row : static_cast<int64_t>(row) - s.visibleRows + 1);
-        effects |= effectScrolled;
-    }
-    return effects | effectRepaint;
+    return showCaretRow(s) | effectCaretStatus | effectToolbar | effectRepaint;
 }
 
 unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocked) {
@@ -219,13 +242,18 @@ unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocke
     const uint8_t digit = static_cast<uint8_t>(value & 0x0F);
     const uint8_t now = s.caretNibble == 0 ? static_cast<uint8_t>((digit << 4) | (old & 0x0F))
                                            : static_cast<uint8_t>((old & 0xF0) | digit);
-    if (now == old) return effectNone;
-    if (recordChangeAtCaret(s, 1, owner) == 0) return effectNone;
-    s.documentBytes[s.caretOffset] = now;
-    s.modified = 1;
-    unsigned effects = effectToolbar;
+    unsigned effects = effectNone;
+    // The digit already there changes nothing, but the caret moves on all the
+    // same: the next digits then land where the user counts them.
+    if (now != old) {
+        if (recordChangeAtCaret(s, 1, owner) == 0) return effectNone;
+        s.documentBytes[s.caretOffset] = now;
+        s.modified = 1;
+        effects = effectToolbar;
+    }
     const unsigned moved = moveCaretByKey(s, keyRight, modifierNone);
-    return effects | (moved != effectNone ? moved : effectRepaint);
+    // On the last nibble the caret stays; its row still comes into view.
+    return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
 
 unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, bool editLocked) {

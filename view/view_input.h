@@ -66,12 +66,21 @@ int32_t topRowForThumb(const EditorState& s, int32_t thumb);
 // view shows. effectNone when ignored.
 unsigned onViewVScroll(EditorState& s, int code, int32_t thumb);
 
-// Scrolls by a distance in pixels through the thumb (so on the thumb's grid).
+// Moves topRow by a number of rows (exact at any document size, unlike the
+// thumb's grid), within 0 .. rowCount - visibleRows. effectNone when it stays.
+unsigned scrollByRows(EditorState& s, int64_t rows);
+
+// Scrolls by the whole rows a distance in pixels covers (auto-scroll).
 unsigned scrollByPixels(EditorState& s, int32_t pixels);
 
 // One wheel notch: three rows up for a positive delta, else down; while
 // auto-scroll mode is on it only ends that mode.
 unsigned onViewWheel(EditorState& s, int32_t delta);
+
+// The view now shows `rows` whole rows (its height or the font changed): the
+// top row is kept within 0 .. max(0, rowCount - rows). Always effectScrolled,
+// as the thumb's position depends on the page too.
+unsigned setVisibleRows(EditorState& s, int32_t rows);
 
 // ---- caret and keys
 
@@ -82,6 +91,8 @@ int hexDigitKeyValue(int key);
 unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int modifier);
 
 // Moves the caret for a movement key; effectNone when the key moves nothing.
+// A caret row just outside the view scrolls in by one row, one farther away
+// is brought into view as bringCaretIntoView does.
 unsigned moveCaretByKey(EditorState& s, int key, int modifier);
 
 // Scrolls so that the caret's row shows, at the top as far as the end allows.
@@ -89,8 +100,8 @@ unsigned bringCaretIntoView(EditorState& s);
 
 // Overwrites the caret's nibble with `value` (0..15) and advances the caret.
 // Records the change first; an already changed position is asked about on
-// `owner`. Nothing at all happens under the edit lock or when the digit is
-// already there.
+// `owner`. The digit already there is not recorded, but the caret advances as
+// well. Nothing at all happens under the edit lock.
 unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocked);
 
 // A key press in the view: the search frame goes; while the left button is

@@ -1,7 +1,8 @@
 // Editor processes meeting each other, all real: a window with a document
 // hands a further file to a new process (quoted paths with spaces included),
-// the already-open question starts another process on Yes, and a second
-// process writes back the window position it loaded.
+// the already-open question starts another process on Yes, a second
+// process writes back the window position it loaded, and what one editor
+// stored survives another closing later.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -225,4 +226,29 @@ TEST(Instances, ASecondEditorWritesBackThePositionItLoaded) {
     EXPECT_EQ(first.close(), 0);
     const int32_t moved[4] = {50, 60, 850, 660};
     EXPECT_EQ(storedValue("Pos"), std::string(reinterpret_cast<const char*>(moved), sizeof moved));
+}
+
+TEST(Instances, WhatOneEditorStoredSurvivesAnotherClosingLaterAndTheRecentListsMerge) {
+    clearSettingsKey();
+    const std::string older = fullPath(makeTempFile("moxel merge older.bin", "o"));
+    const std::string a = fullPath(makeTempFile("moxel merge a.bin", "a"));
+    const std::string b = fullPath(makeTempFile("moxel merge b.bin", "b"));
+    storeString("Hist00", older);
+    Editor first(programDirectory() + "moxel.exe", a);
+    ASSERT_NE(first.window(), nullptr);
+    Editor second(programDirectory() + "moxel.exe", b);
+    ASSERT_NE(second.window(), nullptr);
+
+    ASSERT_TRUE(tickStartInKanji(first));
+    EXPECT_EQ(first.close(), 0);
+    const std::string options = storedValue("Ope");
+    ASSERT_EQ(options.size(), 32u);
+    EXPECT_EQ(options[1], 1);
+
+    EXPECT_EQ(second.close(), 0);
+    EXPECT_EQ(storedValue("Ope"), options) << "the option stored by the first editor was lost";
+    EXPECT_EQ(storedValue("Hist00"), b + '\0');
+    EXPECT_EQ(storedValue("Hist01"), a + '\0');
+    EXPECT_EQ(storedValue("Hist02"), older + '\0');
+    EXPECT_EQ(storedValue("Hist03"), "(missing)");
 }

@@ -34,11 +34,6 @@ std::vector<COLORREF> firstRow(HWND view) {
     return pixels;
 }
 
-// The dialog of `pid` whose caption is `title`, once shown.
-HWND dialogTitled(DWORD pid, const std::string& title) {
-    return waitForWindowTitled(pid, "#32770", title, 10000);
-}
-
 }  // namespace
 
 TEST(Options, StartInKanjiTakesEffectAtTheNextStart) {
@@ -55,19 +50,7 @@ TEST(Options, StartInKanjiTakesEffectAtTheNextStart) {
         ASSERT_NE(view, nullptr);
         before = firstRow(view);
 
-        PostMessageA(first.window(), WM_COMMAND, IDM_OPTIONS, 0);
-        HWND options = dialogTitled(first.pid(), "オプション");
-        ASSERT_NE(options, nullptr);
-        HWND numbers = FindWindowExA(options, nullptr, "#32770", nullptr);
-        while (numbers != nullptr && GetDlgItem(numbers, IDC_MISC_START_KANJI) == nullptr) {
-            numbers = FindWindowExA(options, numbers, "#32770", nullptr);
-        }
-        ASSERT_NE(numbers, nullptr) << "no numbers page";
-        PostMessageA(GetDlgItem(numbers, IDC_MISC_START_KANJI), BM_CLICK, 0, 0);
-        pumpUntil([&] { return SendMessageA(GetDlgItem(numbers, IDC_MISC_START_KANJI), BM_GETCHECK, 0, 0) == BST_CHECKED; },
-                  3000);
-        PostMessageA(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
-        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(options); }, 5000));
+        ASSERT_TRUE(tickStartInKanji(first));
 
         EXPECT_EQ(firstRow(view), before) << "the option changed the open editor";
         EXPECT_EQ(first.close(), 0);

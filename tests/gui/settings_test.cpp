@@ -8,6 +8,7 @@
 
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
+#include "shell/recent_files.h"
 #include "shell/settings_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
@@ -126,8 +127,8 @@ TEST_F(SettingsTest, SaveWritesEveryValueWithItsExactTypeAndSize) {
 
     // A search string and recent files are written only when there are some.
     std::strcpy(editorState->findText, "needle");
-    std::strcpy(editorState->recentFiles[0], "C:\\first.bin");
-    std::strcpy(editorState->recentFiles[1], "C:\\second.bin");
+    addRecentPath(*editorState, "C:\\second.bin");
+    addRecentPath(*editorState, "C:\\first.bin");
     saveSettings();
     EXPECT_EQ(stored("Find").bytes, std::string("needle", 7));
     EXPECT_EQ(stored("Hist00").bytes, std::string("C:\\first.bin", 13));

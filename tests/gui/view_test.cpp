@@ -128,11 +128,12 @@ TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
 TEST_F(ViewTest, TypingOverwritesNibblesAndAdvances) {
     std::string bytes(100, '\x12');
     loadDocument(bytes, "C:\\data\\typing.bin");
-    // The digit already there: nothing at all.
+    // The digit already there moves the caret on, without a record.
     key('1');
-    caretIs(0, 0);
+    caretIs(0, 1);
     EXPECT_EQ(s().changeCount, 0);
     EXPECT_EQ(s().modified, 0);
+    key(VK_LEFT);
     // Shift+1 and Ctrl+A do nothing either.
     key('1', VK_SHIFT);
     key('A', VK_CONTROL);
@@ -278,6 +279,28 @@ TEST_F(ViewTest, ClicksScrollBarAndWheel) {
     EXPECT_EQ(s().autoScrollActive, 0);
     EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(view(), GCLP_HCURSOR)), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(s().dragging, 0) << "the press that ends auto-scroll starts nothing";
+}
+
+// The wheel over the strip and the bars scrolls the view; a taller frame
+// keeps the last row at the bottom, or shows a document that now fits from its start.
+TEST_F(ViewTest, WheelOverTheBarsAndTallerFramesKeepTheViewOnTheDocument) {
+    RECT client{};
+    GetClientRect(view(), &client);
+    const int lh = s().lineHeight;
+    loadDocument(std::string(16 * (client.bottom / lh + 12), 'a'), "C:\\data\\wheel.bin");
+    for (HWND over : {win().labelWindow, win().toolbarWindow, win().statusWindow}) {
+        SendMessageA(over, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    }
+    EXPECT_EQ(s().topRow, 9) << "three notches";
+    SCROLLINFO si{sizeof si, SIF_ALL};
+    key(VK_END, VK_CONTROL);
+    for (int taller : {4, 20}) {
+        MoveWindow(frame(), 0, 0, 1000, 600 + taller * lh, TRUE);
+        pumpMessages();
+        ASSERT_TRUE(GetScrollInfo(view(), SB_VERT, &si));
+        EXPECT_EQ(s().topRow, taller == 4 ? 8 : 0) << taller;
+        EXPECT_EQ(si.nPos, taller == 4 ? si.nMax - static_cast<int>(si.nPage) + 1 : 0) << taller;
+    }
 }
 
 TEST_F(ViewTest, HeaderStripClickMovesTheCaretWithinItsRow) {

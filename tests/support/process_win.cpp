@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "resource_ids.h"
 #include "support/gui_harness_win.h"
 
 namespace gui {
@@ -172,6 +173,22 @@ EditorProcess::~EditorProcess() {
 long EditorProcess::close() {
     PostMessageA(window_, WM_CLOSE, 0, 0);
     return process_.exitCode(5000);
+}
+
+bool tickStartInKanji(const EditorProcess& editor) {
+    PostMessageA(editor.window(), WM_COMMAND, IDM_OPTIONS, 0);
+    HWND options = editor.waitForDialog(10000);
+    if (options == nullptr) return false;
+    HWND numbers = FindWindowExA(options, nullptr, "#32770", nullptr);
+    while (numbers != nullptr && GetDlgItem(numbers, IDC_MISC_START_KANJI) == nullptr) {
+        numbers = FindWindowExA(options, numbers, "#32770", nullptr);
+    }
+    if (numbers == nullptr) return false;
+    HWND box = GetDlgItem(numbers, IDC_MISC_START_KANJI);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    if (!pumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000)) return false;
+    PostMessageA(GetDlgItem(options, IDOK), BM_CLICK, 0, 0);
+    return pumpUntil([&] { return !IsWindow(options); }, 5000);
 }
 
 // ---- WindowHost

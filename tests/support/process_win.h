@@ -88,6 +88,10 @@ private:
     HWND window_ = nullptr;
 };
 
+// Ticks "start in kanji mode" in the editor's options dialog and closes the
+// dialog with OK; false when the dialog or the tick did not come.
+bool tickStartInKanji(const EditorProcess& editor);
+
 // The GUI test program started again with "--window-host": another process
 // with one top-level WCMain window per title, each destroyed on WM_CLOSE.
 // Only the GUI test program has that mode. Ended when the object goes.

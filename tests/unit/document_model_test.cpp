@@ -535,6 +535,22 @@ TEST_F(DocumentModel, HistoryRowsAndRevertingOneNibble) {
     ASSERT_EQ(revertChange(*s, high.address, high.nibble, high.value), 1);
     EXPECT_EQ(s->documentBytes[0x20], 0x12);
     EXPECT_EQ(s->changeCount, 0);
+
+    // Many rows in one pass: a repeated row and one naming no record revert
+    // nothing, the records left keep their order.
+    for (int32_t at : {0x10, 0x11, 0x12, 0x13}) {
+        s->caretOffset = at;
+        s->caretNibble = 0;
+        ASSERT_EQ(recordChangeAtCaret(*s, 1, nullptr), 1);
+        s->documentBytes[at] = 0xEE;
+    }
+    EXPECT_EQ(revertChanges(*s, {{0x12, 0, 1}, {0x10, 0, 1}, {0x12, 0, 1}, {0x20, 1, 0}}),
+              (std::vector<uint8_t>{1, 1, 0, 0}));
+    EXPECT_EQ(bytes()[0x10], 0x1E);
+    EXPECT_EQ(bytes()[0x12], 0x1E);
+    ASSERT_EQ(s->changeCount, 2);
+    EXPECT_EQ(change(0).offset, 0x11);
+    EXPECT_EQ(change(1).offset, 0x13);
 }
 
 TEST_F(DocumentModel, RevertingANibbleChangedTwiceGoesBackOneChange) {

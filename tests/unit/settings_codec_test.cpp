@@ -1,11 +1,13 @@
 // Registry values of any size decoded into settings: window places that
-// would lose the frame, fonts that name nothing, strings cut safely.
+// would lose the frame, fonts that name nothing, strings cut safely; and what
+// a save writes when several editors share the key.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "shell/recent_files.h"
 #include "shell/settings_codec.h"
 
 namespace {
@@ -122,5 +124,75 @@ TEST(SettingsCodec, InspectorPlacementOfEightBytes) {
         EXPECT_EQ(decodeInspectorPlacement(p, c.words.size() * 4, out), c.result) << c.words.size();
         EXPECT_EQ(out.shown, c.placement.shown);
         EXPECT_EQ(out.width, c.placement.width);
+    }
+}
+
+TEST(SettingsCodec, ASaveWritesOnlyWhatThisEditorChangedAndPutsItsRecentFilesFirst) {
+    const SettingBytes mine = {1}, theirs = {2}, later = {3}, unusable = {9, 9, 9};
+    struct ValueCase {
+        const char* what;
+        const SettingBytes* readAtStart;  // null: nothing stored then
+        SettingBytes held;                // as this editor held it after reading
+        const SettingBytes* storedNow;
+        SettingBytes current;
+        bool written;
+    } values[] = {
+        {"unchanged, untouched", &mine, mine, &mine, mine, false},
+        {"changed here", &mine, mine, &mine, later, true},
+        {"another editor stored its choice", &mine, mine, &theirs, mine, false},
+        {"both changed it: this save is the later", &mine, mine, &theirs, later, true},
+        {"first run: the defaults", nullptr, mine, nullptr, mine, true},
+        {"first run, another editor stored its choice first", nullptr, mine, &theirs, mine, false},
+        {"an unusable value, replaced at start", &unusable, mine, &unusable, mine, true},
+        {"an unusable value another editor replaced", &unusable, mine, &theirs, mine, false},
+        {"removed from the key meanwhile", &mine, mine, nullptr, mine, true},
+    };
+    for (const ValueCase& c : values) {
+        SettingsSnapshot snapshot;
+        snapshot.noteRead("Color", c.readAtStart, c.held);
+        EXPECT_EQ(snapshot.mustWrite("Color", c.storedNow, c.current), c.written) << c.what;
+    }
+    // Once written, "changed" counts from what was written; a value never read
+    // is written whenever it differs.
+    SettingsSnapshot snapshot;
+    snapshot.noteRead("Ope", &mine, mine);
+    snapshot.noteWritten("Ope", later);
+    EXPECT_FALSE(snapshot.mustWrite("Ope", &theirs, later));
+    EXPECT_TRUE(snapshot.mustWrite("Ope", &later, mine));
+    EXPECT_TRUE(snapshot.mustWrite("Pane", &theirs, mine));
+    EXPECT_FALSE(snapshot.mustWrite("Pane", &mine, mine));
+
+    using Paths = std::vector<std::string>;
+    struct RecentCase {
+        const char* what;
+        Paths loaded, opened, storedNow, expected;
+    } recents[] = {
+        {"opened here, ahead of what is stored now", {"C:\\a", "C:\\b"}, {"C:\\x"}, {"C:\\c", "C:\\a"},
+         {"C:\\x", "C:\\c", "C:\\a"}},
+        {"nothing opened: what is stored now stays", {"C:\\a", "C:\\b"}, {}, {"C:\\c"}, {"C:\\c"}},
+        {"an entry reopened heads the list in its new case", {"C:\\a", "C:\\b"}, {"C:\\B", "C:\\y"},
+         {"c:\\b", "C:\\y", "C:\\d"}, {"C:\\y", "C:\\B", "C:\\d"}},
+        {"repeats stored (gaps read back) appear once", {}, {}, {"C:\\a", "C:\\b", "C:\\a"}, {"C:\\a", "C:\\b"}},
+        {"at most ten", {}, {"C:\\x", "C:\\y"},
+         {"C:\\0", "C:\\1", "C:\\2", "C:\\3", "C:\\4", "C:\\5", "C:\\6", "C:\\7", "C:\\8", "C:\\9"},
+         {"C:\\y", "C:\\x", "C:\\0", "C:\\1", "C:\\2", "C:\\3", "C:\\4", "C:\\5", "C:\\6", "C:\\7"}},
+    };
+    for (const RecentCase& c : recents) {
+        EditorState* s = allocateEditorState();
+        for (const std::string& p : c.loaded) appendLoadedRecentPath(*s, p.c_str());
+        for (const std::string& p : c.opened) addRecentPath(*s, p.c_str());
+        char stored[kRecentFileCount][kPathLength] = {};
+        for (size_t i = 0; i < c.storedNow.size(); ++i) std::strcpy(stored[i], c.storedNow[i].c_str());
+        char out[kRecentFileCount][kPathLength];
+        std::memset(out, 'z', sizeof out);
+        const int n = recentFilesToStore(*s, stored, static_cast<int>(c.storedNow.size()), out);
+        Paths merged(out, out + kRecentFileCount);
+        EXPECT_EQ(merged, [&] {
+            Paths e = c.expected;
+            e.resize(kRecentFileCount);
+            return e;
+        }()) << c.what;
+        EXPECT_EQ(n, static_cast<int>(c.expected.size())) << c.what;
+        freeEditorState(s);
     }
 }

@@ -85,9 +85,9 @@ TEST_F(ViewInputTest, AMillionRowsScrollOnTheThumbsGridExceptByLines) {
     EXPECT_EQ(onGrid, topRowForThumb(*s, 30000));
     EXPECT_EQ(thumbForTopRow(*s), 30000);
 
-    // Three rows are less than half a thumb step (about 15 rows): a notch either way stays put.
+    // A notch moves three rows either way, though a thumb step is about 15 rows.
     onViewWheel(*s, 120);
-    EXPECT_EQ(s->topRow, onGrid);
+    EXPECT_EQ(s->topRow, onGrid - 3);
     onViewWheel(*s, -120);
     EXPECT_EQ(s->topRow, onGrid);
     // Line scrolling changes the row itself.
@@ -115,6 +115,52 @@ TEST_F(ViewInputTest, WheelScrollsThreeRowsAndOnlyEndsAutoScroll) {
     EXPECT_EQ(onViewWheel(*s, -120), effectStopAutoScroll);
     EXPECT_EQ(s->topRow, 0);
     EXPECT_EQ(s->autoScrollActive, 0);
+}
+
+TEST_F(ViewInputTest, WheelAutoScrollAndHeightChangesMoveByRowsAtAnySize) {
+    enum Op { wheel, tick, height };
+    // Top rows off the thumb's grid, as line scrolling leaves them. Ticks: auto-scroll from y 80 of a 160-pixel
+    // view, 2 x 40 pixels inside, 8 x 100 outside. Heights: Ctrl+End in 1,600 bytes, then taller, fitting, shorter.
+    const struct { int32_t rows, visible, top; Op op; int32_t arg, after; } cases[] = {
+        {1000, 40, 49, wheel, -120, 52}, {1000, 40, 49, wheel, 120, 46}, {400000, 40, 49, wheel, -120, 52},
+        {400000, 40, 49, wheel, 120, 46}, {10000000, 40, 5000001, wheel, -1, 5000004}, {10000000, 40, 2, wheel, 120, 0},
+        {10000000, 40, 5000001, wheel, 1, 4999998}, {10000000, 40, 9999959, wheel, -120, 9999960},
+        {10000000, 10, 5000001, tick, 120, 5000006}, {10000000, 10, 5000001, tick, 180, 5000051},
+        {10000000, 10, 5000001, tick, 40, 4999996}, {400000, 10, 49, tick, 87, 49}, {100, 30, 70, height, 72, 28},
+        {100, 30, 70, height, 120, 0}, {100, 30, 70, height, 20, 70}, {10000000, 40, 9999960, height, 50, 9999950}};
+    for (const auto& c : cases) {
+        load(16u * static_cast<uint32_t>(c.rows), c.visible);
+        s->topRow = c.top;
+        const bool ticking = c.op == tick && startAutoScroll(*s, 0, 80);
+        const unsigned effects = c.op == wheel    ? onViewWheel(*s, c.arg)
+                                 : c.op == height ? setVisibleRows(*s, c.arg)
+                                 : ticking        ? autoScrollTick(*s, c.arg, 160).effects
+                                                  : effectNone;
+        EXPECT_EQ(s->topRow, c.after) << c.rows << " rows from " << c.top << ", " << c.op << " " << c.arg;
+        EXPECT_EQ((effects & effectScrolled) != 0, c.op == height || c.top != c.after) << "the thumb follows";
+        stopAutoScroll(*s);
+    }
+}
+
+TEST_F(ViewInputTest, TypedDigitsAndKeysAdvanceAndShowTheCaretsRow) {
+    load(16 * 100, 10);
+    EXPECT_EQ(onViewKeyDown(*s, nullptr, '0', modifierNone, true), effectNone) << "edit lock";
+    // "1020" typed over "00 00": the equal digits move on, without a record.
+    for (int key : {'1', '0', '2', '0'}) onViewKeyDown(*s, nullptr, key, modifierNone, false);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 3), std::string("\x10\x20\0", 3));
+    EXPECT_EQ(s->caretOffset, 2);
+    EXPECT_EQ(s->changeCount, 2);
+    // A caret row out of sight comes into view whole (the last nibble too), one just off by one row.
+    const struct { int32_t caret, top; int key; int32_t after; } cases[] = {
+        {50 * 16, 0, '5', 50}, {50 * 16, 0, keyRight, 50}, {50 * 16, 70, keyUp, 49}, {99 * 16 + 15, 0, '5', 90},
+        {9 * 16, 0, keyDown, 1}, {10 * 16, 0, keyLeft, 1},  {5 * 16, 6, keyLeft, 5},  {5 * 16, 6, keyDown, 6}};
+    for (const auto& c : cases) {
+        s->caretOffset = c.caret;
+        s->caretNibble = 1;
+        s->topRow = c.top;
+        onViewKeyDown(*s, nullptr, c.key, modifierNone, false);
+        EXPECT_EQ(s->topRow, c.after) << "caret " << c.caret << ", key " << c.key;
+    }
 }
 
 TEST_F(ViewInputTest, AClickPlacesTheCaretOnTheNibbleOrByteUnderIt) {
