@@ -9,6 +9,8 @@
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
+#include "shell/settings_codec.h"
+#include "shell/settings_win.h"
 #include "support/gui_harness_win.h"
 #include "view/inspector_pane.h"
 
@@ -99,11 +101,16 @@ TEST_F(InspectorTest, TypedValueIsWrittenAtTheCaretAndRecordedAndBadOnesAreRefus
     EXPECT_EQ(typeInto(InspectRow::int8, false, L"1"), nullptr);
     SendMessageA(frame(), WM_COMMAND, IDM_EDIT_LOCK, 0);
 
-    // Hidden again: the original layout, and the placement is kept for the next start.
+    // Hidden again: the original layout, and the placement stored for the next start.
     SendMessageA(frame(), WM_COMMAND, IDM_INSPECTOR, 0);
     pumpMessages();
     EXPECT_FALSE(IsWindowVisible(pane()));
     EXPECT_EQ(childRect(view()).right, viewBefore.right);
-    EXPECT_EQ(s().inspectorChanged, 1);
-    EXPECT_EQ(s().inspector.shown, 0);
+    saveSettings();
+    RegistryKey key(kSettingsPath, kSettingsSubkey, 1);
+    SettingBytes raw;
+    InspectorPlacement stored{9, 9};
+    ASSERT_TRUE(key.readRaw("Inspect", raw));
+    EXPECT_EQ(decodeInspectorPlacement(raw.data(), raw.size(), stored), 1);
+    EXPECT_EQ(stored.shown, 0);
 }
