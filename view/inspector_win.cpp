@@ -298,6 +298,15 @@ Style currentStyle(HWND window) {
     return style;
 }
 
+// Draws the value lines marked dirty into the picture.
+void drawDirtyLines(HDC dc, const Style& style, const InspectorGeometry& g) {
+    SelectedObject font(dc, style.font);
+    for (int r = 0; r < kInspectRowCount; ++r) {
+        if ((pane.dirtyLines & lineBit(r + 1)) != 0) drawRow(dc, g, style.width, r);
+    }
+    pane.dirtyLines = 0;
+}
+
 void paintPane(HWND window) {
     PAINTSTRUCT ps;
     HDC target = BeginPaint(window, &ps);
@@ -321,11 +330,7 @@ void paintPane(HWND window) {
             }
         }
         if (dc != nullptr) {
-            SelectedObject font(dc, style.font);
-            for (int r = 0; r < kInspectRowCount; ++r) {
-                if ((pane.dirtyLines & lineBit(r + 1)) != 0) drawRow(dc, g, style.width, r);
-            }
-            pane.dirtyLines = 0;
+            drawDirtyLines(dc, style, g);
             BitBlt(target, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                    ps.rcPaint.bottom - ps.rcPaint.top, dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
         }
@@ -333,7 +338,12 @@ void paintPane(HWND window) {
     EndPaint(window, &ps);
 }
 
-void invalidateLines(uint32_t lines) {
+// The lines whose values changed, shown at once: drawn into the picture and
+// copied to the window straight away. A paint cycle of its own would cost a
+// caret move several times what the drawing does; it is left to the cases
+// where the picture must first be made (new size, font or colours) or the
+// pane cannot be seen.
+void showLines(uint32_t lines) {
     HWND window = paneWindow();
     if (window == nullptr || lines == 0) return;
     pane.dirtyLines |= lines;
@@ -341,8 +351,17 @@ void invalidateLines(uint32_t lines) {
     while ((lines & lineBit(first)) == 0) ++first;
     while ((lines & lineBit(last)) == 0) --last;
     const InspectorGeometry g = geometry();
-    RECT r{0, first * g.rowHeight, 0x7FFF, (last + 1) * g.rowHeight};
-    InvalidateRect(window, &r, FALSE);
+    const Style style = currentStyle(window);
+    HDC dc = picture.dc();
+    RECT r{g.littleLeft, first * g.rowHeight, style.width, (last + 1) * g.rowHeight};
+    const bool current = dc != nullptr && style == pane.style;
+    if (!current || !IsWindowVisible(window)) {
+        InvalidateRect(window, current ? &r : nullptr, FALSE);
+        return;
+    }
+    drawDirtyLines(dc, style, g);
+    WindowDc target(window);
+    if (target) BitBlt(target.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, dc, r.left, r.top, SRCCOPY);
 }
 
 void select(InspectRow row, Endian side) {
@@ -351,7 +370,7 @@ void select(InspectRow row, Endian side) {
     const uint32_t lines = lineBit(static_cast<int>(pane.selectedRow) + 1) | lineBit(static_cast<int>(row) + 1);
     pane.selectedRow = row;
     pane.selectedSide = side;
-    invalidateLines(lines);
+    showLines(lines);
 }
 
 // ---------------------------------------------------------------- the value editor
@@ -646,7 +665,7 @@ void inspectorFollow() {
         std::memcpy(pane.shown.at[r], pane.latest.at[r], sizeof pane.shown.at[r]);
         changed |= lineBit(r + 1);
     }
-    invalidateLines(changed);
+    showLines(changed);
 }
 
 bool isInspectorEditor(HWND window) { return window != nullptr && window == pane.editor; }
