@@ -16,6 +16,7 @@
 
 #include "tools/compare.h"
 #include "tools/search.h"
+#include "tools/search_query.h"
 
 namespace {
 
@@ -160,9 +161,75 @@ void benchCompare() {
                 count, gbps(kSize, ours), gbps(kSize, base), base / ours);
 }
 
+// The search modes beside the plain search of the same pattern, on 256 MiB
+// of random bytes: find previous of a pattern near the start against find
+// next of it at the end, and letters in either case and a "??" byte against
+// the exact pattern (each pattern holds one byte the data lacks).
+void benchSearchModes() {
+    constexpr size_t kModeSize = 256u << 20;
+    constexpr uint8_t missing = 0xFE;
+    std::vector<uint8_t> data(kModeSize);
+    std::mt19937_64 rng(7);
+    for (size_t i = 0; i < kModeSize; i += 8) {
+        uint64_t r = rng();
+        for (int k = 0; k < 8; ++k, r >>= 8) data[i + static_cast<size_t>(k)] = static_cast<uint8_t>(r) == missing ? 0 : static_cast<uint8_t>(r);
+    }
+    const int64_t n = static_cast<int64_t>(kModeSize);
+    std::printf("\nsearch modes, random bytes, %zu MiB (best of 5, in turns)\n", kModeSize >> 20);
+    std::printf("  %-4s %-34s %10s %10s %7s\n", "m", "mode", "mode", "plain", "ratio");
+    for (int m : {1, 4, 16}) {
+        std::string text(static_cast<size_t>(m), 'q');
+        text[0] = 'A';
+        text[static_cast<size_t>(m - 1)] = 'z';
+        text[static_cast<size_t>(m / 2)] = static_cast<char>(missing);
+        if (m == 1) text = std::string(1, static_cast<char>(missing));
+        char hex[3 * 16 + 1] = "";
+        for (int j = 0; j < m; ++j) {
+            std::snprintf(hex + 3 * j, 4, j == 1 && m > 1 ? "?? " : "%02X ", static_cast<uint8_t>(text[static_cast<size_t>(j)]));
+        }
+        SearchPattern exact, folded, wild;
+        parseSearchPattern(text.c_str(), false, true, exact);
+        parseSearchPattern(text.c_str(), false, false, folded);
+        parseSearchPattern(hex, true, true, wild);
+        const SearchScope scope = wholeDocument(data.data(), n, false);
+        auto plant = [&](int64_t at) { std::memcpy(data.data() + at, text.data(), static_cast<size_t>(m)); };
+        auto clear = [&](int64_t at) { std::memset(data.data() + at, 0, static_cast<size_t>(m)); };
+
+        struct Row {
+            const char* name;
+            const SearchPattern* pattern;
+            bool backward;
+        };
+        const Row rows[] = {{"find previous (near start) / next", &exact, true},
+                            {"letters in either case / exact", &folded, false},
+                            {"a ?? byte / exact", &wild, false}};
+        for (const Row& row : rows) {
+            if (m == 1 && row.pattern != &exact) continue;  // one byte: no letter, no wildcard beside it
+            const int64_t at = row.backward ? 100 : n - m;
+            plant(n - m);
+            plant(100);
+            int64_t mode = row.backward ? findBackward(scope, *row.pattern, n - m) : findForward(scope, *row.pattern, 101);
+            int64_t plain = findForward(scope, exact, 101);
+            if (mode != at || plain != n - m) {
+                std::printf("  MISMATCH m=%d %s: %lld %lld\n", m, row.name, static_cast<long long>(mode),
+                            static_cast<long long>(plain));
+            }
+            auto [a, b] = bestOfPair(
+                5,
+                [&] { sink = row.backward ? findBackward(scope, *row.pattern, n - m) : findForward(scope, *row.pattern, 101); },
+                [&] { sink = findForward(scope, exact, 101); });
+            std::printf("  %-4d %-34s %5.2f GB/s %5.2f GB/s %6.2fx\n", m, row.name, gbps(kModeSize, a),
+                        gbps(kModeSize, b), b / a);
+            clear(n - m);
+            clear(100);
+        }
+    }
+}
+
 }  // namespace
 
 int main() {
+    benchSearchModes();
     benchSearch("random bytes", false);
     benchSearch("lower-case text", true);
     benchCompare();

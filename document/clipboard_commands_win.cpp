@@ -1,9 +1,10 @@
-// Select all, copy and paste: the commands over the core's selection and
-// paste, on the real clipboard.
+// Select all, copy and paste, as dump text and as hex: the commands over
+// the core's selection and paste, on the real clipboard.
 #include <windows.h>
 
 #include <cstdint>
 
+#include "document/hex_text.h"
 #include "document/selection.h"
 #include "platform/platform.h"
 #include "shell/commands_win.h"
@@ -13,12 +14,13 @@
 
 namespace {
 
-// The copy text of a large selection is several times the document, so it
-// is written once, straight into the block the clipboard takes over. The
-// clipboard is emptied only once the block is ready, so a copy that fails
-// leaves the previous clipboard content alone. 0 on success, else the error.
-DWORD copySelectionToClipboard(HWND owner, const EditorState& s, int kanji) {
-    const size_t capacity = copyTextCapacity(s);
+// A large copy text is several times its bytes, so it is written once,
+// straight into the block the clipboard takes over: `write` fills the
+// `capacity` bytes given to it. The clipboard is emptied only once the block
+// is ready, so a copy that fails leaves the previous clipboard content alone.
+// 0 on success, else the error.
+template <typename Write>
+DWORD putTextBlock(HWND owner, size_t capacity, Write&& write) {
     // SIZE_MAX: the text would not fit the address space at all.
     HGLOBAL block = capacity == SIZE_MAX ? nullptr : GlobalAlloc(GMEM_MOVEABLE, capacity);
     if (block == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
@@ -27,7 +29,7 @@ DWORD copySelectionToClipboard(HWND owner, const EditorState& s, int kanji) {
         GlobalFree(block);
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    writeCopyText(s, kanji, text);
+    write(text);
     GlobalUnlock(block);
 
     if (!OpenClipboard(owner)) {
@@ -46,6 +48,30 @@ DWORD copySelectionToClipboard(HWND owner, const EditorState& s, int kanji) {
     return error;
 }
 
+// Runs a copy under the wait cursor; its failure shows the system's text.
+template <typename Copy>
+void copyWithWaitCursor(HWND owner, Copy&& copy) {
+    void* cursor = beginWaitCursor();
+    DWORD error = copy();
+    endWaitCursor(cursor);
+    if (error != 0) {
+        showErrorCode(owner, error);
+        return;
+    }
+    updateToolbarStates();  // the Paste button follows the clipboard
+}
+
+// Runs one of the core's pastes under the wait cursor; repaints when it wrote.
+void pasteWithWaitCursor(HWND owner, int (*paste)(EditorState&, WindowRef, int)) {
+    if (editorState == nullptr) return;
+    void* cursor = beginWaitCursor();
+    const int pasted = paste(*editorState, owner, isEditLocked());
+    endWaitCursor(cursor);
+    if (!pasted) return;
+    repaintView();
+    updateToolbarStates();
+}
+
 }  // namespace
 
 void selectAllCommand(HWND) {
@@ -60,22 +86,24 @@ void copyRowsCommand(HWND owner) {
     if (editorState == nullptr) return;
     const EditorState& s = *editorState;
     if (!isDocumentLoaded(s) || s.selectionEndRow < 0) return;
-    void* cursor = beginWaitCursor();
-    DWORD error = copySelectionToClipboard(owner, s, isKanjiMode());
-    endWaitCursor(cursor);
-    if (error != 0) {
-        showErrorCode(owner, error);
-        return;
-    }
-    updateToolbarStates();  // the Paste button follows the clipboard
+    const int kanji = isKanjiMode();
+    copyWithWaitCursor(owner, [&] {
+        return putTextBlock(owner, copyTextCapacity(s), [&](char* text) { writeCopyText(s, kanji, text); });
+    });
 }
 
-void pasteTextCommand(HWND owner) {
+void pasteTextCommand(HWND owner) { pasteWithWaitCursor(owner, pasteText); }
+
+void copyHexCommand(HWND owner) {
     if (editorState == nullptr) return;
-    void* cursor = beginWaitCursor();
-    int pasted = pasteText(*editorState, owner, isEditLocked());
-    endWaitCursor(cursor);
-    if (!pasted) return;
-    repaintView();
-    updateToolbarStates();
+    const EditorState& s = *editorState;
+    int64_t start = 0, end = 0;
+    if (!hexCopyBytes(s, &start, &end)) return;
+    const size_t count = static_cast<size_t>(end - start);
+    copyWithWaitCursor(owner, [&] {
+        return putTextBlock(owner, hexTextCapacity(count),
+                            [&](char* text) { writeHexText(s.documentBytes + start, count, text); });
+    });
 }
+
+void pasteHexCommand(HWND owner) { pasteWithWaitCursor(owner, pasteHexText); }

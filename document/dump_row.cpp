@@ -313,6 +313,23 @@ char* formatDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, 
     return out;
 }
 
+char* writeHexCells(const uint8_t* bytes, size_t count, char* out) {
+    char* p = out;
+    size_t k = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; k + 2 <= count; k += 2) {
+            const uint64_t w = hex3Word(bytes[k]) | (hex3Word(bytes[k + 1]) << 24);  // "XX YY " and a zero
+            std::memcpy(p, &w, 8);
+            p += 6;
+        }
+    }
+    for (; k < count; ++k) {
+        std::memcpy(p, kTables.hex3[bytes[k]], 4);
+        p += 3;
+    }
+    return p;
+}
+
 char* writeDumpLines(const EditorState& s, int64_t start, int64_t end, int kanji, char* out) {
     const int64_t size = s.documentBytes != nullptr ? static_cast<int64_t>(s.documentSize) : 0;
     char* p = out;

@@ -9,6 +9,7 @@
 // at the start of the next, carried through the caller's pending-lead byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "shell/editor_state.h"
@@ -30,6 +31,10 @@ char* formatDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, 
 // The same text without the two closing blanks and the terminator; returns
 // the end of what was written (at most 78 characters).
 char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, uint8_t* pendingLead);
+
+// The hex cells of `count` bytes, "XX " each (upper-case digits), from `out`
+// on; returns the end. Stores up to two bytes beyond the end it returns.
+char* writeHexCells(const uint8_t* bytes, size_t count, char* out);
 
 // The row texts of the rows from offset `start` (a multiple of 16) up to
 // `end`, each as a line ended by CR LF with the blanks from position 77 on

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "document/document.h"
 #include "document/record_list.h"
+#include "document/shift_jis.h"
 #include "resource_ids.h"
 
 namespace {
@@ -24,6 +26,13 @@ void markLengthChanged(EditorState& s) {
     s.lengthChanged = 1;
 }
 
+// Where a byte can go in: in front of the caret byte, or at offset 0 of a
+// document that deletions have emptied (its buffer is still there).
+bool caretOnInsertionPoint(const EditorState& s) {
+    if (s.documentBytes == nullptr || s.caretOffset < 0) return false;
+    return static_cast<uint32_t>(s.caretOffset) < s.documentSize || (s.documentSize == 0 && s.caretOffset == 0);
+}
+
 }  // namespace
 
 int checkInsertRoom(EditorState& s, WindowRef owner) {
@@ -33,7 +42,7 @@ int checkInsertRoom(EditorState& s, WindowRef owner) {
 }
 
 int insertByteAt(EditorState& s, WindowRef owner, uint8_t value) {
-    if (!caretOnDocument(s)) return 0;
+    if (!caretOnInsertionPoint(s)) return 0;
     if (checkInsertRoom(s, owner) == 0) return 0;
     const int32_t p = s.caretOffset;
     uint8_t* bytes = s.documentBytes;
@@ -121,33 +130,41 @@ int overwriteText(EditorState& s, const char* text) {
 }
 
 int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count) {
-    if (!isDocumentLoaded(s) || bytes == nullptr || offset < 0) return 0;
-    const auto start = static_cast<uint32_t>(offset);
-    if (start >= s.documentSize || s.changeList == nullptr) return 0;
-    const size_t n = std::min<size_t>(count, s.documentSize - start);
-    // Room first, so that a refused write leaves no half of it behind.
+    if (!isDocumentLoaded(s) || offset < 0 || static_cast<uint32_t>(offset) >= s.documentSize) return 0;
+    uint8_t* document = s.documentBytes + offset;
+    const size_t n = std::min<size_t>(count, s.documentSize - static_cast<uint32_t>(offset));
+
+    // Nibbles that change and have no record yet, counted only as far as they
+    // could still fit: the list is checked before anything is written.
+    const int32_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
     int32_t needed = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t differ = s.documentBytes[start + i] ^ bytes[i];
-        const auto at = static_cast<int32_t>(start + i);
-        if ((differ & 0xF0) != 0 && findRecord(s, RecordList::Change, at, 0) == -1) ++needed;
-        if ((differ & 0x0F) != 0 && findRecord(s, RecordList::Change, at, 1) == -1) ++needed;
+    for (size_t i = 0; i < n && needed <= room; ++i) {
+        const uint8_t diff = document[i] ^ bytes[i];
+        const int32_t at = offset + static_cast<int32_t>(i);
+        if ((diff & 0xF0) != 0 && findRecord(s, RecordList::Change, at, 0) < 0) ++needed;
+        if ((diff & 0x0F) != 0 && findRecord(s, RecordList::Change, at, 1) < 0) ++needed;
     }
-    if (needed > kRecordListSlots - s.changeCount) {
+    if (needed > room) {
         showErrorCode(owner, kNoRoomError);
         return 0;
     }
+
     for (size_t i = 0; i < n; ++i) {
-        uint8_t& byte = s.documentBytes[start + i];
-        const auto at = static_cast<int32_t>(start + i);
-        if (((byte ^ bytes[i]) & 0xF0) != 0) {
-            if (recordChange(s, at, 0, byte, 0, nullptr) == 0) return 0;
-            byte = static_cast<uint8_t>((bytes[i] & 0xF0) | (byte & 0x0F));
+        const uint8_t before = document[i];
+        const uint8_t after = bytes[i];
+        if (before == after) continue;
+        const int32_t at = offset + static_cast<int32_t>(i);
+        // The high digit first, as it is typed: the low nibble's record holds
+        // the byte with the new high nibble.
+        const uint8_t between = static_cast<uint8_t>((after & 0xF0) | (before & 0x0F));
+        if (between != before) {
+            if (recordChange(s, at, 0, before, 0, nullptr) == 0) break;
+            document[i] = between;
             s.modified = 1;
         }
-        if (((byte ^ bytes[i]) & 0x0F) != 0) {
-            if (recordChange(s, at, 1, byte, 0, nullptr) == 0) return 0;
-            byte = bytes[i];
+        if (after != between) {
+            if (recordChange(s, at, 1, between, 0, nullptr) == 0) break;
+            document[i] = after;
             s.modified = 1;
         }
     }
@@ -172,4 +189,104 @@ TextEdit beginTextEdit(const EditorState& s) {
 int finishTextEdit(EditorState& s, const TextEdit& edit, const char* typed) {
     if (typed == nullptr || *typed == '\0' || std::strcmp(typed, edit.initial) == 0) return 0;
     return overwriteText(s, typed);
+}
+
+namespace {
+
+// Offsets where the characters of `t` begin, followed by its length: a lead
+// byte takes the byte after it with it, as the box pairs them.
+std::vector<size_t> characterStarts(const std::string& t) {
+    std::vector<size_t> starts;
+    size_t i = 0;
+    while (i < t.size()) {
+        starts.push_back(i);
+        i += isShiftJisLead(static_cast<uint8_t>(t[i])) && i + 1 < t.size() ? 2 : 1;
+    }
+    starts.push_back(t.size());
+    return starts;
+}
+
+bool sameCharacter(const std::string& a, const std::vector<size_t>& as, size_t i, const std::string& b,
+                   const std::vector<size_t>& bs, size_t j) {
+    const size_t n = as[i + 1] - as[i];
+    return n == bs[j + 1] - bs[j] && a.compare(as[i], n, b, bs[j], n) == 0;
+}
+
+// Whole characters two texts share at their start and, apart from those, at
+// their end; counted in characters, which take the same bytes in both.
+struct Shared {
+    size_t head;
+    size_t tail;
+};
+
+Shared sharedEnds(const std::string& a, const std::vector<size_t>& as, const std::string& b,
+                  const std::vector<size_t>& bs) {
+    const size_t na = as.size() - 1, nb = bs.size() - 1;
+    Shared r{0, 0};
+    while (r.head < na && r.head < nb && sameCharacter(a, as, r.head, b, bs, r.head)) ++r.head;
+    while (r.head + r.tail < na && r.head + r.tail < nb &&
+           sameCharacter(a, as, na - 1 - r.tail, b, bs, nb - 1 - r.tail)) {
+        ++r.tail;
+    }
+    return r;
+}
+
+size_t tailBytes(const std::vector<size_t>& starts, size_t characters) {
+    return starts.back() - starts[starts.size() - 1 - characters];
+}
+
+}  // namespace
+
+std::string textAsEdited(const std::string& given, const std::string& shown, const std::string& typed) {
+    if (typed == shown) return given;
+    const auto gs = characterStarts(given), ss = characterStarts(shown), ts = characterStarts(typed);
+
+    // What the box altered: shown[head, boxTo) stands for given[head, givenTo).
+    const Shared box = sharedEnds(given, gs, shown, ss);
+    const size_t head = gs[box.head];
+    const size_t boxTo = shown.size() - tailBytes(ss, box.tail);
+    const size_t givenTo = given.size() - tailBytes(gs, box.tail);
+
+    // What the user changed: shown[from, to), between the start and the end
+    // that the typed text shares with it.
+    const Shared kept = sharedEnds(shown, ss, typed, ts);
+    size_t from = ss[kept.head];
+    size_t to = shown.size() - tailBytes(ss, kept.tail);
+
+    // Outside the altered part a place in the shown text has its given byte; a
+    // change that reaches into that part (or, where the box dropped bytes and
+    // showed nothing, touches the place) takes all of it.
+    const bool altered = boxTo > head || givenTo > head;
+    const bool touches = boxTo > head ? from < boxTo && to > head && (from != to || from > head)
+                                      : from <= head && to >= head;
+    size_t givenFrom, givenEnd;
+    if (altered && touches) {
+        from = std::min(from, head);
+        to = std::max(to, boxTo);
+        givenFrom = from;
+        givenEnd = given.size() - (shown.size() - to);
+    } else if (to <= head) {
+        givenFrom = from;
+        givenEnd = to;
+    } else {
+        givenFrom = given.size() - (shown.size() - from);
+        givenEnd = given.size() - (shown.size() - to);
+    }
+    const std::string middle = typed.substr(from, typed.size() - (shown.size() - to) - from);
+
+    // The replaced bytes grow or shrink only by what the user added or took
+    // away; they take whole characters of the new text as far as those fit
+    // and keep their own bytes after them.
+    const int64_t room = static_cast<int64_t>(givenEnd - givenFrom) + static_cast<int64_t>(middle.size()) -
+                         static_cast<int64_t>(to - from);
+    const size_t fits = room > 0 ? static_cast<size_t>(room) : 0;
+    size_t take = 0;
+    for (size_t start : characterStarts(middle)) {
+        if (start > fits) break;
+        take = start;
+    }
+    const size_t keepTo = std::min(givenEnd, givenFrom + fits);
+    std::string result = given.substr(0, givenFrom) + middle.substr(0, take);
+    if (givenFrom + take < keepTo) result += given.substr(givenFrom + take, keepTo - givenFrom - take);
+    return result + given.substr(givenEnd);
 }

@@ -3,7 +3,9 @@
 // lock and the view refresh belong to the Win32 layer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 #include "shell/editor_state.h"
@@ -13,8 +15,9 @@
 int checkInsertRoom(EditorState& s, WindowRef owner);
 
 // Inserts `value` in front of the byte under the caret and leaves the caret on
-// it. No spare room left: error 14 on `owner`, returns 0. Otherwise returns
-// the result of the model reset (which drops every change record and mark).
+// it; in a document emptied by deletions the byte becomes the document. No
+// spare room left: error 14 on `owner`, returns 0. Otherwise returns the
+// result of the model reset (which drops every change record and mark).
 int insertByteAt(EditorState& s, WindowRef owner, uint8_t value);
 
 // Deletes the byte under the caret after asking on `owner` (Yes proceeds).
@@ -33,13 +36,13 @@ int deleteRangeTo(EditorState& s, int32_t end);
 // 0 when no document is loaded.
 int overwriteText(EditorState& s, const char* text);
 
-// Writes `count` bytes over the document from `offset` on, as far as the
-// document reaches, as typing their hex digits would: every nibble that
-// changes is recorded, high before low (a position recorded already takes the
-// byte before this write without a question, as overwriteText does). Nothing
-// is written when the change list cannot take every record the bytes need
-// (error 14 on `owner`). Sets modified when a byte changed. 1 when written
-// (or nothing differed); 0 without a document or an offset on it.
+// Writes `count` bytes over the document from `offset` on as typing their
+// digits would: each nibble that changes gets its change record, holding the
+// byte as it stood just before that nibble changed; a nibble already recorded
+// keeps its record with that byte (without the question typing asks). Bytes
+// past the end are dropped. The records needed are counted first: when the
+// change list cannot take them all, error 14 on `owner` and nothing is
+// written. Sets modified when a byte changed; the caret stays. 1 when written.
 int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count);
 
 // The text edit at the caret offers the bytes there as text and accepts at
@@ -59,3 +62,16 @@ TextEdit beginTextEdit(const EditorState& s);
 // from the offered text (letter case counts); returns overwriteText's result,
 // 0 when nothing was to be written.
 int finishTextEdit(EditorState& s, const TextEdit& edit, const char* typed);
+
+// An edit box cannot hold every byte string as it is: a lone lead byte, a
+// lead byte before a byte that cannot follow it, an unassigned or a duplicate
+// Shift-JIS pair come back as other characters, or not at all. Given the bytes
+// put into the box (`given`), the box's own form of them (`shown`, read back
+// at once) and what the box held when confirmed (`typed`), this is the text
+// the user meant: `typed` with the unchanged start and end it shares with
+// `shown` turned back into the given bytes. A change that touches what the
+// box altered takes all of that part, and the given bytes it replaces are
+// filled from the start with whole characters of the new text as far as they
+// reach, so the result is longer than `given` only by as much as `typed` is
+// longer than `shown`.
+std::string textAsEdited(const std::string& given, const std::string& shown, const std::string& typed);

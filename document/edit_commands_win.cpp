@@ -16,6 +16,9 @@ namespace {
 // Every command here refuses silently without a document or under the edit lock.
 bool editable() { return editorState != nullptr && isDocumentLoaded(*editorState) && !isEditLocked(); }
 
+// An insertion also goes into a document that deletions emptied.
+bool insertable() { return editorState != nullptr && hasDocumentBuffer(*editorState) && !isEditLocked(); }
+
 // After an insertion or deletion the core has reset the model and placed the
 // caret; the windows follow. Nothing to do when the length did not change.
 void afterLengthChange(uint32_t sizeBefore) {
@@ -44,7 +47,7 @@ bool confirmed(HWND owner, ValueEntryRequest& request) {
 }  // namespace
 
 void insertByteCommand(HWND owner) {
-    if (!editable()) return;
+    if (!insertable()) return;
     EditorState& s = *editorState;
     if (!checkInsertRoom(s, owner)) return;
     ValueEntryRequest request = makeRequest(InsertCode, 3, "00");

@@ -3,7 +3,7 @@
 #include "document/record_list.h"
 
 int saveDocument(EditorState& s, WindowRef owner, const char* fileName) {
-    if (!isDocumentLoaded(s)) return 0;
+    if (!hasDocumentBuffer(s)) return 0;
     void* cursor = beginWaitCursor();
     // The seam refuses an empty name with the system's own error code.
     uint32_t error = writeFileReplacing(fileName != nullptr ? fileName : "", s.documentBytes, s.documentSize);

@@ -7,6 +7,6 @@
 // Writes documentSize bytes to `fileName`, replacing the file only once the
 // new content is safely on disk. Success: the change list is emptied (marks
 // stay), modified is cleared, returns 1. Failure: the system error is shown on
-// `owner` and nothing in memory changes; returns 0. Without a document (or
-// with an empty one) returns 0 silently.
+// `owner` and nothing in memory changes; returns 0. A document emptied by
+// deletions is written as an empty file; without a document returns 0 silently.
 int saveDocument(EditorState& s, WindowRef owner, const char* fileName);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -9,6 +10,8 @@
 
 #include "document/dump_row.h"
 #include "document/edit.h"
+#include "document/hex_text.h"
+#include "resource_ids.h"
 
 namespace {
 
@@ -16,18 +19,34 @@ constexpr uint32_t kNoRoomError = 14;
 constexpr int kChangeRecordsForPaste = 2000;
 constexpr size_t kCopyRowMax = 78 + 2;  // longest row text and CR LF
 
-// Byte range [start, end) of the selected rows, cut at the end of the document.
+}  // namespace
+
 bool selectedBytes(const EditorState& s, int64_t* start, int64_t* end) {
     if (!isDocumentLoaded(s) || s.selectionEndRow < 0) return false;
     int64_t lo = std::min(s.selectionAnchorRow, s.selectionEndRow);
     int64_t hi = std::max(s.selectionAnchorRow, s.selectionEndRow);
     lo = std::max<int64_t>(lo, 0);  // an anchor never set must not reach before the document
-    *start = lo * 16;
+    *start = std::min<int64_t>(lo * 16, s.documentSize);
     *end = std::min<int64_t>((hi + 1) * 16, s.documentSize);
     return true;
 }
 
-}  // namespace
+// A selection can hold no byte (both ends one past the last row): it counts as none.
+bool hexCopyBytes(const EditorState& s, int64_t* start, int64_t* end) {
+    if (selectedBytes(s, start, end) && *end > *start) return true;
+    if (!isDocumentLoaded(s) || s.caretOffset < 0 || static_cast<uint32_t>(s.caretOffset) >= s.documentSize) return false;
+    *start = s.caretOffset;
+    *end = *start + 1;
+    return true;
+}
+
+bool checksumBytes(const EditorState& s, int64_t* start, int64_t* end) {
+    if (selectedBytes(s, start, end) && *end > *start) return true;
+    if (!isDocumentLoaded(s)) return false;
+    *start = 0;
+    *end = s.documentSize;
+    return true;
+}
 
 int selectAll(EditorState& s) {
     if (!isDocumentLoaded(s)) return 0;
@@ -35,6 +54,16 @@ int selectAll(EditorState& s) {
     s.dragStartY = 0;
     s.selectionEndRow = s.rowCount;
     return 1;
+}
+
+std::string selectionStatusText(const EditorState& s) {
+    if (s.selectionEndRow < 0) return {};
+    const long last = std::max<long>(s.rowCount - 1L, 0);
+    const long anchor = std::clamp<long>(s.selectionAnchorRow, 0, last);
+    const long end = std::clamp<long>(s.selectionEndRow, 0, last);
+    char text[48];
+    std::snprintf(text, sizeof text, " %ld - %ld (%ld)", anchor + 1, end + 1, std::labs(anchor - end) + 1);
+    return text;
 }
 
 size_t copyTextCapacity(const EditorState& s) {
@@ -89,4 +118,21 @@ int pasteText(EditorState& s, WindowRef owner, int editLocked) {
         showErrorCode(owner, kNoRoomError);
     std::free(text);
     return result;
+}
+
+int pasteHexText(EditorState& s, WindowRef owner, int editLocked) {
+    if (!isDocumentLoaded(s) || editLocked != 0) return 0;
+    if (s.caretOffset < 0 || static_cast<uint32_t>(s.caretOffset) >= s.documentSize) return 0;
+    std::unique_ptr<char, decltype(&std::free)> text(getClipboardText(owner, nullptr), &std::free);
+    if (text == nullptr) return 0;
+    // Two digits a byte: a room for that many bytes holds all the text can give.
+    const size_t room = std::min<size_t>(s.documentSize - static_cast<uint32_t>(s.caretOffset), std::strlen(text.get()) / 2);
+    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[room + 1]);
+    if (bytes == nullptr) {
+        showErrorCode(owner, kNoRoomError);
+        return 0;
+    }
+    const HexTextRead read = readHexText(text.get(), bytes.get(), room);
+    if (!read.valid) return showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
+    return writeBytesAsTyped(s, owner, s.caretOffset, bytes.get(), read.stored);
 }

@@ -29,6 +29,9 @@
 #define IDD_OPTIONS              1151
 #define IDD_OPTIONS_COLORS       1152
 #define IDD_OPTIONS_MISC         1153
+#define IDD_CHECKSUMS            1604
+#define IDD_REPLACE              1621
+#define IDD_FIND_ALL             1622
 
 /* Commands (also the ids of their menu-help strings; tooltips are id + 10000) */
 #define IDM_OPEN                 1101
@@ -67,7 +70,15 @@
 #define IDM_HELP                 1501
 #define IDM_HOMEPAGE             1502
 #define IDM_ABOUT                1503
+#define IDM_FIND_PREVIOUS        1621
+#define IDM_REPLACE              1622
+
+/* Commands beyond the original menus: each stands after the original items
+   of its popup, behind a separator */
 #define IDM_INSPECTOR            1601
+#define IDM_HEX_COPY             1602
+#define IDM_HEX_PASTE            1603
+#define IDM_CHECKSUMS            1604
 
 /* Controls without an id of their own */
 #ifndef IDC_STATIC
@@ -108,6 +119,17 @@
 #define IDC_AB_NAME              102
 #define IDC_AB_DESCRIPTION       103
 
+/* Checksums dialog 1604: a field and a copy button for each digest */
+#define IDC_CS_RANGE             101
+#define IDC_CS_CRC32             102
+#define IDC_CS_MD5               103
+#define IDC_CS_SHA1              104
+#define IDC_CS_SHA256            105
+#define IDC_CS_COPY_CRC32        112
+#define IDC_CS_COPY_MD5          113
+#define IDC_CS_COPY_SHA1         114
+#define IDC_CS_COPY_SHA256       115
+
 /* Options dialog 1151 and its pages 1152, 1153 */
 #define IDC_OPT_HELP             9
 #define IDC_OPT_TAB              101
@@ -119,6 +141,24 @@
 #define IDC_MISC_START_KANJI     102
 #define IDC_MISC_PRINT_ADDRESS   103
 
+/* Search and replace dialog 1621 */
+#define IDC_RP_FIND              101
+#define IDC_RP_REPLACE           102
+#define IDC_RP_TEXT              103
+#define IDC_RP_HEX               104
+#define IDC_RP_MATCH_CASE        105
+#define IDC_RP_WHOLE_CHARS       106
+#define IDC_RP_IN_SELECTION      107
+#define IDC_RP_UP                108
+#define IDC_RP_DOWN              109
+#define IDC_RP_WRAP              110
+#define IDC_RP_FIND_NEXT         111
+#define IDC_RP_REPLACE_ONE       112
+#define IDC_RP_REPLACE_ALL       113
+#define IDC_RP_FIND_ALL          114
+#define IDC_RP_STATUS            115
+/* Find-all list 1622 */
+#define IDC_FA_LIST              101
 /* Strings: messages, captions and names */
 #define IDS_HOMEPAGE_URL         7001
 #define IDS_DESCRIPTION          7002
@@ -146,6 +186,12 @@
 #define IDS_ASK_CLOSE_INSTANCE   7057
 #define IDS_ASK_CLAMP            7058
 
+/* Search and replace: question, report, list caption and column titles */
+#define IDS_ASK_REPLACE_LENGTH   7401
+#define IDS_REPLACED_COUNT       7402
+#define IDS_FIND_ALL_CAPTION     7403
+#define IDS_COL_MATCH            7404
+#define IDS_COL_ROW_TEXT         7405
 /* Texts the program formats or shows outside dialogs */
 #define IDS_FMT_FILE_STATUS      7091
 #define IDS_FILTER_ALL_FILES     7092
@@ -155,6 +201,9 @@
 #define IDS_COL_SOURCE           7096
 #define IDS_COL_TARGET           7097
 #define IDS_FMT_VERSION          7098
+
+/* Texts of the hex clipboard commands and the checksums */
+#define IDS_FMT_CHECKSUM_RANGE   7351
 
 /* Colour slot names 7201..7214 (slot = id - 7201) */
 #define IDS_COLOR_FIRST          7201
@@ -210,6 +259,8 @@
 #define IDS_ERR_NO_SELECTION     8006
 #define IDS_ERR_SAME_FILE        8011
 #define IDS_ERR_PAST_END         8121
+#define IDS_ERR_NO_ROOM          8151
+#define IDS_ERR_WOULD_EMPTY      8152
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000
@@ -240,6 +291,7 @@
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
 #define IDH_INSPECTOR            1041
+#define IDH_REPLACE              1031
 
 /* Private frame message: open the command-line file */
 #define MSG_OPEN_PENDING         5345

@@ -39,6 +39,8 @@ void pasteTextCommand(HWND owner);               // 1203
 void selectAllCommand(HWND owner);               // 1205
 void toggleMarkCommand(HWND owner);              // 1215
 void gotoNextMarkCommand(HWND owner);            // 1216
+void copyHexCommand(HWND owner);                 // 1602
+void pasteHexCommand(HWND owner);                // 1603
 
 // ---- Editing through the value entry (document/edit_commands_win.cpp,
 // tools/search_commands_win.cpp, tools/compare_command_win.cpp)
@@ -51,9 +53,17 @@ void findCommand(HWND owner);                    // 1225
 void findNextCommand(HWND owner);                // 1226
 void compareCommand(HWND owner);                 // 1311
 
+// ---- Find previous (tools/search_commands_win.cpp), search and replace (tools/replace_dialog_win.cpp)
+void findPreviousCommand(HWND owner);            // 1621
+void showSearchResult(int found);                // the view follows a search: to the match, or the frame gone
+void replaceCommand(HWND owner);                 // 1622
+
 // ---- Number conversion (tools/number_convert_win.cpp), options
 // (view/options_dialog_win.cpp), help and about (tools/help_win.cpp, tools/about_win.cpp)
 void numberConversionCommand(HWND owner);        // 1312
 void runOptionsDialogCommand(HWND owner);        // 1315
 void showHelpCommand(HWND owner);                // 1501
 void aboutCommand(HWND owner);                   // 1503
+
+// ---- Checksums (tools/checksum_win.cpp)
+void checksumsCommand(HWND owner);               // 1604

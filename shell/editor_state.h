@@ -134,6 +134,11 @@ struct EditorState {
     // What the settings key held when this editor read it, so that a save
     // writes only what this editor changed; owned by the record.
     SettingsSnapshot* settingsSnapshot;
+    // The search and replace dialog's texts and SearchOption bits (0: none
+    // stored yet), kept between runs like findText.
+    char replaceFindText[kFindTextLength];
+    char replaceText[kFindTextLength];
+    uint32_t searchOptions;
 
     // The inspector pane; written back at exit only when this process changed it.
     InspectorPlacement inspector;
@@ -153,3 +158,7 @@ void freeEditorState(EditorState* state);
 inline bool isDocumentLoaded(const EditorState& s) {
     return s.documentBytes != nullptr && s.documentSize != 0;
 }
+
+// A document that deletions emptied keeps its buffer: it has no byte to show
+// or edit, but it can still be saved (as an empty file) and take an insertion.
+inline bool hasDocumentBuffer(const EditorState& s) { return s.documentBytes != nullptr; }

@@ -60,6 +60,8 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_JUMP: jumpCommand(window); break;
         case IDM_FIND: findCommand(window); break;
         case IDM_FIND_NEXT: findNextCommand(window); break;
+        case IDM_FIND_PREVIOUS: findPreviousCommand(window); break;
+        case IDM_REPLACE: replaceCommand(window); break;
         case IDM_EDIT_LOCK:
             toggleMenuCheck(IDM_EDIT_LOCK);
             updateToolbarStates();
@@ -80,6 +82,9 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_HELP: showHelpCommand(window); break;
         case IDM_HOMEPAGE: homePageCommand(window); break;
         case IDM_ABOUT: aboutCommand(window); break;
+        case IDM_HEX_COPY: copyHexCommand(window); break;
+        case IDM_HEX_PASTE: pasteHexCommand(window); break;
+        case IDM_CHECKSUMS: checksumsCommand(window); break;
         case IDM_INSPECTOR: toggleInspectorCommand(); break;
         default: return false;
     }
@@ -159,9 +164,8 @@ int askSaveChanges(HWND window) {
                 return 1;
             }
             // The save has shown its error box. Going on would throw the
-            // changes away, so the window stays unless there was nothing
-            // that could be written (an emptied document).
-            return s.documentSize == 0 ? 1 : 0;
+            // changes away, so the window stays.
+            return 0;
         default: return 1;
     }
 }

@@ -1,8 +1,11 @@
 #include "shell/layout_win.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 #include "document/document.h"
+#include "document/selection.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
@@ -18,7 +21,6 @@ constexpr TBBUTTON button(int image, int command) {
 }
 constexpr TBBUTTON separator() { return TBBUTTON{0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0}; }
 
-constexpr const char* kSelectionStatusFormat = " %ld - %ld (%ld)";
 constexpr const char* kLineStatusFormat = " %ld/%ld";
 constexpr const char* kAddressStatusFormat = " %08X %s";
 
@@ -40,6 +42,30 @@ bool pasteAvailable(const EditorState& s) {
 
 void setStatusText(int part, const char* text) {
     SendMessageA(win().statusWindow, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
+}
+
+// The same, unless the part shows that text already, and drawn with the next
+// paint rather than at once: the status bar draws a part again on every
+// setting, which a held arrow key would pay for each press.
+void changeStatusText(int part, const char* text) {
+    HWND status = win().statusWindow;
+    char shown[1024];
+    // The length counts UTF-16 units; a Shift-JIS text takes at most two bytes for each.
+    const auto units = LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0));
+    if (units * 2 < static_cast<int>(sizeof shown)) {
+        shown[0] = '\0';
+        SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(shown));
+        if (std::strcmp(shown, text) == 0) return;
+    }
+    if (!IsWindowVisible(status)) {
+        setStatusText(part, text);
+        return;
+    }
+    // Turning redrawing off takes what was waiting to be drawn too: the whole bar is drawn again.
+    SendMessageA(status, WM_SETREDRAW, FALSE, 0);
+    setStatusText(part, text);
+    SendMessageA(status, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(status, nullptr, FALSE);
 }
 
 int windowHeight(HWND window) {
@@ -174,22 +200,17 @@ void showFileStatus() {
     loadText(IDS_FMT_FILE_STATUS, format, sizeof format);
     char text[kPathLength + 64];
     wsprintfA(text, format, static_cast<unsigned long>(s.documentSize), name);
-    setStatusText(kStatusFilePart, text);
+    changeStatusText(kStatusFilePart, text);
 }
 
 void showSelectionStatus() {
     if (!haveState() || win().statusWindow == nullptr) return;
-    const EditorState& s = *editorState;
-    if (s.selectionEndRow < 0) {
+    const std::string text = selectionStatusText(*editorState);
+    if (text.empty()) {
         showFileStatus();
         return;
     }
-    long anchor = s.selectionAnchorRow;
-    long end = s.selectionEndRow;
-    long rows = (anchor > end ? anchor - end : end - anchor) + 1;
-    char text[64];
-    wsprintfA(text, kSelectionStatusFormat, anchor + 1, end + 1, rows);
-    setStatusText(kStatusFilePart, text);
+    changeStatusText(kStatusFilePart, text.c_str());
 }
 
 void showCaretStatus() {
@@ -197,9 +218,9 @@ void showCaretStatus() {
     const EditorState& s = *editorState;
     char text[64];
     wsprintfA(text, kLineStatusFormat, static_cast<long>(s.caretOffset / 16 + 1), static_cast<long>(s.rowCount));
-    setStatusText(kStatusLinePart, text);
+    changeStatusText(kStatusLinePart, text);
     wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), s.caretNibble != 0 ? "L" : "H");
-    setStatusText(kStatusAddressPart, text);
+    changeStatusText(kStatusAddressPart, text);
     inspectorFollow();
 }
 
@@ -207,7 +228,7 @@ void updateToolbarStates() {
     if (!haveState() || win().toolbarWindow == nullptr) return;
     const EditorState& s = *editorState;
     bool loaded = isDocumentLoaded(s);
-    postButtonState(IDM_SAVE, loaded);
+    postButtonState(IDM_SAVE, hasDocumentBuffer(s));
     postButtonState(IDM_PRINT, loaded);
     postButtonState(IDM_MARK, loaded);
     postButtonState(IDM_JUMP, loaded);
@@ -232,13 +253,18 @@ void enableMenuItems(HMENU menu) {
     auto enable = [menu](int id, bool on) {
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     };
-    for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND}) {
+    // An emptied document can still be saved and take an insertion.
+    const bool buffer = hasDocumentBuffer(s);
+    for (int id : {IDM_SAVE, IDM_SAVE_AS}) enable(id, buffer);
+    for (int id : {IDM_PRINT, IDM_SELECT_ALL, IDM_MARK, IDM_JUMP, IDM_COMPARE, IDM_FIND, IDM_HEX_COPY, IDM_CHECKSUMS}) {
         enable(id, loaded);
     }
     for (int id : {IDM_DELETE, IDM_DELETE_RANGE, IDM_ASCII_EDIT}) enable(id, editable);
-    enable(IDM_PASTE, editable && clipboardHasText());
-    enable(IDM_INSERT, editable && s.spareCapacity != 0);
+    for (int id : {IDM_PASTE, IDM_HEX_PASTE}) enable(id, editable && clipboardHasText());
+    enable(IDM_INSERT, buffer && !isEditLocked() && s.spareCapacity != 0);
     enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
+    enable(IDM_FIND_PREVIOUS, loaded && s.findText[0] != '\0');
+    enable(IDM_REPLACE, loaded);
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
     enable(IDM_UNDO, loaded && s.changeCount != 0);
     enable(IDM_NEXT_MARK, loaded && s.markCount != 0);

@@ -336,6 +336,18 @@ void loadSettings() {
     stored = storedValue(key, "Find", raw);
     if (stored == nullptr || decodeString(raw.data(), raw.size(), s.findText, kFindLimit) == 0) s.findText[0] = '\0';
     snapshot.noteRead("Find", stored, settingStringBytes(s.findText));
+    // The search and replace dialog's texts and options.
+    stored = storedValue(key, "RFind", raw);
+    if (stored == nullptr || decodeString(raw.data(), raw.size(), s.replaceFindText, kFindLimit) == 0) {
+        s.replaceFindText[0] = '\0';
+    }
+    snapshot.noteRead("RFind", stored, settingStringBytes(s.replaceFindText));
+    stored = storedValue(key, "Replace", raw);
+    if (stored == nullptr || decodeString(raw.data(), raw.size(), s.replaceText, kFindLimit) == 0) s.replaceText[0] = '\0';
+    snapshot.noteRead("Replace", stored, settingStringBytes(s.replaceText));
+    stored = storedValue(key, "FindOpt", raw);
+    if (stored != nullptr) decodeBinary(raw.data(), raw.size(), &s.searchOptions, sizeof s.searchOptions);
+    snapshot.noteRead("FindOpt", stored, settingBytesOf(s.searchOptions));
     stored = storedValue(key, "Inspect", raw);
     if (stored != nullptr) decodeInspectorPlacement(raw.data(), raw.size(), s.inspector);
     snapshot.noteRead("Inspect", stored, settingBytesOf(s.inspector));
@@ -366,6 +378,13 @@ void saveSettings() {
     storeIfChanged(key, snapshot, "Ope", REG_BINARY, settingBytesOf(s.options));
     // An empty search string leaves any stored one in place.
     if (s.findText[0] != '\0') storeIfChanged(key, snapshot, "Find", REG_SZ, settingStringBytes(s.findText));
+    // The search and replace dialog's values exist once it was used (an
+    // empty replacement is kept as such).
+    if (s.searchOptions != 0) {
+        storeIfChanged(key, snapshot, "RFind", REG_SZ, settingStringBytes(s.replaceFindText));
+        storeIfChanged(key, snapshot, "Replace", REG_SZ, settingStringBytes(s.replaceText));
+        storeIfChanged(key, snapshot, "FindOpt", REG_BINARY, settingBytesOf(s.searchOptions));
+    }
     // A new value: an editor whose pane was never touched leaves the key as it found it.
     if (s.inspectorChanged != 0) storeIfChanged(key, snapshot, "Inspect", REG_BINARY, settingBytesOf(s.inspector));
     storeRecentFiles(key, s);

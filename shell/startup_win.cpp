@@ -16,6 +16,7 @@
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
 #include "view/inspector_win.h"
+#include "tools/replace_dialog_win.h"
 #include "view/label_win.h"
 #include "view/view_win.h"
 
@@ -277,6 +278,8 @@ void releaseResources(int storeSettings) {
 int runMessageLoop(HACCEL accelerators) {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Keys typed into the search windows are theirs, not the frame's accelerators.
+        if (isSearchDialogMessage(message)) continue;
         // The inspector's value editor keeps its keys (Delete, Ctrl+C ...) for its text.
         if (!isInspectorEditor(message.hwnd) && TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
         TranslateMessage(&message);

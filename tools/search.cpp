@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "resource_ids.h"
+#include "tools/search_query.h"
 #include "tools/value_parse.h"
 
 // MOXEL_SCALAR leaves out the vector scanners, so that the plain one is what
@@ -199,6 +200,17 @@ Vector vectorLevel() {
 
 }  // namespace
 
+ScanKernel supportedScanKernel() {
+#ifdef MOXEL_SEARCH_X86
+    switch (vectorLevel()) {
+        case Vector::Avx2: return ScanKernel::Avx2;
+        case Vector::Sse2: return ScanKernel::Sse2;
+        case Vector::None: break;
+    }
+#endif
+    return ScanKernel::Plain;
+}
+
 int64_t findBytes(const uint8_t* data, int64_t n, const uint8_t* pattern, int32_t m) {
     return findBytesWith(ScanKernel::Best, data, n, pattern, m);
 }
@@ -232,6 +244,14 @@ int64_t findBytesWith(ScanKernel kernel, const uint8_t* data, int64_t n, const u
     return findLinear(data, n, pattern, m, r.position);
 }
 
+void reportNotFound(WindowRef owner, const char* text) {
+    char format[kMessageTextLength];
+    char message[kMessageTextLength + kFindTextLength];
+    loadText(IDS_ERR_NOT_FOUND, format, sizeof format);
+    std::snprintf(message, sizeof message, format, text != nullptr ? text : "");
+    showError(owner, IDS_ERR_NOT_FOUND, message);
+}
+
 int searchFrom(EditorState& s, WindowRef owner, int searchAsHex, int32_t start) {
     if (!isDocumentLoaded(s)) return 0;
     if (static_cast<uint32_t>(start) > s.documentSize - 1) start = 0;
@@ -260,15 +280,46 @@ int searchFrom(EditorState& s, WindowRef owner, int searchAsHex, int32_t start) 
     endWaitCursor(previousCursor);
 
     if (hit < 0) {
-        char format[kMessageTextLength];
-        char message[kMessageTextLength + kFindTextLength];
-        loadText(IDS_ERR_NOT_FOUND, format, sizeof format);
-        std::snprintf(message, sizeof message, format, s.findText);
-        showError(owner, IDS_ERR_NOT_FOUND, message);
+        reportNotFound(owner, s.findText);
         s.foundOffset = -1;
         return 0;
     }
     s.foundOffset = static_cast<int32_t>(start + hit);
+    s.caretOffset = s.foundOffset;
+    s.caretNibble = 0;
+    return 1;
+}
+
+int searchPrevious(EditorState& s, WindowRef owner, int searchAsHex) {
+    if (!isDocumentLoaded(s) || s.findText[0] == '\0') return 0;
+    if (searchAsHex && !isHexPatternText(s.findText)) {
+        showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
+        return 0;
+    }
+    SearchPattern pattern;
+    if (searchAsHex) {
+        uint8_t bytes[kHexPatternBufferSize];
+        const int n = hexTextToBytes(s.findText, bytes);
+        std::memset(&pattern, 0, sizeof pattern);
+        std::memcpy(pattern.value, bytes, static_cast<size_t>(n));
+        pattern.length = n;
+    } else {
+        parseSearchPattern(s.findText, false, true, pattern);
+    }
+    s.foundLength = pattern.length;
+    // Nothing before the first byte: from the end, as find next starts again at 0.
+    const int64_t before = s.caretOffset > 0 ? int64_t{s.caretOffset} : int64_t{s.documentSize};
+    void* previousCursor = beginWaitCursor();
+    const int64_t hit = pattern.length > 0
+                            ? findBackward(wholeDocument(s.documentBytes, s.documentSize, false), pattern, before)
+                            : -1;
+    endWaitCursor(previousCursor);
+    if (hit < 0) {
+        reportNotFound(owner, s.findText);
+        s.foundOffset = -1;
+        return 0;
+    }
+    s.foundOffset = static_cast<int32_t>(hit);
     s.caretOffset = s.foundOffset;
     s.caretNibble = 0;
     return 1;

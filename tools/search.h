@@ -39,6 +39,10 @@ int64_t findBytes(const uint8_t* data, int64_t n, const uint8_t* pattern, int32_
 enum class ScanKernel { Best, Avx2, Sse2, Plain };
 int64_t findBytesWith(ScanKernel kernel, const uint8_t* data, int64_t n, const uint8_t* pattern, int32_t m);
 
+// The best scanner this processor runs: Avx2, Sse2, or Plain (always Plain
+// in a build without vector scanners).
+ScanKernel supportedScanKernel();
+
 // Runs the current search (findText, read as hexadecimal when searchAsHex is
 // set) from `start` to the end of the document; a start past the last byte
 // starts at 0. Sets foundLength. Found: foundOffset, caretOffset = the match,
@@ -57,6 +61,14 @@ int searchAfterCaret(EditorState& s, WindowRef owner, int searchAsHex, const cha
 // Find next: from one byte after the remembered match (from 0 when none).
 // Does nothing and returns 0 when there is no search string.
 int searchNext(EditorState& s, WindowRef owner, int searchAsHex);
+
+// Find previous: the last match of findText (read as searchAsHex says) that
+// starts before the caret; from the end of the document when the caret is on
+// its first byte. Found and not found as searchFrom.
+int searchPrevious(EditorState& s, WindowRef owner, int searchAsHex);
+
+// The not-found error box: string IDS_ERR_NOT_FOUND formatted with `text`.
+void reportNotFound(WindowRef owner, const char* text);
 
 // Jump: when `value` differs from the caret, puts the caret there (held within
 // the document) on its high nibble and returns 1; otherwise changes nothing

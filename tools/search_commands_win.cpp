@@ -1,4 +1,4 @@
-// Search, find next and jump: the value-entry prompt, the core's search, and
+// Search, find next, find previous and jump: the value-entry prompt, the core's search, and
 // the view following the result.
 #include <cstring>
 
@@ -13,6 +13,8 @@ namespace {
 
 bool loaded() { return editorState != nullptr && isDocumentLoaded(*editorState); }
 
+}  // namespace
+
 // A match moves the caret, which the view follows; otherwise the remembered
 // match is gone and the frame and Find-next state are redrawn.
 void showSearchResult(int found) {
@@ -23,8 +25,6 @@ void showSearchResult(int found) {
         updateToolbarStates();
     }
 }
-
-}  // namespace
 
 void findCommand(HWND owner) {
     if (!loaded()) return;
@@ -41,6 +41,11 @@ void findCommand(HWND owner) {
 void findNextCommand(HWND owner) {
     if (!loaded() || editorState->findText[0] == '\0') return;
     showSearchResult(searchNext(*editorState, owner, searchAsHex));
+}
+
+void findPreviousCommand(HWND owner) {
+    if (!loaded() || editorState->findText[0] == '\0') return;
+    showSearchResult(searchPrevious(*editorState, owner, searchAsHex));
 }
 
 void jumpCommand(HWND owner) {

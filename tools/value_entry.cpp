@@ -97,7 +97,6 @@ int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& reques
     constexpr int32_t kHeld = static_cast<int32_t>(sizeof request.text) - 1;
     EntryCheck c = checkValueEntry(request.mode, typed, hexChecked, std::min(request.maxLength, kHeld),
                                    s.documentSize, s.filePath);
-    request.maxLength = std::min(request.maxLength, c.maxLength);
     if (std::strlen(typed) <= static_cast<size_t>(kHeld)) {
         std::memcpy(request.text, typed, std::strlen(typed) + 1);
     }

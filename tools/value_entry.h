@@ -26,7 +26,7 @@ constexpr int32_t kRadioModeLimit = 10;
 struct ValueEntryRequest {
     char text[kPathLength];  // in: initial text; out: the confirmed text
     int32_t mode;            // an EntryMode
-    int32_t maxLength;       // longest accepted text in bytes (the dialog may lower it)
+    int32_t maxLength;       // longest accepted text in bytes (hexadecimal InsertCode takes 2 instead)
     int32_t value;           // out: the number for InsertCode, JumpAddress, DeleteRange
 };
 
@@ -60,9 +60,11 @@ EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int3
                            uint32_t documentSize, const char* filePath);
 
 // Runs the checks for a request whose `text` was read from the dialog: stores
-// the radix choice (also when the text is then refused), lowers maxLength,
-// shows the refusal or asks the clamp question through the seam, and fills
-// `value`. Returns 1 when the dialog may close with OK, 0 when it stays open.
+// the radix choice (also when the text is then refused), shows the refusal or
+// asks the clamp question through the seam, and fills `value`. Returns 1 when
+// the dialog may close with OK, 0 when it stays open. The limit lowered for a
+// hexadecimal byte holds for that OK only, so that decimal takes its three
+// digits again at the next one.
 int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& request, bool hexChecked);
 
 // The same for a `typed` text of any length (the whole content of the edit

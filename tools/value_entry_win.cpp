@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "document/edit.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/open_file_win.h"
@@ -11,8 +12,8 @@ namespace {
 
 // One open dialog. The edit box cannot hold every byte string as it is (a
 // lead byte without a valid trail byte comes back as another character), so
-// the text as the box shows it is kept beside the given one: a text confirmed
-// without a change is the given text, byte for byte.
+// the text as the box shows it is kept beside the given one: what the user
+// left as it was stays the given bytes, byte for byte.
 struct EntryDialog {
     ValueEntryRequest* request;
     std::string given;
@@ -102,8 +103,8 @@ void onOk(HWND dialog, const EntryDialog& entry) {
         if (!file.empty()) SetDlgItemTextA(dialog, IDC_VE_EDIT, file.c_str());
     }
     const bool hexChecked = IsDlgButtonChecked(dialog, IDC_VE_HEX) == BST_CHECKED;
-    std::string typed = controlText(GetDlgItem(dialog, IDC_VE_EDIT));
-    if (typed == entry.shown) typed = entry.given;
+    const std::string typed =
+        textAsEdited(entry.given, entry.shown, controlText(GetDlgItem(dialog, IDC_VE_EDIT)));
     if (confirmValueEntry(*editorState, dialog, request, hexChecked, typed.c_str())) {
         EndDialog(dialog, 1);
     } else {

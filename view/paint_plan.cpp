@@ -9,24 +9,36 @@ namespace {
 
 class PlanWriter {
 public:
-    explicit PlanWriter(PaintPlan& plan) : plan_(plan) {}
+    // Operations that reach no pixel row of [top, bottom) are left out.
+    PlanWriter(PaintPlan& plan, int32_t lineHeight, int32_t top, int32_t bottom)
+        : plan_(plan), lineHeight_(lineHeight), top_(top), bottom_(bottom) {}
+
+    // Whether anything between these pixel rows is wanted.
+    bool wants(int32_t top, int32_t bottom) const { return top < bottom_ && bottom > top_; }
 
     void fill(int32_t left, int32_t top, int32_t right, int32_t bottom, int color) {
-        plan_.ops.push_back({PaintKind::Fill, static_cast<uint8_t>(color), 0, left, top, right, bottom, 0, 0});
+        add({PaintKind::Fill, static_cast<uint8_t>(color), 0, left, top, right, bottom, 0, 0});
     }
     void text(int32_t x, int32_t y, int color, const char* s, uint32_t length) {
+        if (!wants(y, y + lineHeight_)) return;
         const auto at = static_cast<uint32_t>(plan_.text.size());
         plan_.text.insert(plan_.text.end(), s, s + length);
         plan_.ops.push_back({PaintKind::Text, static_cast<uint8_t>(color), 0, x, y, 0, 0, at, length});
     }
     void line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int color, int32_t width) {
         const auto w = static_cast<uint8_t>(std::clamp(width, 1, 255));
-        plan_.ops.push_back({PaintKind::Line, static_cast<uint8_t>(color), w, x0, y0, x1, y1, 0, 0});
+        add({PaintKind::Line, static_cast<uint8_t>(color), w, x0, y0, x1, y1, 0, 0});
     }
-    void icon(int32_t x, int32_t y) { plan_.ops.push_back({PaintKind::Icon, 0, 0, x, y, 0, 0, 0, 0}); }
+    void icon(int32_t x, int32_t y) { add({PaintKind::Icon, 0, 0, x, y, 0, 0, 0, 0}); }
 
 private:
+    void add(const PaintOp& op) {
+        const PixelRows rows = opPixelRows(op, lineHeight_);
+        if (wants(rows.top, rows.bottom)) plan_.ops.push_back(op);
+    }
+
     PaintPlan& plan_;
+    int32_t lineHeight_, top_, bottom_;
 };
 
 char hexDigit(unsigned v) { return "0123456789ABCDEF"[v & 15]; }
@@ -49,6 +61,16 @@ struct DigitLine {
         last = std::max(last, cell);
     }
     bool empty() const { return last < 0; }
+    bool has(int cell) const { return cells[cell] != ' '; }
+    // Leaves out the cells that `other` draws.
+    void remove(const DigitLine& other) {
+        if (other.empty()) return;
+        DigitLine kept;
+        for (int c = first; c <= last; ++c) {
+            if (has(c) && !other.has(c)) kept.put(c, cells[c]);
+        }
+        *this = kept;
+    }
 };
 
 // The digit cell of a nibble within its row's dump column: 0 .. 47.
@@ -58,7 +80,7 @@ int digitCell(int32_t offset, int32_t nibble) { return 3 * (offset % kBytesPerRo
 // row, closed on the left in its first row and on the right in its last one.
 // A match whose first byte lies outside the view gets none.
 void planSearchFrame(const EditorState& s, const ViewMetrics& m, int32_t visibleRows, PlanWriter& out) {
-    if (s.findText[0] == '\0') return;
+    if (s.findText[0] == '\0' && s.replaceFindText[0] == '\0') return;
     int64_t p = s.foundOffset;
     int64_t n = s.foundLength;
     const int32_t cw = m.charWidth;
@@ -85,13 +107,10 @@ void planSearchFrame(const EditorState& s, const ViewMetrics& m, int32_t visible
     }
 }
 
-}  // namespace
-
-void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& plan) {
-    plan.ops.clear();
-    plan.text.clear();
-    plan.visibleRows = rowsInHeight(m.clientHeight, m.lineHeight);
-    PlanWriter out(plan);
+// The operations of the whole view, in drawing order; rows below `lastBand`
+// are not formatted, since nothing of theirs is wanted.
+void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& plan, PlanWriter& out,
+              int32_t lastBand) {
     out.fill(0, 0, m.clientWidth, m.clientHeight, normalBack);
     if (!isDocumentLoaded(s) || m.charWidth <= 0 || m.lineHeight <= 0) return;
 
@@ -100,31 +119,21 @@ void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, Paint
     const int32_t cw = m.charWidth;
 
     // Rows, each band and text in the selection's colours or the normal ones.
+    const int64_t firstOffset = static_cast<int64_t>(s.topRow) * kBytesPerRow;
+    const int64_t left = static_cast<int64_t>(s.documentSize) - firstOffset;
+    const auto drawn = static_cast<int32_t>(std::clamp<int64_t>((left + kBytesPerRow - 1) / kBytesPerRow, 0, visible));
     const bool haveSelection = s.selectionEndRow >= 0;
     const int32_t selectedFirst = std::min(s.selectionAnchorRow, s.selectionEndRow);
     const int32_t selectedLast = std::max(s.selectionAnchorRow, s.selectionEndRow);
-    int64_t offset = static_cast<int64_t>(s.topRow) * kBytesPerRow;
-    int64_t remaining = static_cast<int64_t>(s.documentSize) - offset;
-    uint8_t carry = 0;  // the top row starts without a pending lead byte
-    int32_t drawn = 0;
-    bool lastSelected = false;
-    char row[kRowTextSize];
-    while (remaining > 0 && drawn < visible) {
-        const int64_t r = static_cast<int64_t>(s.topRow) + drawn;
-        const bool selected = haveSelection && selectedFirst <= r && r <= selectedLast;
-        const int32_t y = drawn * lh;
-        formatDumpRow(s, static_cast<int32_t>(offset), kanji, row, &carry);
-        out.fill(0, y, m.clientWidth, y + lh, selected ? selectionBack : normalBack);
-        out.text(0, y, selected ? selectionText : normalText, row, static_cast<uint32_t>(std::strlen(row)));
-        lastSelected = selected;
-        ++drawn;
-        offset += kBytesPerRow;
-        remaining -= kBytesPerRow;
-    }
-    if (drawn > 0 && drawn < visible) {
-        out.fill(0, drawn * lh, m.clientWidth, m.clientHeight, lastSelected ? selectionBack : normalBack);
-    }
+    auto selected = [&](int32_t i) {
+        const int64_t r = static_cast<int64_t>(s.topRow) + i;
+        return haveSelection && selectedFirst <= r && r <= selectedLast;
+    };
 
+    // Changed digits, in the current byte's value, on the row's band; marked
+    // cells on their own background, the digit's colour telling whether it is
+    // also changed. Found first, so that a row's own text leaves blanks where
+    // they stand and each digit is drawn once, in its colour.
     const uint8_t* bytes = s.documentBytes;
     auto inside = [&](const NibbleRecord* r, CellPosition* cell) {
         if (r == nullptr || r->offset < 0 || static_cast<uint32_t>(r->offset) >= s.documentSize) return false;
@@ -132,14 +141,8 @@ void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, Paint
         return cell->where == CellPosition::Inside;
     };
     auto digitOf = [&](const NibbleRecord* r) { return hexDigit(nibbleOf(bytes[r->offset], r->nibble)); };
-    auto drawLine = [&](int32_t rowInView, const DigitLine& line, int color) {
-        if (line.empty()) return;
-        out.text((kDumpColumnStart + line.first) * cw, rowInView * lh, color, line.cells + line.first,
-                 static_cast<uint32_t>(line.last - line.first + 1));
-    };
-
-    // Changed digits, in the current byte's value, on the row's band.
     std::vector<DigitLine> changed(static_cast<size_t>(drawn));
+    std::vector<DigitLine> marked(static_cast<size_t>(drawn)), markedChanged(static_cast<size_t>(drawn));
     if (s.changeList != nullptr) {
         const int32_t count = std::min(s.changeCount, kRecordListSlots);
         for (int32_t i = 0; i < count; ++i) {
@@ -149,10 +152,6 @@ void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, Paint
             changed[static_cast<size_t>(cell.y / lh)].put(digitCell(r->offset, r->nibble), digitOf(r));
         }
     }
-    for (int32_t i = 0; i < drawn; ++i) drawLine(i, changed[static_cast<size_t>(i)], changedText);
-
-    // Marked cells on their own background; the digit's colour tells whether it is also changed.
-    std::vector<DigitLine> marked(static_cast<size_t>(drawn)), markedChanged(static_cast<size_t>(drawn));
     if (s.markList != nullptr) {
         const int32_t count = std::min(s.markCount, kRecordListSlots);
         for (int32_t i = 0; i < count; ++i) {
@@ -161,18 +160,50 @@ void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, Paint
             if (!inside(r, &cell)) continue;
             const auto row = static_cast<size_t>(cell.y / lh);
             const int c = digitCell(r->offset, r->nibble);
-            const bool alsoChanged = changed[row].cells[c] != ' ';
-            (alsoChanged ? markedChanged : marked)[row].put(c, digitOf(r));
+            (changed[row].has(c) ? markedChanged : marked)[row].put(c, digitOf(r));
         }
     }
+    for (int32_t i = 0; i < drawn; ++i) {
+        changed[static_cast<size_t>(i)].remove(marked[static_cast<size_t>(i)]);
+        changed[static_cast<size_t>(i)].remove(markedChanged[static_cast<size_t>(i)]);
+    }
+
+    uint8_t carry = 0;  // the top row starts without a pending lead byte
+    char row[kRowTextSize];
+    for (int32_t i = 0; i < drawn && i <= lastBand; ++i) {
+        const int32_t y = i * lh;
+        // A row above the wanted ones is formatted only for the lead byte it hands on.
+        if (!out.wants(y, y + lh) && kanji == 0) continue;
+        const auto offset = static_cast<int32_t>(firstOffset + static_cast<int64_t>(i) * kBytesPerRow);
+        formatDumpRow(s, offset, kanji, row, &carry);
+        for (const auto* lines : {&changed, &marked, &markedChanged}) {
+            const DigitLine& line = (*lines)[static_cast<size_t>(i)];
+            for (int c = line.first; c <= line.last; ++c) {
+                if (line.has(c)) row[kDumpColumnStart + c] = ' ';
+            }
+        }
+        const bool chosen = selected(i);
+        out.fill(0, y, m.clientWidth, y + lh, chosen ? selectionBack : normalBack);
+        out.text(0, y, chosen ? selectionText : normalText, row, static_cast<uint32_t>(std::strlen(row)));
+    }
+    if (drawn > 0 && drawn < visible) {
+        out.fill(0, drawn * lh, m.clientWidth, m.clientHeight, selected(drawn - 1) ? selectionBack : normalBack);
+    }
+
+    auto drawLine = [&](int32_t rowInView, const DigitLine& line, int color) {
+        if (line.empty()) return;
+        out.text((kDumpColumnStart + line.first) * cw, rowInView * lh, color, line.cells + line.first,
+                 static_cast<uint32_t>(line.last - line.first + 1));
+    };
+    for (int32_t i = 0; i < drawn; ++i) drawLine(i, changed[static_cast<size_t>(i)], changedText);
     for (int32_t i = 0; i < drawn; ++i) {
         // One fill for each run of adjacent marked cells.
         const DigitLine& a = marked[static_cast<size_t>(i)];
         const DigitLine& b = markedChanged[static_cast<size_t>(i)];
         for (int c = 0; c < 48; ++c) {
-            if (a.cells[c] == ' ' && b.cells[c] == ' ') continue;
+            if (!a.has(c) && !b.has(c)) continue;
             int end = c + 1;
-            while (end < 48 && (a.cells[end] != ' ' || b.cells[end] != ' ')) ++end;
+            while (end < 48 && (a.has(end) || b.has(end))) ++end;
             out.fill((kDumpColumnStart + c) * cw, i * lh, (kDumpColumnStart + end) * cw, (i + 1) * lh, markBack);
             c = end;
         }
@@ -194,5 +225,86 @@ void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, Paint
         }
     }
 
-    if (s.autoScrollActive != 0) out.icon(s.autoScrollOriginX - 16, s.autoScrollOriginY - 16);
+    if (s.autoScrollActive != 0) out.icon(s.autoScrollOriginX - kIconSize / 2, s.autoScrollOriginY - kIconSize / 2);
+}
+
+// The band of the view that holds pixel row y: its row, or the band below
+// the whole rows; clamped to the view.
+int32_t bandAt(int32_t y, int32_t visibleRows, int32_t lineHeight, int32_t bandCount) {
+    if (y < 0) return 0;
+    const int32_t band = lineHeight > 0 && y / lineHeight < visibleRows ? y / lineHeight : visibleRows;
+    return std::min(band, bandCount - 1);
+}
+
+// Sorts the plan's operations into its bands: each band gets those that
+// reach into it from the last fill that covers the whole band on.
+void indexBands(PaintPlan& plan, int32_t lineHeight, int32_t bandCount) {
+    const int32_t first = plan.firstBand;
+    const auto n = static_cast<int32_t>(plan.bands.size());
+    std::vector<uint32_t> from(static_cast<size_t>(n), 0);
+    auto each = [&](auto&& visit) {
+        for (uint32_t i = 0; i < plan.ops.size(); ++i) {
+            const PaintOp& op = plan.ops[i];
+            const PixelRows rows = opPixelRows(op, lineHeight);
+            const int32_t b0 = std::max(bandAt(rows.top, plan.visibleRows, lineHeight, bandCount), first);
+            const int32_t b1 = std::min(bandAt(rows.bottom - 1, plan.visibleRows, lineHeight, bandCount), first + n - 1);
+            for (int32_t b = b0; b <= b1; ++b) visit(i, op, plan.bands[static_cast<size_t>(b - first)], b - first);
+        }
+    };
+    each([&](uint32_t i, const PaintOp& op, PaintBand& band, int32_t b) {
+        const bool covers = op.kind == PaintKind::Fill && op.x0 <= 0 && op.x1 >= plan.width && op.y0 <= band.top &&
+                            op.y1 >= band.bottom;
+        if (covers) from[static_cast<size_t>(b)] = i;
+    });
+    each([&](uint32_t i, const PaintOp&, PaintBand& band, int32_t b) {
+        if (i >= from[static_cast<size_t>(b)]) ++band.count;
+    });
+    uint32_t next = 0;
+    for (PaintBand& band : plan.bands) {
+        band.first = next;
+        next += band.count;
+        band.count = 0;
+    }
+    plan.bandOps.resize(next);
+    each([&](uint32_t i, const PaintOp&, PaintBand& band, int32_t b) {
+        if (i >= from[static_cast<size_t>(b)]) plan.bandOps[band.first + band.count++] = i;
+    });
+}
+
+}  // namespace
+
+PixelRows opPixelRows(const PaintOp& op, int32_t lineHeight) {
+    switch (op.kind) {
+        case PaintKind::Fill: return {op.y0, op.y1};
+        case PaintKind::Text: return {op.y0, op.y0 + lineHeight};
+        case PaintKind::Line: return {std::min(op.y0, op.y1) - op.width, std::max(op.y0, op.y1) + op.width + 1};
+        case PaintKind::Icon: return {op.y0, op.y0 + kIconSize};
+    }
+    return {0, 0};
+}
+
+void buildPaintPlan(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& plan, BandRange range) {
+    plan.ops.clear();
+    plan.text.clear();
+    plan.bands.clear();
+    plan.bandOps.clear();
+    plan.visibleRows = rowsInHeight(m.clientHeight, m.lineHeight);
+    plan.width = m.clientWidth;
+
+    // The view's bands: its whole rows, then what the height leaves below them.
+    const int32_t visible = plan.visibleRows;
+    const int32_t lh = m.lineHeight;
+    const int32_t rowsBottom = visible * std::max(lh, 0);
+    const int32_t bandCount = m.clientHeight <= 0 ? 0 : visible + (m.clientHeight > rowsBottom ? 1 : 0);
+    const int32_t firstBand = std::max(range.firstBand, 0);
+    const int32_t lastBand = std::min(range.lastBand, bandCount - 1);
+    plan.firstBand = firstBand;
+    for (int32_t b = firstBand; b <= lastBand; ++b) {
+        const int32_t top = b * lh;
+        plan.bands.push_back({top, b < visible ? top + lh : m.clientHeight, 0, 0});
+    }
+    if (plan.bands.empty()) return;
+    PlanWriter out(plan, lh, plan.bands.front().top, plan.bands.back().bottom);
+    planView(s, m, kanji, plan, out, lastBand);
+    indexBands(plan, lh, bandCount);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <climits>
 #include <vector>
 
 #include "shell/editor_state.h"
@@ -25,12 +26,38 @@ struct PaintOp {
     uint32_t text, length;
 };
 
+// A strip of the view across its whole width that is drawn on its own: band
+// i is row i of the view, and a last band covers what the height leaves below
+// the last whole row. A band's picture is its operations in drawing order,
+// clipped to the band; they are those of the plan that reach into it, less
+// those that a later fill of the whole band hides. So the band's picture
+// depends only on them, taken relative to its top: a band that a scroll only
+// moved need not be drawn again.
+struct PaintBand {
+    int32_t top, bottom;    // pixels of the view, bottom excluded
+    uint32_t first, count;  // its operations: PaintPlan::bandOps[first .. first + count)
+};
+
+constexpr int32_t kIconSize = 32;  // the auto-scroll icon, square
+
 struct PaintPlan {
     int32_t visibleRows = 0;  // whole rows that fit; painting stores it into the state
+    int32_t width = 0;        // of the view
+    int32_t firstBand = 0;    // the view's band that bands[0] stands for
     std::vector<PaintOp> ops;
     std::vector<char> text;   // the texts of the Text operations
+    std::vector<PaintBand> bands;
+    std::vector<uint32_t> bandOps;  // indexes into ops
 
     const char* textOf(const PaintOp& op) const { return text.data() + op.text; }
+    const PaintOp& bandOp(const PaintBand& band, uint32_t i) const { return ops[bandOps[band.first + i]]; }
+};
+
+// The view's bands of the plan from `firstBand` to `lastBand` (both included;
+// counted in the view, 0 for its top row).
+struct BandRange {
+    int32_t firstBand = 0;
+    int32_t lastBand = INT32_MAX;
 };
 
 // The whole view for the state as it is: the background, every visible row
@@ -39,4 +66,16 @@ struct PaintPlan {
 // digits, marked cells, the frame of the last search match, the two caret bars
 // and the auto-scroll icon. Without a document, or with a view lower than one
 // row, nothing but the background. Reuses the plan's storage.
-void buildPaintPlan(const EditorState& s, const ViewMetrics& metrics, int kanji, PaintPlan& plan);
+//
+// Given a range of bands, only those bands, with the operations that reach
+// into them, in the same order and with the same band lists as the whole
+// plan has for them; the rows below the range are not formatted.
+void buildPaintPlan(const EditorState& s, const ViewMetrics& metrics, int kanji, PaintPlan& plan,
+                    BandRange range = {});
+
+// The pixel rows an operation may touch, [top, bottom): a row's text stays
+// within its row, a line's ends and width are allowed for on either side.
+struct PixelRows {
+    int32_t top, bottom;
+};
+PixelRows opPixelRows(const PaintOp& op, int32_t lineHeight);

@@ -5,6 +5,9 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/gdi_win.h"
@@ -13,6 +16,7 @@
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "view/inspector_win.h"
+#include "view/kept_picture.h"
 #include "view/paint_plan.h"
 #include "view/view_input.h"
 #include "view/view_layout.h"
@@ -23,7 +27,6 @@ constexpr UINT_PTR kDragTimerId = 1;
 constexpr UINT kDragTimerPeriod = 50;
 constexpr UINT_PTR kAutoScrollTimerId = 3;
 constexpr UINT kAutoScrollTimerPeriod = 500;
-constexpr int kIconHalf = 16;
 
 bool haveView() {
     return editorState != nullptr && editorState->windows != nullptr && win().viewWindow != nullptr;
@@ -36,7 +39,9 @@ public:
     ~Canvas() { release(); }
 
     // A memory device context holding a bitmap of at least this size, or null.
-    HDC prepare(HWND window, int width, int height) {
+    // `fresh` tells whether the bitmap is a new one, holding nothing yet.
+    HDC prepare(HWND window, int width, int height, bool* fresh = nullptr) {
+        if (fresh != nullptr) *fresh = false;
         if (dc_ && width <= width_ && height <= height_) return dc_.get();
         release();
         WindowDc screen(window);
@@ -50,6 +55,7 @@ public:
         original_ = SelectObject(dc_.get(), bitmap_.get());
         width_ = width;
         height_ = height;
+        if (fresh != nullptr) *fresh = true;
         return dc_.get();
     }
 
@@ -69,7 +75,11 @@ private:
 };
 
 Canvas canvas;
-PaintPlan plan;  // kept for its storage
+KeptPicture kept;  // what the canvas holds
+PaintPlan plan;    // kept for its storage
+KeptPicture::Update changes;
+std::vector<KeptPicture::Piece> pieces;
+std::string frameInputs;
 
 // Pens of the plan's lines, made once per paint for each colour and width.
 class PenSet {
@@ -91,35 +101,105 @@ private:
     std::vector<Entry> pens_;
 };
 
-void drawPlan(HDC dc, const PaintPlan& p, const uint32_t (&colors)[kColorSlots], HICON icon) {
+void drawOp(HDC dc, const PaintPlan& p, const PaintOp& op, COLORREF color, PenSet& pens, HICON icon) {
+    switch (op.kind) {
+        case PaintKind::Fill: {
+            // An opaque empty text fills without a brush.
+            RECT r{op.x0, op.y0, op.x1, op.y1};
+            SetBkColor(dc, color);
+            ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+            break;
+        }
+        case PaintKind::Text:
+            SetTextColor(dc, color);
+            ExtTextOutA(dc, op.x0, op.y0, 0, nullptr, p.textOf(op), op.length, nullptr);
+            break;
+        case PaintKind::Line:
+            SelectObject(dc, pens.get(color, op.width));
+            MoveToEx(dc, op.x0, op.y0, nullptr);
+            LineTo(dc, op.x1, op.y1);
+            break;
+        case PaintKind::Icon:
+            if (icon != nullptr) DrawIconEx(dc, op.x0, op.y0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+            break;
+    }
+}
+
+// Fills the rectangles of the band's fill operations [first, end), which are
+// of one colour, side by side (the runs of marked cells of a row), as one
+// region: one call instead of one for each. False when the region cannot be made.
+bool fillRuns(HDC dc, const PaintPlan& p, const PaintBand& band, uint32_t first, uint32_t end, COLORREF color) {
+    static std::vector<RECT> storage;  // the header, then the rectangles
+    const size_t headerRects = (sizeof(RGNDATAHEADER) + sizeof(RECT) - 1) / sizeof(RECT);
+    storage.assign(headerRects + (end - first), RECT{});
+    RECT* rects = storage.data() + headerRects;
+    RECT bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (uint32_t i = first; i < end; ++i) {
+        const PaintOp& op = p.bandOp(band, i);
+        const RECT r{op.x0, op.y0, op.x1, op.y1};
+        rects[i - first] = r;
+        bounds = RECT{std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
+                      std::max(bounds.bottom, r.bottom)};
+    }
+    auto* data = reinterpret_cast<RGNDATA*>(storage.data());
+    data->rdh = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, end - first, 0, bounds};
+    const auto size = static_cast<DWORD>(storage.size() * sizeof(RECT));
+    GdiObject<HRGN> region(ExtCreateRegion(nullptr, size, data));
+    if (!region) return false;
+    SetDCBrushColor(dc, color);
+    FillRgn(dc, region.get(), static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    return true;
+}
+
+// Draws bands of the plan into a picture, each clipped to itself, band b at
+// the picture's pixel row slotTop(b).
+template <typename SlotTop>
+void drawBands(HDC dc, const PaintPlan& p, const std::vector<int32_t>& bands, SlotTop slotTop) {
+    if (bands.empty()) return;
+    const EditorState& s = *editorState;
+    SelectedObject font(dc, win().displayFont);
     PenSet pens;
     HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
+    GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
     SetBkMode(dc, TRANSPARENT);
-    for (const PaintOp& op : p.ops) {
-        const COLORREF color = colors[op.color];
-        switch (op.kind) {
-            case PaintKind::Fill: {
-                // An opaque empty text fills without a brush.
-                RECT r{op.x0, op.y0, op.x1, op.y1};
-                SetBkColor(dc, color);
-                ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-                break;
+    for (int32_t b : bands) {
+        const PaintBand& band = p.bands[static_cast<size_t>(b - p.firstBand)];
+        const int32_t top = slotTop(b);
+        SetRectRgn(clip.get(), 0, top, p.width, top + band.bottom - band.top);
+        SelectClipRgn(dc, clip.get());
+        SetViewportOrgEx(dc, 0, top - band.top, nullptr);
+        for (uint32_t i = 0; i < band.count;) {
+            const PaintOp& op = p.bandOp(band, i);
+            // Fills of one colour in a row (the runs of marked cells) in one region.
+            uint32_t end = i + 1;
+            while (op.kind == PaintKind::Fill && end < band.count && p.bandOp(band, end).kind == PaintKind::Fill &&
+                   p.bandOp(band, end).color == op.color)
+                ++end;
+            if (end - i < 2 || !fillRuns(dc, p, band, i, end, s.colorTable[op.color])) {
+                for (uint32_t k = i; k < end; ++k) {
+                    drawOp(dc, p, p.bandOp(band, k), s.colorTable[op.color], pens, win().viewIcon);
+                }
             }
-            case PaintKind::Text:
-                SetTextColor(dc, color);
-                ExtTextOutA(dc, op.x0, op.y0, 0, nullptr, p.textOf(op), op.length, nullptr);
-                break;
-            case PaintKind::Line:
-                SelectObject(dc, pens.get(color, op.width));
-                MoveToEx(dc, op.x0, op.y0, nullptr);
-                LineTo(dc, op.x1, op.y1);
-                break;
-            case PaintKind::Icon:
-                if (icon != nullptr) DrawIconEx(dc, op.x0, op.y0, icon, 0, 0, 0, nullptr, DI_NORMAL);
-                break;
+            i = end;
         }
     }
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SelectClipRgn(dc, nullptr);
     SelectObject(dc, originalPen);  // before the pens go
+}
+
+// What the picture depends on beside the plan: its size, the font and the colours.
+const std::string& pictureFrame(const ViewMetrics& m) {
+    frameInputs.clear();
+    auto put = [](const void* bytes, size_t size) { frameInputs.append(static_cast<const char*>(bytes), size); };
+    put(&m, sizeof m);
+    put(editorState->colorTable, sizeof editorState->colorTable);
+    LOGFONTA font{};
+    GetObjectA(win().displayFont, sizeof font, &font);
+    put(&font, sizeof font);
+    HICON icon = win().viewIcon;
+    put(&icon, sizeof icon);
+    return frameInputs;
 }
 
 ViewMetrics measureView(HWND window) {
@@ -134,6 +214,9 @@ void setThumb() {
     si.cbSize = sizeof si;
     si.fMask = SIF_POS;
     si.nPos = thumbForTopRow(*editorState);
+    // Setting the same position only draws the bar again, which costs more
+    // than painting the rows; beyond 65,536 rows most line scrolls keep it.
+    if (GetScrollPos(win().viewWindow, SB_VERT) == si.nPos) return;
     SetScrollInfo(win().viewWindow, SB_VERT, &si, TRUE);
 }
 
@@ -175,11 +258,46 @@ LRESULT onCreate() {
     return 0;
 }
 
+// Brings the kept picture up to the state, drawing only the bands that
+// changed, adds the bands whose picture changed to the update region, and
+// copies the update region from the picture.
 void onPaint(HWND window) {
+    HDC dc = nullptr;
+    if (editorState != nullptr && editorState->documentBytes != nullptr) {
+        EditorState& s = *editorState;
+        const ViewMetrics m = measureView(window);
+        buildPaintPlan(s, m, isKanjiMode(), plan);
+        s.visibleRows = plan.visibleRows;
+        bool fresh = false;
+        if (m.clientWidth > 0 && m.clientHeight > 0) dc = canvas.prepare(window, m.clientWidth, m.clientHeight, &fresh);
+        if (fresh) kept.forget();
+        if (dc != nullptr) {
+            kept.update(plan, s.topRow, pictureFrame(m), changes);
+            drawBands(dc, plan, changes.draw, [&](int32_t b) { return kept.slotOf(b) * m.lineHeight; });
+            // Adjacent bands in one rectangle: each invalidation asks the system.
+            for (size_t i = 0; i < changes.show.size();) {
+                size_t j = i + 1;
+                while (j < changes.show.size() && changes.show[j] == changes.show[j - 1] + 1) ++j;
+                RECT r{0, plan.bands[static_cast<size_t>(changes.show[i])].top, m.clientWidth,
+                       plan.bands[static_cast<size_t>(changes.show[j - 1])].bottom};
+                InvalidateRect(window, &r, FALSE);
+                i = j;
+            }
+        }
+    }
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    if (dc == nullptr) return;
-    if (editorState != nullptr && editorState->documentBytes != nullptr) paintView(window, dc);
+    HDC target = BeginPaint(window, &ps);
+    if (target == nullptr) {
+        kept.forget();  // the window was not given what changed
+        return;
+    }
+    if (dc != nullptr) {
+        kept.pieces(ps.rcPaint.top, ps.rcPaint.bottom, pieces);
+        const int width = ps.rcPaint.right - ps.rcPaint.left;
+        for (const KeptPicture::Piece& p : pieces) {
+            BitBlt(target, ps.rcPaint.left, p.viewTop, width, p.height, dc, ps.rcPaint.left, p.pictureTop, SRCCOPY);
+        }
+    }
     EndPaint(window, &ps);
 }
 
@@ -187,7 +305,7 @@ bool startAutoScrollAt(HWND window, int32_t x, int32_t y) {
     if (!startAutoScroll(*editorState, x, y)) return false;
     if (HICON icon = win().viewIcon) {
         WindowDc dc(window);
-        if (dc) DrawIconEx(dc.get(), x - kIconHalf, y - kIconHalf, icon, 0, 0, 0, nullptr, DI_NORMAL);
+        if (dc) DrawIconEx(dc.get(), x - kIconSize / 2, y - kIconSize / 2, icon, 0, 0, 0, nullptr, DI_NORMAL);
     }
     setViewCursor(window, win().viewCursor1);
     SetTimer(window, kAutoScrollTimerId, kAutoScrollTimerPeriod, nullptr);
@@ -283,16 +401,25 @@ void paintView(HWND window, HDC target) {
     buildPaintPlan(s, m, isKanjiMode(), plan);
     s.visibleRows = plan.visibleRows;
     if (m.clientWidth <= 0 || m.clientHeight <= 0) return;
-    HDC dc = canvas.prepare(window, m.clientWidth, m.clientHeight);
+    // A picture of its own, so that the kept one and what it stands for stay as they are.
+    Canvas fresh;
+    HDC dc = fresh.prepare(window, m.clientWidth, m.clientHeight);
     if (dc == nullptr) return;
-    {
-        SelectedObject font(dc, win().displayFont);
-        drawPlan(dc, plan, s.colorTable, win().viewIcon);
-    }
+    std::vector<int32_t> all(plan.bands.size());
+    for (size_t b = 0; b < all.size(); ++b) all[b] = static_cast<int32_t>(b);
+    drawBands(dc, plan, all, [](int32_t b) { return plan.bands[static_cast<size_t>(b)].top; });
     BitBlt(target, 0, 0, m.clientWidth, m.clientHeight, dc, 0, 0, SRCCOPY);
 }
 
-void releaseViewCanvas() { canvas.release(); }
+void releaseViewCanvas() {
+    canvas.release();
+    kept.forget();
+}
+
+void redrawWholeView() {
+    kept.forget();
+    if (haveView()) InvalidateRect(win().viewWindow, nullptr, FALSE);
+}
 
 void applyViewEffects(unsigned effects) {
     if (!haveView()) return;
@@ -308,7 +435,10 @@ void applyViewEffects(unsigned effects) {
 }
 
 void repaintView() {
-    if (haveView()) InvalidateRect(win().viewWindow, nullptr, FALSE);
+    // One pixel is enough to have the view painted: the paint itself finds
+    // the bands that changed and gives the window those.
+    static const RECT pixel{0, 0, 1, 1};
+    if (haveView()) InvalidateRect(win().viewWindow, &pixel, FALSE);
     // Every change of the bytes or the caret asks for this: the inspector follows it.
     inspectorFollow();
 }

@@ -6,16 +6,20 @@
 
 LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Paints the whole view into `target` through the off-screen bitmap (WM_PAINT
-// and WM_PRINTCLIENT both come here), and stores the visible row count.
+// Paints the whole view afresh into `target` (WM_PRINTCLIENT), leaving the
+// kept picture of WM_PAINT as it is, and stores the visible row count.
 void paintView(HWND window, HDC target);
 
 // Carries out what a view operation changed (ViewEffect bits of view/view_input.h):
 // the thumb, a repaint, status texts, button states, the exit command.
 void applyViewEffects(unsigned effects);
 
-// Invalidates the whole view without background erase; the next paint redraws it all.
+// Has the view painted: the paint compares the state with what the kept
+// picture shows and draws and copies to the window only the rows that changed.
 void repaintView();
+
+// Has the view painted with every row drawn again, as if nothing were kept.
+void redrawWholeView();
 
 // Scrolls the view so that the caret's row shows (as the top row, as far as the
 // end of the document allows), repaints, and refreshes the caret texts and the

@@ -7,9 +7,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "shell/startup_win.h"
 
 namespace bench {
 
@@ -73,6 +78,23 @@ inline bool writeRandomFile(const std::string& path, DWORD size, int avoid = -1)
     }
     CloseHandle(h);
     return ok;
+}
+
+// A real frame, created as start-up creates it, with the file at `path`
+// opened in it. Says why and returns false when either fails.
+inline bool openInFrame(const char* path, int showCommand = SW_SHOWNORMAL) {
+    appInstance = GetModuleHandleA(nullptr);
+    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, showCommand)) {
+        std::printf("cannot create the frame\n");
+        return false;
+    }
+    pump();
+    if (!openFile(mainWindow, path, 0)) {
+        std::printf("cannot open %s\n", path);
+        return false;
+    }
+    pump();
+    return true;
 }
 
 // The benchmarks build real frames, which write their settings when they are

@@ -70,17 +70,7 @@ int main(int argc, char** argv) {
         std::printf("usage: bench_lists DOCUMENT OTHER\n");
         return 2;
     }
-    appInstance = GetModuleHandleA(nullptr);
-    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWNORMAL)) {
-        std::printf("cannot create the frame\n");
-        return 1;
-    }
-    pump();
-    if (!openFile(mainWindow, argv[1], 0)) {
-        std::printf("cannot open %s\n", argv[1]);
-        return 1;
-    }
-    pump();
+    if (!bench::openInFrame(argv[1])) return 1;
     const double fileMiB = mib(editorState->documentSize);
     const SIZE_T loaded = memory().WorkingSetSize;
     HHOOK hook = SetWindowsHookExA(WH_CBT, activationHook, nullptr, GetCurrentThreadId());

@@ -10,8 +10,13 @@
 // memmem_file (built by the native preset; found beside this program as
 // ../native/memmem_file, or named as the second argument) is started on the
 // same file under Wine and reports glibc's memmem and the native findBytes.
+// Then find previous (Shift+F3) of a copy of the pattern near the start,
+// beside find next, and find all of one byte value from the button of the
+// search and replace dialog until its list is open with every row, beside
+// Python's bytes.count of that byte in the same file.
 // Prints figures only; nothing is asserted about time.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +29,8 @@
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
 #include "bench_support_win.h"
+#include "resource_ids.h"
+#include "tools/replace_dialog_win.h"
 #include "tools/search.h"
 #include "tools/value_entry.h"
 
@@ -34,7 +41,8 @@ using bench::pump;
 
 constexpr int kRuns = 5;
 constexpr int kPatternLength = 4;
-constexpr uint8_t kAbsent = 0xFF;  // never in the data, always in the pattern: no chance matches
+constexpr uint8_t kAbsent = 0xFF;
+constexpr int32_t kNearStart = 100;  // where find previous finds the pattern  // never in the data, always in the pattern: no chance matches
 
 // The Unix path of a Windows path, through Wine's own export; empty elsewhere.
 std::string unixPath(const std::string& path) {
@@ -192,6 +200,84 @@ int main(int argc, char** argv) {
         std::printf("memmem / find next:               %8.2fx\n", memmemTime / command);
     } else {
         std::printf("memmem: not measured (build the native preset's memmem_file, or name it as argument 2)\n");
+    }
+
+    // (d) find previous, as Shift+F3 runs it, of the pattern near the start,
+    // from just before the one at the end: beside find next in (a)
+    std::memcpy(s.documentBytes + kNearStart, pattern, kPatternLength);
+    std::vector<double> previousTimes;
+    for (int run = 0; run < kRuns; ++run) {
+        s.foundOffset = -1;
+        s.caretOffset = expected - 1;
+        double t0 = now();
+        findPreviousCommand(mainWindow);
+        previousTimes.push_back(now() - t0);
+        if (s.caretOffset != kNearStart) {
+            std::printf("find previous landed on %ld\n", static_cast<long>(s.caretOffset));
+            return 1;
+        }
+        pump();
+    }
+    const double previous = *std::min_element(previousTimes.begin(), previousTimes.end());
+    std::printf("find previous (Win32 command):    %8.4f s  %6.2f GB/s  (%.2fx of find next)\n", previous,
+                gb / previous, command / previous);
+
+    // (e) find all of one byte value (about one match in 256 bytes), from the
+    // button until the list is open with every row, beside Python's
+    // bytes.count of the same byte in the same file
+    const uint8_t counted = s.documentBytes[12345];
+    replaceCommand(mainWindow);
+    HWND dialog = replaceDialogWindow();
+    char byteText[4];
+    std::snprintf(byteText, sizeof byteText, "%02X", counted);
+    SetDlgItemTextA(dialog, IDC_RP_FIND, byteText);
+    CheckRadioButton(dialog, IDC_RP_TEXT, IDC_RP_HEX, IDC_RP_HEX);
+    std::vector<double> findAllTimes;
+    LRESULT rows = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        double t0 = now();
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_RP_FIND_ALL, BN_CLICKED), 0);
+        HWND list = findAllWindow() != nullptr ? GetDlgItem(findAllWindow(), IDC_FA_LIST) : nullptr;
+        rows = list != nullptr ? SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) : 0;
+        if (list != nullptr) UpdateWindow(findAllWindow());
+        pump();
+        findAllTimes.push_back(now() - t0);
+        if (findAllWindow() != nullptr) DestroyWindow(findAllWindow());
+        pump();
+    }
+    DestroyWindow(dialog);
+    double pythonTime = -1;
+    long long pythonCount = -1;
+    const std::string script = std::string(tempDir) + "moxel_bench_count.py";
+    if (FILE* out = std::fopen(script.c_str(), "w")) {
+        std::fputs("import sys, time\n"
+                   "d = open(sys.argv[1], 'rb').read()\n"
+                   "b = bytes([int(sys.argv[2])])\n"
+                   "best = 1e9\n"
+                   "for _ in range(5):\n"
+                   "    t = time.perf_counter(); c = d.count(b); best = min(best, time.perf_counter() - t)\n"
+                   "open(sys.argv[3], 'w').write('%f %d\\n' % (best, c))\n",
+                   out);
+        std::fclose(out);
+        DeleteFileA(result.c_str());
+        if (!file.empty() && runForResult("/usr/bin/python3 " + unixPath(script) + " " + file + " " +
+                                              std::to_string(counted) + " " + resultFile,
+                                          result)) {
+            if (FILE* in = std::fopen(result.c_str(), "r")) {
+                if (std::fscanf(in, "%lf %lld", &pythonTime, &pythonCount) != 2) pythonTime = -1;
+                std::fclose(in);
+            }
+        }
+        DeleteFileA(script.c_str());
+    }
+    const double findAll = *std::min_element(findAllTimes.begin(), findAllTimes.end());
+    std::printf("find all of byte %02X until listed:  %8.4f s  (%ld rows)\n", counted, findAll, static_cast<long>(rows));
+    if (pythonTime > 0) {
+        std::printf("python3 bytes.count (native):     %8.4f s  (%lld found; the file differs from the document only\n"
+                    "                                  in the pattern copy near its start)\n",
+                    pythonTime, pythonCount);
+    } else {
+        std::printf("python3 bytes.count: not measured\n");
     }
 
     DestroyWindow(mainWindow);

@@ -35,15 +35,7 @@ HWND listOf(HWND dialog) { return GetDlgItem(dialog, IDC_CL_LIST); }
 
 int rows(HWND dialog) { return static_cast<int>(SendMessageA(listOf(dialog), LVM_GETITEMCOUNT, 0, 0)); }
 
-std::string cell(HWND dialog, int row, int column) {
-    char text[64] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(listOf(dialog), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string cell(HWND dialog, int row, int column) { return listCell(listOf(dialog), row, column); }
 
 // The row's three cells joined by '|'.
 std::string rowText(HWND dialog, int row) {

@@ -1,5 +1,5 @@
-// Select all, copy and paste on the real clipboard, and the mark commands,
-// through the frame's command table.
+// Select all, copy and paste, as dump text and as hex, on the real clipboard,
+// and the mark commands, through the frame's command table and keys.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -34,6 +34,23 @@ std::string documentText() {
     return std::string(reinterpret_cast<const char*>(s.documentBytes), s.documentSize);
 }
 
+// A key with Ctrl and Shift held, through the program's accelerator table as
+// its message loop translates it; true when the table took the key (a greyed
+// command's key is taken and dropped).
+bool ctrlShiftKey(int vk) {
+    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    MSG m{win().viewWindow, WM_KEYDOWN, static_cast<WPARAM>(vk), 1, 0, {}};
+    const bool taken = TranslateAcceleratorA(mainWindow, table, &m) != 0;
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    pumpMessages();
+    return taken;
+}
+
 }  // namespace
 
 using ClipboardCommandTest = FrameTest;
@@ -49,7 +66,7 @@ TEST_F(ClipboardCommandTest, CopyOfAllRowsGivesThreeLinesAndPastingThemWritesThe
     EditorState& s = *editorState;
     EXPECT_EQ(s.selectionAnchorRow, 0);
     EXPECT_EQ(s.selectionEndRow, 2);
-    EXPECT_EQ(statusText(kStatusFilePart), " 1 - 3 (3)");
+    EXPECT_EQ(statusText(kStatusFilePart), " 1 - 2 (2)");  // the rows that exist
     EXPECT_EQ(buttonState(IDM_COPY), TBSTATE_ENABLED);
 
     command(IDM_COPY);
@@ -97,6 +114,47 @@ TEST_F(ClipboardCommandTest, PasteNeedsTwoFreeChangeRecordsPerCharacter) {
         EXPECT_EQ(editorState->modified, c.written ? 1 : 0);
         if (c.locked) toggleMenuCheck(IDM_EDIT_LOCK);
     }
+}
+
+TEST_F(ClipboardCommandTest, HexCopyAndPasteByTheirKeysCarryTheBytesOver) {
+    std::string source(40, '\0');
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(i * 37 + 5);
+    loadDocument(source, "C:\\data\\h.bin");
+    EditorState& s = *editorState;
+    s.caretOffset = 1;
+    ASSERT_TRUE(ctrlShiftKey('C'));
+    EXPECT_EQ(clipboardText(), "2A");  // no selection: the caret's byte
+    s.selectionAnchorRow = 2;
+    s.selectionEndRow = 0;  // rows 0..2, cut at the end of the document
+    ASSERT_TRUE(ctrlShiftKey('C'));
+    const std::string text = clipboardText();
+    EXPECT_EQ(text.size(), 40u * 3 - 1 + 2);
+    EXPECT_EQ(text.substr(0, 9), "05 2A 4F ");
+    EXPECT_EQ(text.substr(45, 6), "30\r\n55");
+    EXPECT_EQ(text.substr(text.size() - 3), " A8");
+
+    // Pasted into another document at its caret: the same bytes, each changed digit recorded.
+    loadDocument(std::string(50, '\0'), "C:\\data\\z.bin");
+    s.caretOffset = 4;
+    ASSERT_TRUE(ctrlShiftKey('V'));
+    EXPECT_EQ(documentText(), std::string(4, '\0') + source + std::string(6, '\0'));
+    int digits = 0;
+    for (char c : source) digits += ((c & 0xF0) != 0) + ((c & 0x0F) != 0);
+    EXPECT_EQ(s.changeCount, digits);
+    EXPECT_EQ(buttonState(IDM_UNDO), TBSTATE_ENABLED);
+
+    // Text that is not hex pairs shows its message; under the edit lock the key does nothing.
+    const std::string pasted = documentText();
+    ASSERT_EQ(putClipboardText(frame(), "12 3"), 1);
+    DialogScript::expect(answerWith(IDOK));
+    ASSERT_TRUE(ctrlShiftKey('V'));
+    EXPECT_EQ(lastDialogText(), stringText(IDS_ERR_INVALID_TEXT));
+    ASSERT_EQ(putClipboardText(frame(), "FF FF"), 1);
+    toggleMenuCheck(IDM_EDIT_LOCK);
+    EXPECT_TRUE(ctrlShiftKey('V')) << "the greyed command's key is taken, not passed on";
+    EXPECT_NE(GetMenuState(GetMenu(frame()), IDM_HEX_PASTE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    toggleMenuCheck(IDM_EDIT_LOCK);
+    EXPECT_EQ(documentText(), pasted);
 }
 
 using MarkCommandTest = FrameTest;

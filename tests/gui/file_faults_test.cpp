@@ -1,8 +1,10 @@
 // Files that push the limits: one too large to load, folders whose paths
-// leave no room for GetTempFileName, saves the system refuses, and every
-// step of the replacing write failing in turn (faults the machine cannot
-// make happen by itself are made by failing that step of the real write).
+// leave no room for GetTempFileName, saves the system refuses, every step of
+// the replacing write failing in turn (faults the machine cannot make happen
+// by itself are made by failing that step of the real write), and a document
+// that deletions emptied.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <string>
@@ -277,4 +279,49 @@ TEST_F(FileFaultsTest, AFolderThatRefusesNewFilesGetsTheFileWrittenInPlace) {
     FailingSteps newName(fresh, Step::Create, ERROR_ACCESS_DENIED);
     EXPECT_EQ(writeWith(newName, "bytes"), static_cast<uint32_t>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(FileFaultsTest, AnEmptiedDocumentSavesAsAnEmptyFileAndTakesAnInsertion) {
+    auto run = [this](int id, const char* entry = nullptr) {  // a command, its value dialog given `entry`
+        if (entry != nullptr) DialogScript::expect([entry](HWND d) {
+            SetDlgItemTextA(d, IDC_VE_EDIT, entry);
+            PostMessageA(d, WM_COMMAND, IDOK, 0);
+        });
+        SendMessageA(frame(), WM_COMMAND, id, 0);
+        pumpMessages();
+    };
+    auto greyed = [](int id) {
+        SendMessageA(mainWindow, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(mainWindow)), 0);
+        return (GetMenuState(GetMenu(mainWindow), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
+    const std::string path = makeTempFile("moxel emptied.bin", "0123456789");
+    const std::string other = tempPath("moxel emptied other.bin");
+    ASSERT_EQ(openFile(frame(), path.c_str(), 0), 1);
+    editorState->hexInput = 0;
+    run(IDM_DELETE_RANGE, "9");
+    ASSERT_EQ(editorState->documentSize, 0u);
+    for (int id : {IDM_SAVE, IDM_SAVE_AS, IDM_INSERT}) EXPECT_FALSE(greyed(id)) << id;
+    for (int id : {IDM_PRINT, IDM_SELECT_ALL, IDM_FIND, IDM_DELETE, IDM_ASCII_EDIT}) EXPECT_TRUE(greyed(id)) << id;
+    EXPECT_EQ(buttonState(IDM_SAVE), TBSTATE_ENABLED);
+    EXPECT_EQ(buttonState(IDM_PRINT), TBSTATE_INDETERMINATE);
+
+    run(IDM_SAVE);
+    EXPECT_EQ(readFile(path), "");
+    DialogScript::expect(chooseInFileDialog(other));
+    run(IDM_SAVE_AS);
+    bool written = false;
+    EXPECT_EQ(readFile(other, &written), "");
+    EXPECT_TRUE(written);
+
+    run(IDM_INSERT, "65");  // the inserted byte becomes the document
+    run(IDM_INSERT, "66");
+    run(IDM_SAVE);
+    EXPECT_EQ(readFile(other), "BA");
+    run(IDM_DELETE_RANGE, "1");
+    HWND window = frame();
+    DialogScript::expect(answerWith(IDYES));  // the close prompt
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    pumpMessages();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(readFile(other), "");
 }

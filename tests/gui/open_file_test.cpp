@@ -2,7 +2,6 @@
 // dropped files, the already-open question, close-and-open, the recent list
 // with its menu items, and save / save as.
 #include <windows.h>
-#include <dlgs.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -92,16 +91,6 @@ std::string lower(std::string text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return text;
-}
-
-// Types `path` into a file dialog and confirms it.
-DialogAction chooseInFileDialog(const std::string& path) {
-    return [path](HWND dialog) {
-        for (int id : {edt1, cmb13}) {
-            if (GetDlgItem(dialog, id) != nullptr) SetDlgItemTextA(dialog, id, path.c_str());
-        }
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    };
 }
 
 struct MenuItem {

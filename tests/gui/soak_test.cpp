@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "document/edit.h"
+#include "document/shift_jis.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
@@ -262,6 +264,14 @@ public:
         command(IDM_DELETE_RANGE);
     }
 
+    // The edit box's own form of a byte string: what it gives back at once.
+    static std::string throughTheBox(const std::string& bytes) {
+        wchar_t wide[64];
+        char back[128];
+        const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide, 64);
+        return std::string(back, static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, wide, n, back, 128, nullptr, nullptr)));
+    }
+
     void textEdit() {
         if (model.locked) return command(IDM_ASCII_EDIT);
         const auto at = static_cast<size_t>(caret());
@@ -269,14 +279,26 @@ public:
         std::string initial;
         for (size_t i = at; i < at + static_cast<size_t>(limit) && model.bytes[i] != 0; ++i)
             initial += static_cast<char>(model.bytes[i]);
-        if (chance(10)) {  // too long: refused, then cancelled
-            DialogScript::expect(entry(randomText(limit + 1), 0));
-            expectBox(IDOK);
-            return command(IDM_ASCII_EDIT);
+        const std::string shown = throughTheBox(initial);
+        // Too long (unless the box had lengthened the text), one character of the shown text changed, or any text.
+        std::string typed = randomText(chance(10) ? limit + 1 : 1 + pick(limit));
+        if (chance(50) && !shown.empty()) {
+            const auto* b = reinterpret_cast<const uint8_t*>(shown.data());
+            const size_t c = characterStart(b, shown.size(), static_cast<size_t>(pick(static_cast<int>(shown.size()))));
+            typed = shown;
+            typed.replace(c, c + 1 < shown.size() && isShiftJisLead(b[c]) ? 2 : 1, randomText(1));
         }
-        const std::string text = randomText(1 + pick(limit));
-        DialogScript::expect(entry(text, 0));
-        if (text != initial) {
+        DialogScript::expect(steps({[shown, typed](HWND d) {
+            char box[64] = "";
+            GetDlgItemTextA(d, IDC_VE_EDIT, box, sizeof box);
+            EXPECT_EQ(std::string(box), shown) << "the box's form of the offered bytes";
+            SetDlgItemTextA(d, IDC_VE_EDIT, typed.c_str());
+            PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }}));
+        const std::string text = textAsEdited(initial, shown, typed);
+        if (text.size() > static_cast<size_t>(limit)) {  // refused, then cancelled
+            expectBox(IDOK);
+        } else if (text != initial) {
             Model after = model;
             if (after.overwrite(static_cast<int32_t>(at), text)) expectBox(IDOK);
             model = after;

@@ -3,7 +3,6 @@
 // file name of the compare.
 #include <windows.h>
 #include <commctrl.h>
-#include <dlgs.h>
 
 #include <cstring>
 #include <functional>
@@ -280,6 +279,13 @@ TEST_F(ValueEntryTest, TextEditConfirmedUnchangedKeepsBytesTheBoxCannotShow) {
     DialogScript::expect(steps({enter("b")}));
     command(IDM_ASCII_EDIT);
     EXPECT_EQ(document(), "b" + bytes.substr(1));
+
+    // One character of the box's own form changed: the lone lead byte and the zero byte after it stay.
+    const std::string lone("AB\x82\0CD", 6);
+    loadDocument(lone, "C:\\data\\x.bin");
+    DialogScript::expect(steps({[](HWND d) { enter("X" + itemText(d, IDC_VE_EDIT).substr(1))(d); }}));
+    command(IDM_ASCII_EDIT);
+    EXPECT_EQ(document(), "X" + lone.substr(1));
 }
 
 // ---------------------------------------------------------------- search
@@ -436,12 +442,7 @@ TEST_F(ValueEntryTest, CompareOffersTheOtherRecentFilesAndRefusesTheOpenOne) {
         },
     }));
     DialogScript::expect(box(IDOK));
-    DialogScript::expect([browsed](HWND fileDialog) {
-        for (int id : {edt1, cmb13}) {
-            if (GetDlgItem(fileDialog, id) != nullptr) SetDlgItemTextA(fileDialog, id, browsed.c_str());
-        }
-        PostMessageA(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
+    DialogScript::expect(chooseInFileDialog(browsed));
     ValueEntryRequest request{};
     request.mode = CompareFile;
     request.maxLength = kPathLength;

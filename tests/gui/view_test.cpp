@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,11 @@ using namespace gui;
 
 namespace {
 
-// A picture of the view's client area, drawn through WM_PRINTCLIENT into a
-// 32-bit bitmap by the same routine as WM_PAINT.
+// A picture of the view's client area in a 32-bit bitmap: a fresh paint of
+// the whole view through WM_PRINTCLIENT, or what the window shows.
 class ViewPicture {
 public:
-    explicit ViewPicture(HWND view) {
+    explicit ViewPicture(HWND view, bool shown = false) {
         RECT client{};
         GetClientRect(view, &client);
         width_ = client.right;
@@ -44,7 +45,12 @@ public:
         if (!bitmap) return;
         {
             SelectedObject use(dc.get(), bitmap.get());
-            SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+            if (shown) {
+                WindowDc window(view);
+                BitBlt(dc.get(), 0, 0, width_, height_, window.get(), 0, 0, SRCCOPY);
+            } else {
+                SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+            }
             GdiFlush();
             const auto* p = static_cast<const uint32_t*>(bits);
             pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
@@ -62,6 +68,16 @@ public:
         for (int y = top; y < bottom; ++y)
             for (int x = left; x < right; ++x) n += at(x, y) == color ? 1 : 0;
         return n;
+    }
+
+    // The first pixel that differs, as "x,y", or "" when the pictures are equal.
+    std::string firstDifference(const ViewPicture& other) const {
+        if (width_ != other.width_ || height_ != other.height_) return "size";
+        for (size_t i = 0; i < pixels_.size(); ++i) {
+            if (pixels_[i] != other.pixels_[i])
+                return std::to_string(i % static_cast<size_t>(width_)) + "," + std::to_string(i / static_cast<size_t>(width_));
+        }
+        return pixels_.size() == other.pixels_.size() ? "" : "pixels";
     }
 
 private:
@@ -103,6 +119,7 @@ TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
     st.caretOffset = 0x25;
     st.caretNibble = 1;
     ASSERT_EQ(addRecord(st, RecordList::Mark, 0x25, 1, 0x11), 1);
+    ASSERT_EQ(addRecord(st, RecordList::Mark, 0x2A, 0, 0x11), 1);  // a second run of marked cells in the row
     st.selectionAnchorRow = 4;
     st.selectionEndRow = 4;
     st.caretOffset = 0x31;
@@ -113,8 +130,10 @@ TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
     ASSERT_GT(cw, 0);
     // Changed digit: some pixels of its glyph in the change colour.
     EXPECT_GT(picture.count(RGB(250, 0, 0), cellX(3, 0), lh, cellX(3, 0) + cw, 2 * lh), 0);
-    // Marked cell: its background fills most of it.
+    // Marked cells: their background fills most of them, and not the blank between them.
     EXPECT_GT(picture.count(RGB(0, 120, 120), cellX(5, 1), 2 * lh, cellX(5, 1) + cw, 3 * lh), cw * lh / 2);
+    EXPECT_GT(picture.count(RGB(0, 120, 120), cellX(10, 0), 2 * lh, cellX(10, 0) + cw, 3 * lh), cw * lh / 2);
+    EXPECT_EQ(picture.count(RGB(0, 120, 120), cellX(5, 1) + cw, 2 * lh, cellX(10, 0), 3 * lh), 0);
     // Selected band: right of the characters, across the whole row.
     EXPECT_EQ(picture.at(90 * cw, 4 * lh + lh / 2), RGB(20, 40, 200));
     EXPECT_NE(picture.at(90 * cw, 5 * lh + lh / 2), RGB(20, 40, 200));
@@ -123,6 +142,58 @@ TEST_F(ViewTest, PaintsChangedMarkedSelectedAndCaretInTheirColours) {
     EXPECT_GT(picture.count(RGB(0, 0, 250), cellX(1, 1), barY - 1, cellX(1, 1) + cw, barY + 1), 0);
     EXPECT_GT(picture.count(RGB(0, 150, 0), (61 + 1) * cw, barY - 1, (62 + 1) * cw, barY + 1), 0);
     EXPECT_EQ(picture.count(RGB(0, 0, 250), cellX(1, 0), barY - 1, cellX(1, 0) + cw - 2, barY + 1), 0);
+}
+
+// However the state changed, the window shows what a fresh paint of the whole view shows.
+TEST_F(ViewTest, PaintedPixelsEqualAFreshPaintAfterEveryStep) {
+    std::string text;
+    while (text.size() < 16 * 500) text += "MOXEL \x8A\xBF\x8E\x9A\x83\x82\x81\x5B\x83\x68 Shift-JIS \x82\xCC\r\n\x82";
+    loadDocument(text, "C:\\data\\pixels.bin");
+    EditorState& st = s();
+    std::strcpy(st.findText, "MOXEL");
+    std::mt19937 random(20261207);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const int keys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
+    for (int step = 0; step < 150; ++step) {
+        const int lh = st.lineHeight, action = pick(10);
+        switch (action) {
+            case 0: SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(pick(2) == 0 ? SB_LINEDOWN : SB_LINEUP, 0), 0); break;
+            case 1: SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pick(st.scrollMax + 1)), 0); break;
+            case 2: key(keys[pick(8)], pick(3) == 0 ? VK_SHIFT : 0); break;
+            case 3: {  // a digit other than the one there; a nibble changed before is asked about
+                const uint8_t byte = st.documentBytes[st.caretOffset];
+                const int now = st.caretNibble == 0 ? byte >> 4 : byte & 15;
+                for (int i = 0; i < st.changeCount; ++i) {
+                    if (st.changeList[i]->offset == st.caretOffset && st.changeList[i]->nibble == st.caretNibble)
+                        DialogScript::expect(answerWith(pick(2) == 0 ? IDYES : IDNO));
+                }
+                key("0123456789ABCDEF"[(now + 1 + pick(15)) % 16]);
+                break;
+            }
+            case 4:  // a drag over a few rows
+                click(WM_LBUTTONDOWN, cellX(pick(16), 0) + 1, pick(5) * lh + 2);
+                SendMessageA(view(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(cellX(2, 0), (pick(8) + 1) * lh));
+                click(WM_LBUTTONUP, 0, 0);
+                break;
+            case 5: SendMessageA(frame(), WM_COMMAND, IDM_MARK, 0); break;
+            case 6: SendMessageA(frame(), WM_COMMAND, IDM_KANJI, 0); break;
+            case 7: MoveWindow(frame(), 0, 0, 600 + pick(400), 250 + pick(400) + pick(3), TRUE); break;
+            case 8:  // a match shown as a search leaves it, over one or more rows
+                st.foundOffset = st.topRow * 16 + pick(100);
+                st.foundLength = 1 + pick(40);
+                break;
+            default:  // auto-scroll starts with a middle click, and any click ends it
+                click(pick(2) == 0 ? WM_MBUTTONDOWN : WM_LBUTTONDOWN, 100 + pick(300), 30 + pick(200));
+                click(WM_LBUTTONUP, 0, 0);
+                break;
+        }
+        // As the search leaves a match; some presses also leave taking its frame away to the next paint.
+        repaintView();
+        pumpMessages();
+        UpdateWindow(view());
+        const std::string difference = ViewPicture(view(), true).firstDifference(ViewPicture(view()));
+        ASSERT_EQ(difference, "") << "step " << step << ", action " << action << ", top row " << st.topRow;
+    }
 }
 
 TEST_F(ViewTest, TypingOverwritesNibblesAndAdvances) {

@@ -1,6 +1,7 @@
 #include "support/gui_harness_win.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <sddl.h>
 
 #include <atomic>
@@ -150,6 +151,15 @@ DialogAction answerWith(int buttonId) {
     };
 }
 
+DialogAction chooseInFileDialog(const std::string& path) {
+    return [path](HWND dialog) {
+        for (int id : {edt1, cmb13}) {
+            if (GetDlgItem(dialog, id) != nullptr) SetDlgItemTextA(dialog, id, path.c_str());
+        }
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+}
+
 const std::string& lastDialogTitle() { return lastTitle; }
 const std::string& lastDialogText() { return lastText; }
 int dialogsShown() { return shownCount; }
@@ -164,6 +174,16 @@ std::string windowText(HWND window) {
     char buffer[2048] = "";
     GetWindowTextA(window, buffer, sizeof buffer);
     return buffer;
+}
+
+std::string listCell(HWND list, int row, int column) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 void pumpMessages(DWORD milliseconds) {

@@ -32,6 +32,9 @@ struct DialogScript {
 // lastDialogText) and presses the button `buttonId` (IDOK, IDYES ...).
 DialogAction answerWith(int buttonId);
 
+// Types `path` into a file dialog (open or save) and confirms it.
+DialogAction chooseInFileDialog(const std::string& path);
+
 const std::string& lastDialogTitle();
 const std::string& lastDialogText();
 // Dialogs shown since the running test began, answered or not.
@@ -40,6 +43,8 @@ int dialogsShown();
 // The texts of a dialog's "Static" children, joined by '\n' (a message box's body).
 std::string dialogText(HWND dialog);
 std::string windowText(HWND window);
+// The text of a list view's cell (an owner-data list asks its parent for it).
+std::string listCell(HWND list, int row, int column);
 
 // Dispatches the queued messages; with a time, keeps pumping that long. A
 // WM_QUIT found on the way is dropped.

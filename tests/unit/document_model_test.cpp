@@ -330,11 +330,16 @@ TEST_F(DocumentModel, DeletingTheWholeDocumentLeavesItEmpty) {
     EXPECT_EQ(s->caretOffset, 0);
     EXPECT_EQ(s->modified, 1);
     EXPECT_FALSE(isDocumentLoaded(*s));
-    // Nothing works on an empty document, and nothing reads its buffer.
+    // No byte to write over; but the save is tried (and its failure shown),
+    // and an inserted byte becomes the document.
     EXPECT_EQ(overwriteText(*s, "x"), 0);
-    EXPECT_EQ(insertByteAt(*s, nullptr, 1), 0);
     EXPECT_EQ(saveDocument(*s, nullptr, "/nonexistent/x"), 0);
-    EXPECT_TRUE(nativeSeam().events.empty());
+    EXPECT_EQ(nativeSeam().events.size(), 1u);
+    EXPECT_EQ(s->modified, 1);
+    ASSERT_EQ(insertByteAt(*s, nullptr, 7), 1);
+    EXPECT_EQ(bytes(), Bytes{7});
+    EXPECT_EQ(s->rowCount, 1);
+    EXPECT_EQ(s->caretOffset, 0);
 }
 
 // ------------------------------------------------------------ text overwrite

@@ -1,4 +1,5 @@
-// Dump row text, the copied dump text, select all and paste.
+// Dump row text, the copied dump text, select all, the selection's status
+// text, paste and the text edit; hex text and CRC-32.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,14 +7,19 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/document.h"
 #include "document/dump_row.h"
+#include "document/edit.h"
+#include "document/hex_text.h"
 #include "document/record_list.h"
 #include "document/selection.h"
 #include "platform/platform_native.h"
+#include "resource_ids.h"
 #include "shell/editor_state.h"
+#include "tools/checksum.h"
 
 namespace {
 
@@ -346,6 +352,17 @@ TEST_F(DocumentText, CopyTextMatchesThePlainRowsForAnySelection) {
     }
 }
 
+TEST_F(DocumentText, SelectionStatusCountsOnlyRowsThatExist) {
+    load(Bytes(100, 'a'));  // 7 rows
+    // Select all ends one past the last row; a drag may begin below it; upward drags show the anchor first.
+    for (auto [anchor, end, text] : {std::tuple{0, 7, " 1 - 7 (7)"}, {5, 2, " 6 - 3 (4)"}, {3, 3, " 4 - 4 (1)"},
+                                     {11, 2, " 7 - 3 (5)"}, {2, 9, " 3 - 7 (5)"}, {0, -1, ""}}) {
+        s->selectionAnchorRow = anchor;
+        s->selectionEndRow = end;
+        EXPECT_EQ(selectionStatusText(*s), text) << anchor << ", " << end;
+    }
+}
+
 // ------------------------------------------------------------ paste
 
 TEST_F(DocumentText, PasteNeedsTwoChangeRecordsPerCharacter) {
@@ -405,4 +422,169 @@ TEST_F(DocumentText, PasteRefusesWhenLockedOrEmptyClipboard) {
     EXPECT_TRUE(nativeSeam().events.empty());
 }
 
+// ------------------------------------------------------------ text edit
+
+TEST_F(DocumentText, TextEditWritesOnlyWhatTheUserChanged) {
+    // `shown`: the edit box's form of the offered bytes, as Wine's box gives it
+    // (except where noted); `typed`: what the box holds when confirmed.
+    struct Case {
+        const char* name;
+        std::string doc, shown, typed, after;
+        int records;
+    };
+    const std::string lone("AB\x82\0CD", 6);
+    const Case cases[] = {
+        {"a lone lead byte before a zero byte", lone, "AB\x81\x45", "XB\x81\x45", std::string("XB\x82\0CD", 6), 2},
+        {"unchanged", lone, "AB\x81\x45", "AB\x81\x45", lone, 0},
+        {"over the replacement: within the offered bytes", lone, "AB\x81\x45", "ABXY", std::string("ABX\0CD", 6), 2},
+        {"more characters go on past them", lone, "AB\x81\x45", "AB\x81\x45Z", "AB\x82ZCD", 2},
+        {"a box that drops the lone lead", lone, "AB", "ABC", std::string("ABC\0CD", 6), 2},
+        {"a pair shown as another pair", "\x87\x90xyz", "\x81\xE0xyz", "\x81\xE0xYz", "\x87\x90xYz", 2},
+        {"a lead byte before a byte that cannot follow it", "\x81 ab", "\x81\x45" "ab", "\x81\x45" "aB", "\x81 aB", 2},
+        {"a change reaching into the altered pair takes all of it", "\x81 ab", "\x81\x45" "ab", "ZYab", "ZYab", 4},
+        {"a text the box keeps goes in as typed", "ABCDEF", "ABCDEF", "AbCDE", "AbCDEF", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(c.doc);
+        const TextEdit edit = beginTextEdit(*s);
+        finishTextEdit(*s, edit, textAsEdited(edit.initial, c.shown, c.typed).c_str());
+        EXPECT_EQ(std::string(s->documentBytes, s->documentBytes + s->documentSize), c.after);
+        EXPECT_EQ(s->changeCount, c.records);
+        EXPECT_EQ(s->modified, c.records != 0 ? 1 : 0);
+    }
+}
+
 }  // namespace
+
+// ------------------------------------------------------ hex text
+
+TEST(HexText, ReadsPairsBetweenSeparatorsAndRefusesAnythingElse) {
+    struct Case {
+        const char* text;
+        const char* bytes;  // nullptr: the text is refused
+    };
+    const Case cases[] = {
+        {"41 42 43", "ABC"}, {"4142\r\n43\t44", "ABCD"}, {"0x41,0X4a, 0x7e", "AJ~"}, {"  6a 4B\r\n", "jK"},
+        {"", nullptr}, {" \r\n,", nullptr}, {"4", nullptr}, {"0x", nullptr}, {"0x 41", nullptr},
+        {"41 4 2", nullptr},  // pairs split by a blank would not line up
+        {"0x0x41", nullptr}, {"00x41", nullptr}, {"41g2", nullptr}, {"41-42", nullptr}, {"41;42", nullptr},
+        {"\xEF\xBC\x94\xEF\xBC\x91", nullptr},  // full-width digits
+    };
+    for (const Case& c : cases) {
+        uint8_t out[8] = {};
+        const HexTextRead read = readHexText(c.text, out, sizeof out);
+        EXPECT_EQ(read.valid, c.bytes != nullptr) << c.text;
+        if (c.bytes != nullptr) {
+            EXPECT_EQ(std::string(out, out + read.stored), c.bytes) << c.text;
+        }
+    }
+    // Only what fits is stored; the whole text still counts and is checked.
+    uint8_t two[2];
+    const HexTextRead read = readHexText("41 42 43 44", two, sizeof two);
+    EXPECT_TRUE(read.valid && read.count == 4 && read.stored == 2 && two[1] == 0x42);
+    EXPECT_FALSE(readHexText("01 02 03 zz", two, sizeof two).valid);
+}
+
+TEST(HexText, CopiedTextReadsBackToTheSameBytes) {
+    std::mt19937 rng(7);
+    for (size_t n : {0, 1, 15, 16, 17, 32, 33, 1000}) {
+        Bytes b(n);
+        for (auto& x : b) x = static_cast<uint8_t>(rng());
+        std::vector<char> text(hexTextCapacity(n));  // exactly the room asked for, so an overrun is caught
+        const size_t length = writeHexText(b.data(), n, text.data());
+        ASSERT_EQ(std::strlen(text.data()), length);
+        EXPECT_EQ(length, n == 0 ? 0 : 3 * n - 1 + (n - 1) / 16) << n;
+        Bytes back(n + 1);
+        const HexTextRead read = readHexText(text.data(), back.data(), back.size());
+        EXPECT_EQ(read.valid, n != 0);
+        EXPECT_EQ(Bytes(back.begin(), back.begin() + read.stored), b) << n;
+    }
+    Bytes b(17);
+    for (int i = 0; i < 17; ++i) b[i] = static_cast<uint8_t>(i * 0x11);
+    char text[64];
+    writeHexText(b.data(), b.size(), text);
+    EXPECT_STREQ(text, "00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF\r\n10");
+}
+
+TEST(Crc32, KnownValuesAndPiecewiseUpdates) {
+    std::string generated(4099, '\0');
+    for (size_t i = 0; i < generated.size(); ++i) generated[i] = static_cast<char>(i * 7 + 3);
+    // Values as zlib gives them; from 64 bytes on the folding path takes part.
+    const std::pair<std::string, uint32_t> vectors[] = {
+        {"", 0},
+        {"a", 0xE8B7BE43},
+        {"123456789", 0xCBF43926},
+        {"The quick brown fox jumps over the lazy dog", 0x414FA339},
+        {generated.substr(0, 63), 0xB7350C2A},
+        {generated.substr(0, 64), 0xCBD9ECF0},
+        {generated.substr(0, 65), 0x6D195777},
+        {generated.substr(0, 1000), 0x17BC2A46},
+        {generated, 0x9CE410F9},
+    };
+    for (const auto& [data, crc] : vectors) {
+        const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+        EXPECT_EQ(crc32Update(0, p, data.size()), crc) << data.size() << " bytes";
+        const size_t cut = data.size() / 3;
+        EXPECT_EQ(crc32Update(crc32Update(0, p, cut), p + cut, data.size() - cut), crc) << data.size() << " in two";
+    }
+    uint8_t digest[4];
+    char text[9];
+    crc32Digest(0xCBF43926, digest);
+    digestText(digest, 4, text);
+    EXPECT_STREQ(text, "CBF43926");
+}
+
+TEST_F(DocumentText, HexPasteRecordsEachChangedNibbleAsTypingWould) {
+    auto paste = [&](const char* text, int locked = 0) {
+        nativeSeam().clipboardHasText = true;
+        nativeSeam().clipboard = text;
+        return pasteHexText(*s, nullptr, locked);
+    };
+    auto records = [&] {
+        std::string t;
+        char one[24];
+        for (int i = 0; i < s->changeCount; ++i) {
+            std::snprintf(one, sizeof one, "%d%c%02X ", s->changeList[i]->offset, s->changeList[i]->nibble ? 'L' : 'H',
+                          s->changeList[i]->byteValue);
+            t += one;
+        }
+        return t;
+    };
+    load(kAlphabet);  // 41 42 43 ... 54
+    s->caretOffset = 1;
+    ASSERT_EQ(paste("42 41 54 5D"), 1);  // the same byte, the low digit, the high one, both
+    EXPECT_EQ(std::string(s->documentBytes, s->documentBytes + 6), "ABAT]F");
+    EXPECT_EQ(records(), "2L43 3H44 4H45 4L55 ");  // the low record holds the byte with the new high digit
+    EXPECT_EQ(s->caretOffset, 1);
+    EXPECT_EQ(s->modified, 1);
+
+    // An already recorded nibble keeps its record, now with the byte just
+    // before this paste, and asks nothing; bytes past the end are dropped.
+    s->caretOffset = 3;
+    ASSERT_EQ(paste("0x73"), 1);
+    EXPECT_EQ(records(), "2L43 3H54 4H45 4L55 3L74 ");
+    s->caretOffset = 18;
+    ASSERT_EQ(paste("00 00 00 00"), 1);
+    EXPECT_EQ(std::string(s->documentBytes + 16, s->documentBytes + 20), std::string("QR\0\0", 4));
+
+    // Refusals write nothing: text that is not hex pairs, the edit lock, and
+    // more new records than the list has room for (counted before writing:
+    // of "11 01" over 00 00, offset 0's high nibble is recorded already).
+    load(Bytes(100, 0));
+    for (int i = 0; i < kRecordListSlots - 2; ++i) addRecord(*s, RecordList::Change, 5000 + i, 0, 0);
+    addRecord(*s, RecordList::Change, 0, 0, 0);
+    EXPECT_EQ(paste("00 0"), 0);
+    EXPECT_EQ(paste("11", 1), 0);
+    EXPECT_EQ(paste("11 01"), 0);
+    ASSERT_EQ(nativeSeam().events.size(), 2u);
+    EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_INVALID_TEXT);
+    EXPECT_EQ(nativeSeam().events[1].errorCode, 14u);
+    EXPECT_EQ(s->documentBytes[0] | s->documentBytes[1] | s->modified, 0);
+    ASSERT_EQ(paste("11"), 1);  // one new record: the list's last slot
+    EXPECT_EQ(s->changeCount, kRecordListSlots);
+
+    load(kAlphabet);  // unchanged bytes are no edit at all
+    ASSERT_EQ(paste("41 42"), 1);
+    EXPECT_EQ(s->modified, 0);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -9,7 +10,12 @@
 #include "platform/platform_native.h"
 #include "resource_ids.h"
 #include "shell/editor_state.h"
+#include "document/document.h"
+#include "document/record_list.h"
+#include "document/shift_jis.h"
+#include "tools/replace.h"
 #include "tools/search.h"
+#include "tools/search_query.h"
 
 namespace {
 
@@ -224,4 +230,164 @@ TEST(JumpToAddress, MovesOnlyWhenDifferentAndStaysInside) {
     EXPECT_EQ(s->caretOffset, 49);
     EXPECT_EQ(jumpToAddress(*s, -5), 1);
     EXPECT_EQ(s->caretOffset, 0);
+}
+
+// ---------------------------------------------------------------- search modes
+
+namespace {
+
+bool asciiLetter(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+uint8_t lower(uint8_t c) { return c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c + 32) : c; }
+
+// The modes spelled out byte by byte, with no vectors, anchors or caches.
+bool referenceMatch(const uint8_t* d, const std::string& text, bool hex, bool matchCase) {
+    if (hex) {
+        std::string digits;
+        for (char c : text) if (c != ' ') digits += c;
+        for (size_t j = 0; j < digits.size(); ++j) {
+            const int nibble = (j % 2 == 0) ? d[j / 2] >> 4 : d[j / 2] & 15;
+            if (digits[j] != '?' && std::stoi(std::string(1, digits[j]), nullptr, 16) != nibble) return false;
+        }
+        return true;
+    }
+    for (size_t j = 0; j < text.size(); ++j) {
+        const auto t = static_cast<uint8_t>(text[j]);
+        if (isShiftJisLead(t) && j + 1 < text.size()) {
+            if (d[j] != t || d[j + 1] != static_cast<uint8_t>(text[j + 1])) return false;
+            ++j;
+        } else if (matchCase || !asciiLetter(t) ? d[j] != t : lower(d[j]) != lower(t)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct ModeRow {
+    const char* name;
+    std::string text;
+    bool hex, matchCase, wholeChars, range;
+    std::string alphabet;  // the data is random bytes from these
+};
+
+}  // namespace
+
+TEST(SearchModes, AgreeWithAByteByByteReferenceOnRandomData) {
+    const std::vector<ModeRow> rows = {
+        {"exact text", "abca", false, true, false, false, "abcx"},
+        {"one byte", "a", false, true, false, false, "abcdefgh"},
+        {"letters in either case", "aBc", false, false, false, false, "aAbBcC!"},
+        {"a trail byte stays exact", "\x83\x41" "a", false, false, false, false, "\x83\x41\x61!"},
+        {"wildcard byte", "61 ?? 63", true, true, false, false, "abcd"},
+        {"wildcard nibbles", "6? ?2 63", true, true, false, false, "abcr"},
+        {"only wildcards", "????", true, true, true, false, "\x82\xA0" "a"},
+        {"whole characters", "\x82\xA0", false, true, true, false, "\x82\x82\xE0\xA0\x41"},
+        {"whole characters, either case", "a\x82\xA0", false, false, true, false, "\x82\xA0" "aA"},
+        {"within a range", "ab", false, true, false, true, "abc"},
+        {"long pattern, dense candidates", std::string(20, 'a') + "b", false, false, true, true, "aaaaaaaaaaaaAb\x81"},
+    };
+    std::mt19937 random(15);
+    for (const ModeRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> data(3001);
+        for (uint8_t& b : data) b = static_cast<uint8_t>(row.alphabet[random() % row.alphabet.size()]);
+        SearchPattern pattern;
+        const int m = parseSearchPattern(row.text.c_str(), row.hex, row.matchCase, pattern);
+        ASSERT_GT(m, 0);
+        const int64_t n = static_cast<int64_t>(data.size());
+        SearchScope scope = wholeDocument(data.data(), n, row.wholeChars);
+        if (row.range) {
+            scope.begin = 301;
+            scope.end = 2711;
+        }
+        std::vector<int64_t> starts;  // every match the scope allows
+        for (int64_t i = scope.begin; i + m <= scope.end; ++i) {
+            const bool onCharacters = !row.wholeChars || (isCharacterStart(data.data(), data.size(), i) &&
+                                                          isCharacterStart(data.data(), data.size(), i + m));
+            if (onCharacters && referenceMatch(data.data() + i, row.text, row.hex, row.matchCase)) starts.push_back(i);
+        }
+        ASSERT_FALSE(starts.empty());
+        std::vector<uint32_t> all;  // each after the end of the one before
+        for (int64_t i : starts) if (all.empty() || i >= int64_t{all.back()} + m) all.push_back(static_cast<uint32_t>(i));
+
+        for (ScanKernel kernel : {ScanKernel::Avx2, ScanKernel::Sse2, ScanKernel::Plain}) {
+            setQueryKernel(kernel);
+            SCOPED_TRACE(static_cast<int>(kernel));
+            for (int64_t at = 0; at <= n; at += 1 + at % 5) {
+                auto next = std::lower_bound(starts.begin(), starts.end(), at);
+                ASSERT_EQ(findForward(scope, pattern, at), next == starts.end() ? -1 : *next) << "from " << at;
+                ASSERT_EQ(findBackward(scope, pattern, at), next == starts.begin() ? -1 : *(next - 1)) << "before " << at;
+            }
+            std::vector<uint32_t> found;
+            findAllMatches(scope, pattern, found);
+            EXPECT_EQ(found, all);
+        }
+        setQueryKernel(ScanKernel::Best);
+    }
+}
+
+TEST(SearchModes, PatternTexts) {
+    SearchPattern p;
+    uint8_t bytes[kMaxQueryBytes];
+    EXPECT_EQ(parseSearchPattern("", false, true, p), 0);
+    EXPECT_EQ(parseSearchPattern("  ", true, true, p), 0);
+    EXPECT_EQ(parseSearchPattern("0d ?", true, true, p), -1);   // half a byte
+    EXPECT_EQ(parseSearchPattern("0G", true, true, p), -1);
+    EXPECT_EQ(parseSearchPattern(std::string(65, 'x').c_str(), false, true, p), -1);
+    EXPECT_EQ(parseReplacement("0D 0a", true, bytes), 2);
+    EXPECT_EQ(bytes[1], 0x0A);
+    EXPECT_EQ(parseReplacement("??", true, bytes), -1);          // a replacement has no wildcards
+    EXPECT_EQ(parseReplacement("", false, bytes), 0);
+}
+
+// Replace all writes nothing unless all of it fits: the change records of a
+// same-length replacement, the insertion room of a longer one.
+TEST_F(SearchFrom, ReplaceAllChangesNothingUnlessEverythingFits) {
+    auto run = [&](const std::string& text, const char* find, const char* with, int answer) {
+        doc.assign(text.begin(), text.end());
+        doc.resize(text.size() + kSpareBytes);
+        state->documentBytes = doc.data();
+        state->documentSize = static_cast<uint32_t>(text.size());
+        state->spareCapacity = kSpareBytes;
+        EXPECT_EQ(resetDocumentModel(*state), 1);
+        resetNativeSeam();
+        if (answer != 0) nativeSeam().answers.push_back(answer);
+        ReplaceQuery q;
+        EXPECT_EQ(readReplaceQuery(find, with, searchMatchCase, true, nullptr, q), 1);
+        int64_t count = -1;
+        ReplaceOutcome outcome = replaceAll(*state, nullptr, q, find, count);
+        return std::make_pair(outcome, count);
+    };
+    auto text = [&] { return std::string(doc.begin(), doc.begin() + state->documentSize); };
+
+    // 501 matches of two changed bytes need 2004 records: refused whole.
+    std::string many;
+    for (int i = 0; i < 501; ++i) many += "ab.";
+    EXPECT_EQ(run(many, "ab", "xy", 0), std::make_pair(ReplaceOutcome::Refused, int64_t{0}));
+    ASSERT_EQ(nativeSeam().events.size(), 1u);
+    EXPECT_EQ(nativeSeam().events[0].errorCode, 14u);
+    EXPECT_EQ(text(), many);
+    EXPECT_EQ(state->changeCount, 0);
+    // Where only one byte changes, 1002 records fit; each keeps the byte before.
+    EXPECT_EQ(run(many, "ab", "xb", 0), std::make_pair(ReplaceOutcome::Written, int64_t{501}));
+    EXPECT_EQ(state->changeCount, 1002);
+    EXPECT_EQ(text().substr(0, 6), "xb.xb.");
+    EXPECT_EQ(state->changeList[0]->byteValue, 'a');
+    EXPECT_EQ(state->modified, 1);
+
+    // Longer: 501 x 2 more bytes than the 1000 spare ones. Refused, nothing asked.
+    EXPECT_EQ(run(many, "ab", "abcd", 0).first, ReplaceOutcome::Refused);
+    EXPECT_EQ(nativeSeam().events.back().messageId, IDS_ERR_NO_ROOM);
+    EXPECT_EQ(text(), many);
+    // Shorter: asked first; No keeps it all, Yes rebuilds and resets the records.
+    EXPECT_EQ(run("ab.ab.ab", "ab.", "Z", answerNo).first, ReplaceOutcome::Refused);
+    EXPECT_EQ(text(), "ab.ab.ab");
+    EXPECT_EQ(run("ab.ab.ab", "ab.", "Z", answerYes), std::make_pair(ReplaceOutcome::Resized, int64_t{2}));
+    EXPECT_EQ(text(), "ZZab");
+    EXPECT_EQ(state->spareCapacity, kSpareBytes + 4);
+    EXPECT_EQ(state->lengthChanged, 1);
+    EXPECT_EQ(run("ab.ab.ab", "b", "QQQ", answerYes).first, ReplaceOutcome::Resized);
+    EXPECT_EQ(text(), "aQQQ.aQQQ.aQQQ");
+    EXPECT_EQ(run("abab", "ab", "", answerYes).first, ReplaceOutcome::Refused);  // would leave nothing
+    EXPECT_EQ(nativeSeam().events.back().messageId, IDS_ERR_WOULD_EMPTY);
+    freeRecordLists(*state);
 }

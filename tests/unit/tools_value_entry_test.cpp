@@ -117,7 +117,11 @@ TEST_F(ConfirmValueEntry, RefusalShowsItsMessageAndStillStoresTheRadix) {
     ValueEntryRequest insert = request(InsertCode, "100", 3);
     EXPECT_EQ(confirmValueEntry(*state, nullptr, insert, true), 0);  // three characters in hex
     EXPECT_EQ(state->hexInput, 1);
-    EXPECT_EQ(insert.maxLength, 2);
+    // Decimal chosen again in the same dialog: three digits are allowed again.
+    std::strcpy(insert.text, "255");
+    EXPECT_EQ(confirmValueEntry(*state, nullptr, insert, false), 1);
+    EXPECT_EQ(insert.value, 255);
+    EXPECT_EQ(state->hexInput, 0);
     const auto& events = nativeSeam().events;
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].messageId, IDS_ERR_INVALID_TEXT);

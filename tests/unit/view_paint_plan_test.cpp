@@ -12,6 +12,7 @@
 #include "document/dump_row.h"
 #include "document/record_list.h"
 #include "platform/platform_native.h"
+#include "view/kept_picture.h"
 #include "view/paint_plan.h"
 
 namespace {
@@ -140,10 +141,12 @@ TEST_F(PaintPlanTest, ChangedAndMarkedDigitsByPrecedence) {
     auto ops = paint();
 
     // Changed digits stand on the selected row's band, in their colour and the current byte's value;
-    // one transparent text per row carries them to their cells.
+    // one transparent text per row carries them to their cells. Each digit is drawn once: the row's
+    // text leaves a blank where a changed or marked digit stands, and a marked one is not drawn as changed.
     EXPECT_EQ(ops[1], "fill selectionBack 0,0 640,16");
+    EXPECT_EQ(ops[2].rfind("text selectionText 0,0 [ 00000000  12 3   6    00 00 ", 0), 0u) << ops[2];
     EXPECT_EQ(matching(ops, "text changedText"),
-              (std::vector<std::string>{"text changedText " + cell(1, 1) + " [4 5]",
+              (std::vector<std::string>{"text changedText " + cell(1, 1) + " [4]",
                                         "text changedText " + cell(0x21, 0) + " [0]"}));
     // Marked cells: their background (adjacent cells in one fill), then the digits in the colour
     // that tells whether they are also changed.
@@ -265,6 +268,87 @@ TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
     std::free(s->documentBytes);
     s->documentBytes = nullptr;
     EXPECT_EQ(paint().size(), 1u);
+}
+
+// Each band of a plan: its pixel rows, then its operations as describe() gives them.
+std::vector<std::vector<std::string>> bandsOf(const PaintPlan& plan) {
+    std::vector<std::vector<std::string>> out;
+    for (const PaintBand& band : plan.bands) {
+        PaintPlan one;
+        one.text = plan.text;
+        for (uint32_t i = 0; i < band.count; ++i) one.ops.push_back(plan.bandOp(band, i));
+        out.push_back(describe(one));
+        out.back().insert(out.back().begin(), std::to_string(band.top) + "-" + std::to_string(band.bottom));
+    }
+    return out;
+}
+
+TEST_F(PaintPlanTest, ARangeOfBandsEqualsTheSameBandsOfTheWholePlan) {
+    std::string bytes(16 * 30 + 7, 'a');
+    for (size_t i = 0; i < bytes.size(); i += 5) bytes[i] = '\x82';  // lead bytes carried across rows in kanji mode
+    load(bytes);
+    for (int i = 0; i < 60; i += 3) ASSERT_EQ(addRecord(*s, RecordList::Change, 16 * 20 + i, i % 2, 0), 1);
+    for (int i = 0; i < 60; i += 4) ASSERT_EQ(addRecord(*s, RecordList::Mark, 16 * 21 + i, 0, 0), 1);
+    std::strcpy(s->findText, "a");
+    s->foundOffset = 16 * 22 + 9;
+    s->foundLength = 30;
+    s->selectionAnchorRow = 23;
+    s->selectionEndRow = 40;
+    s->caretOffset = 16 * 21 + 3;
+    s->caretNibble = 1;
+    s->autoScrollActive = 1;
+    s->autoScrollOriginX = 40;
+    s->autoScrollOriginY = 4 * kLh;
+    for (int kanji : {0, 1}) {
+        for (int top : {19, 20, 27}) {  // the document ending inside the view too
+            s->topRow = top;
+            ViewMetrics m{kCw, kLh, 640, 8 * kLh + 5, 1};  // 8 rows and 5 pixel rows below them
+            buildPaintPlan(*s, m, kanji, plan);
+            const auto whole = bandsOf(plan);
+            ASSERT_EQ(whole.size(), 9u);
+            PaintPlan part;
+            for (int first = 0; first < 9; ++first) {
+                for (int last = first; last < 10; ++last) {
+                    buildPaintPlan(*s, m, kanji, part, {first, last});
+                    const auto end = whole.begin() + std::min(last + 1, 9);
+                    EXPECT_EQ(bandsOf(part), std::vector<std::vector<std::string>>(whole.begin() + first, end))
+                        << "kanji " << kanji << ", top " << top << ", bands " << first << ".." << last;
+                }
+            }
+        }
+    }
+}
+
+// What a paint draws into the kept picture and gives the window after each change of the state.
+TEST_F(PaintPlanTest, TheKeptPictureDrawsOnlyTheBandsThatChanged) {
+    load(std::string(16 * 100, 'a'));
+    KeptPicture kept;
+    KeptPicture::Update update;
+    ViewMetrics m{kCw, kLh, 640, 6 * kLh + 3, 1};
+    auto paint = [&](const char* frame = "frame") {
+        buildPaintPlan(*s, m, 0, plan);
+        kept.update(plan, s->topRow, frame, update);
+        return std::make_pair(update.draw, update.show);
+    };
+    using Bands = std::vector<int32_t>;
+    const Bands all = {0, 1, 2, 3, 4, 5, 6}, rows = {0, 1, 2, 3, 4, 5};
+    EXPECT_EQ(paint(), std::make_pair(all, all)) << "the first paint";
+    EXPECT_EQ(paint(), std::make_pair(Bands{}, Bands{})) << "nothing changed";
+    s->caretOffset = 16 * 2;  // a bar on row 0's lower edge moves to row 2's
+    EXPECT_EQ(paint(), std::make_pair(Bands{0, 1, 2, 3}, Bands{0, 1, 2, 3}));
+    s->topRow = 1;  // the caret moves up with its row; the new last row comes into view
+    EXPECT_EQ(paint(), std::make_pair(Bands{5}, rows));
+    std::vector<KeptPicture::Piece> pieces;
+    kept.pieces(0, m.clientHeight, pieces);
+    EXPECT_EQ(pieces.size(), 3u) << "the ring's two halves and the band below the rows";
+    EXPECT_EQ(pieces[0].pictureTop, kLh);
+    s->topRow = 3;  // the caret's row goes above the view, and its bar with it
+    EXPECT_EQ(paint(), std::make_pair(Bands{0, 4, 5}, rows));
+    s->topRow = 50;  // a jump: every row is new
+    EXPECT_EQ(paint(), std::make_pair(rows, rows));
+    EXPECT_EQ(paint("other colours"), std::make_pair(all, all));
+    kept.forget();
+    EXPECT_EQ(paint("other colours"), std::make_pair(all, all));
 }
 
 }  // namespace

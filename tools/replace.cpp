@@ -1,0 +1,264 @@
+#include "tools/replace.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "document/document.h"
+#include "document/record_list.h"
+#include "resource_ids.h"
+#include "tools/search.h"
+
+namespace {
+
+constexpr uint32_t kNoRoomError = 14;
+
+// The search moves the caret onto a match as find next does.
+void takeMatch(EditorState& s, int64_t at, int32_t length) {
+    s.foundOffset = static_cast<int32_t>(at);
+    s.foundLength = length;
+    s.caretOffset = s.foundOffset;
+    s.caretNibble = 0;
+}
+
+int64_t searchOnce(const EditorState& s, const ReplaceQuery& q, int64_t from, bool up) {
+    const SearchScope scope = replaceScope(s, q.options);
+    const bool wrap = (q.options & searchWrap) != 0;
+    int64_t hit = up ? findBackward(scope, q.pattern, from) : findForward(scope, q.pattern, from);
+    if (hit < 0 && wrap) hit = up ? findBackward(scope, q.pattern, scope.end) : findForward(scope, q.pattern, scope.begin);
+    return hit;
+}
+
+// The (offset, nibble) positions of the change list as sorted keys, so that
+// counting the records a large replacement needs stays quick.
+std::vector<int64_t> recordedPositions(const EditorState& s) {
+    std::vector<int64_t> keys;
+    const int32_t n = std::clamp(s.changeCount, 0, kRecordListSlots);
+    for (int32_t i = 0; s.changeList != nullptr && i < n; ++i) {
+        if (const NibbleRecord* r = s.changeList[i]) keys.push_back(int64_t{r->offset} * 2 + r->nibble);
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+// Whether the change list can take a record for every nibble of every byte
+// the replacement changes (positions already recorded need none).
+bool changeRecordsFit(const EditorState& s, const std::vector<uint32_t>& offsets, const ReplaceQuery& q) {
+    const std::vector<int64_t> recorded = recordedPositions(s);
+    const int64_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
+    int64_t needed = 0;
+    for (uint32_t at : offsets) {
+        for (int32_t j = 0; j < q.replacementLength; ++j) {
+            if (s.documentBytes[at + j] == q.replacement[j]) continue;
+            for (int64_t nibble = 0; nibble < 2; ++nibble) {
+                if (!std::binary_search(recorded.begin(), recorded.end(), (int64_t{at} + j) * 2 + nibble)) ++needed;
+            }
+            if (needed > room) return false;
+        }
+    }
+    return true;
+}
+
+ReplaceOutcome overwriteMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
+                                const ReplaceQuery& q) {
+    if (!changeRecordsFit(s, offsets, q)) {
+        showErrorCode(owner, kNoRoomError);
+        return ReplaceOutcome::Refused;
+    }
+    for (uint32_t at : offsets) {
+        for (int32_t j = 0; j < q.replacementLength; ++j) {
+            const int32_t p = static_cast<int32_t>(at) + j;
+            const uint8_t before = s.documentBytes[p];
+            if (before == q.replacement[j]) continue;
+            if (recordChange(s, p, 0, before, 0, nullptr) == 0 || recordChange(s, p, 1, before, 0, nullptr) == 0) {
+                return ReplaceOutcome::Written;  // out of memory: what was written stays recorded
+            }
+            s.documentBytes[p] = q.replacement[j];
+            s.modified = 1;
+        }
+    }
+    return ReplaceOutcome::Written;
+}
+
+// Rebuilds the bytes with every match replaced, moving each stretch between
+// matches once: from the front when the document shrinks, from the back when
+// it grows (the room behind the document takes the growth).
+void rebuildBytes(uint8_t* bytes, int64_t size, const std::vector<uint32_t>& offsets, int32_t m,
+                  const uint8_t* replacement, int32_t r) {
+    const int64_t count = static_cast<int64_t>(offsets.size());
+    if (r < m) {
+        int64_t w = offsets[0];
+        for (int64_t k = 0; k < count; ++k) {
+            std::memcpy(bytes + w, replacement, static_cast<size_t>(r));
+            w += r;
+            const int64_t from = int64_t{offsets[k]} + m;
+            const int64_t to = k + 1 < count ? int64_t{offsets[k + 1]} : size;
+            std::memmove(bytes + w, bytes + from, static_cast<size_t>(to - from));
+            w += to - from;
+        }
+        return;
+    }
+    int64_t end = size;
+    int64_t w = size + count * (r - m);
+    for (int64_t k = count - 1; k >= 0; --k) {
+        const int64_t from = int64_t{offsets[k]} + m;
+        w -= end - from;
+        std::memmove(bytes + w, bytes + from, static_cast<size_t>(end - from));
+        w -= r;
+        std::memcpy(bytes + w, replacement, static_cast<size_t>(r));
+        end = offsets[k];
+    }
+}
+
+ReplaceOutcome resizeMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
+                             const ReplaceQuery& q) {
+    const int64_t count = static_cast<int64_t>(offsets.size());
+    const int32_t m = q.pattern.length, r = q.replacementLength;
+    const int64_t size = s.documentSize;
+    const int64_t newSize = size + count * (r - m);
+    if (newSize <= 0) {
+        showError(owner, IDS_ERR_WOULD_EMPTY, nullptr);
+        return ReplaceOutcome::Refused;
+    }
+    if (newSize - size > static_cast<int64_t>(s.spareCapacity)) {
+        char format[kMessageTextLength];
+        char text[kMessageTextLength + 64];
+        loadText(IDS_ERR_NO_ROOM, format, sizeof format);
+        std::snprintf(text, sizeof text, format, static_cast<long>(newSize - size),
+                      static_cast<unsigned long>(s.spareCapacity));
+        showError(owner, IDS_ERR_NO_ROOM, text);
+        return ReplaceOutcome::Refused;
+    }
+    char format[256], question[300], warning[256], text[600];
+    loadText(IDS_ASK_REPLACE_LENGTH, format, sizeof format);
+    std::snprintf(question, sizeof question, format, static_cast<long>(count));
+    loadText(IDS_RESET_WARNING, warning, sizeof warning);
+    std::snprintf(text, sizeof text, "%s %s", question, warning);
+    if (askQuestion(owner, text, questionYesNo) != answerYes) return ReplaceOutcome::Refused;
+
+    rebuildBytes(s.documentBytes, size, offsets, m, q.replacement, r);
+    s.spareCapacity = static_cast<uint32_t>(static_cast<int64_t>(s.spareCapacity) - (newSize - size));
+    s.documentSize = static_cast<uint32_t>(newSize);
+    resetDocumentModel(s);
+    s.caretOffset = static_cast<int32_t>(std::min<int64_t>(offsets[0], newSize - 1));
+    s.caretNibble = 0;
+    s.modified = 1;
+    s.lengthChanged = 1;
+    return ReplaceOutcome::Resized;
+}
+
+}  // namespace
+
+int readReplaceQuery(const char* findText, const char* replaceText, uint32_t options, bool withReplacement,
+                     WindowRef owner, ReplaceQuery& out) {
+    std::memset(&out, 0, sizeof out);
+    out.options = options;
+    const bool hex = (options & searchHex) != 0;
+    const int n = parseSearchPattern(findText, hex, (options & searchMatchCase) != 0, out.pattern);
+    if (n == 0) return 0;  // nothing to search for: as the search prompt, nothing happens
+    out.replacementLength = withReplacement ? parseReplacement(replaceText, hex, out.replacement) : 0;
+    if (n < 0 || out.replacementLength < 0) {
+        showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
+        return 0;
+    }
+    return 1;
+}
+
+uint32_t defaultSearchOptions(int kanji) { return searchMatchCase | (kanji != 0 ? searchWholeChars : 0u); }
+
+SearchScope replaceScope(const EditorState& s, uint32_t options) {
+    SearchScope scope = wholeDocument(s.documentBytes, s.documentBytes != nullptr ? s.documentSize : 0,
+                                      (options & searchWholeChars) != 0);
+    if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
+        const int64_t first = std::min(s.selectionAnchorRow, s.selectionEndRow);
+        const int64_t last = std::max(s.selectionAnchorRow, s.selectionEndRow);
+        scope.begin = std::min<int64_t>(first * 16, scope.size);
+        scope.end = std::min<int64_t>((last + 1) * 16, scope.size);
+    }
+    return scope;
+}
+
+int findInDirection(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText) {
+    if (!isDocumentLoaded(s) || q.pattern.length <= 0) return 0;
+    const bool up = (q.options & searchUp) != 0;
+    const bool current = s.foundOffset != -1;
+    const int64_t from = up ? (current ? s.foundOffset : s.caretOffset)
+                            : (current ? int64_t{s.foundOffset} + 1 : int64_t{s.caretOffset});
+    void* previousCursor = beginWaitCursor();
+    const int64_t hit = searchOnce(s, q, from, up);
+    endWaitCursor(previousCursor);
+    s.foundLength = q.pattern.length;
+    if (hit < 0) {
+        reportNotFound(owner, findText);
+        s.foundOffset = -1;
+        return 0;
+    }
+    takeMatch(s, hit, q.pattern.length);
+    return 1;
+}
+
+bool currentMatchHolds(const EditorState& s, const ReplaceQuery& q) {
+    if (!isDocumentLoaded(s) || s.foundOffset < 0 || s.foundLength != q.pattern.length) return false;
+    return findForward(replaceScope(s, q.options), q.pattern, s.foundOffset) == s.foundOffset;
+}
+
+ReplaceOutcome replaceMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
+                              const ReplaceQuery& q) {
+    if (!isDocumentLoaded(s) || offsets.empty() || q.replacementLength < 0) return ReplaceOutcome::Refused;
+    if (q.replacementLength == q.pattern.length) return overwriteMatches(s, owner, offsets, q);
+    return resizeMatches(s, owner, offsets, q);
+}
+
+ReplaceOutcome replaceCurrentAndFind(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText,
+                                     int& found) {
+    found = 0;
+    ReplaceOutcome outcome = ReplaceOutcome::Refused;
+    if (currentMatchHolds(s, q)) {
+        const int32_t at = s.foundOffset;
+        outcome = replaceMatches(s, owner, {static_cast<uint32_t>(at)}, q);
+        if (outcome == ReplaceOutcome::Refused) return outcome;
+        // Go on from the replacement itself: past it downwards, before it upwards.
+        s.foundOffset = (q.options & searchUp) != 0 ? at : at + q.replacementLength - 1;
+        if (s.foundOffset < 0) {  // an empty replacement at offset 0: from the caret there
+            s.foundOffset = -1;
+            s.caretOffset = 0;
+        }
+    }
+    found = findInDirection(s, owner, q, findText);
+    return outcome;
+}
+
+ReplaceOutcome replaceAll(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText,
+                          int64_t& count) {
+    count = 0;
+    if (!isDocumentLoaded(s) || q.pattern.length <= 0) return ReplaceOutcome::Refused;
+    std::vector<uint32_t> offsets;
+    void* previousCursor = beginWaitCursor();
+    const int listed = findAllOffsets(s, owner, q, offsets);
+    endWaitCursor(previousCursor);
+    if (!listed) return ReplaceOutcome::Refused;
+    if (offsets.empty()) {
+        reportNotFound(owner, findText);
+        return ReplaceOutcome::Refused;
+    }
+    previousCursor = beginWaitCursor();
+    ReplaceOutcome outcome = replaceMatches(s, owner, offsets, q);
+    endWaitCursor(previousCursor);
+    if (outcome != ReplaceOutcome::Refused) count = static_cast<int64_t>(offsets.size());
+    return outcome;
+}
+
+int findAllOffsets(const EditorState& s, WindowRef owner, const ReplaceQuery& q, std::vector<uint32_t>& out) {
+    out.clear();
+    if (!isDocumentLoaded(s) || q.pattern.length <= 0) return 1;
+    try {
+        findAllMatches(replaceScope(s, q.options), q.pattern, out);
+    } catch (const std::bad_alloc&) {
+        // "??" matches at every byte: the offsets of a large file may not fit.
+        std::vector<uint32_t>().swap(out);
+        showErrorCode(owner, kNoRoomError);
+        return 0;
+    }
+    return 1;
+}
