@@ -24,6 +24,8 @@ namespace {
 
 // Asks the pane to close its editor once the focus has gone elsewhere.
 constexpr UINT kCloseEditorMessage = WM_APP + 1;
+// Shows the values that followed the caret (see showLines).
+constexpr UINT_PTR kFollowTimerId = 1;
 
 constexpr int kLines = kInspectRowCount + 1;  // the heading and one line per row
 
@@ -50,6 +52,7 @@ struct Pane {
     HWND editor;
     WNDPROC editorProc;
     bool committing;  // a write is under way: its error boxes take the focus for a while
+    bool followPending;  // the follow timer runs
     InspectRow editRow;
     Endian editSide;
     // Texts from the string table, loaded with the picture
@@ -338,18 +341,16 @@ void paintPane(HWND window) {
     EndPaint(window, &ps);
 }
 
-// The lines whose values changed, shown at once: drawn into the picture and
-// copied to the window straight away. A paint cycle of its own would cost a
-// caret move several times what the drawing does; it is left to the cases
-// where the picture must first be made (new size, font or colours) or the
-// pane cannot be seen.
-void showLines(uint32_t lines) {
+// The marked lines drawn into the picture and copied to the window straight
+// away: a paint cycle of its own would cost several times the drawing. Left
+// to a paint where the picture must first be made (new size, font or
+// colours) or the pane cannot be seen.
+void showDirtyLines() {
     HWND window = paneWindow();
-    if (window == nullptr || lines == 0) return;
-    pane.dirtyLines |= lines;
+    if (window == nullptr || pane.dirtyLines == 0) return;
     int first = 0, last = kLines - 1;
-    while ((lines & lineBit(first)) == 0) ++first;
-    while ((lines & lineBit(last)) == 0) --last;
+    while ((pane.dirtyLines & lineBit(first)) == 0) ++first;
+    while ((pane.dirtyLines & lineBit(last)) == 0) --last;
     const InspectorGeometry g = geometry();
     const Style style = currentStyle(window);
     HDC dc = picture.dc();
@@ -364,13 +365,29 @@ void showLines(uint32_t lines) {
     if (target) BitBlt(target.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, dc, r.left, r.top, SRCCOPY);
 }
 
+// Lines whose values follow the caret are shown once the keyboard lets go
+// (a timer comes after every key press and paint waiting in the queue), so
+// that a caret move, or a key held down, is painted in the view as fast as
+// without the pane; lines the user selects are shown at once.
+void showLines(uint32_t lines, bool followingCaret) {
+    HWND window = paneWindow();
+    if (window == nullptr || lines == 0) return;
+    pane.dirtyLines |= lines;
+    if (!followingCaret) {
+        showDirtyLines();
+        return;
+    }
+    if (!pane.followPending) pane.followPending = SetTimer(window, kFollowTimerId, USER_TIMER_MINIMUM, nullptr) != 0;
+    if (!pane.followPending) showDirtyLines();
+}
+
 void select(InspectRow row, Endian side) {
     if (!hasBothEndians(row)) side = Endian::little;
     if (row == pane.selectedRow && side == pane.selectedSide) return;
     const uint32_t lines = lineBit(static_cast<int>(pane.selectedRow) + 1) | lineBit(static_cast<int>(row) + 1);
     pane.selectedRow = row;
     pane.selectedSide = side;
-    showLines(lines);
+    showLines(lines, false);
 }
 
 // ---------------------------------------------------------------- the value editor
@@ -597,6 +614,8 @@ LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, L
     switch (message) {
         case WM_CREATE: resetPane(); return 0;
         case WM_DESTROY:
+            KillTimer(window, kFollowTimerId);
+            pane.followPending = false;
             pane.editor = nullptr;
             picture.release();
             glyphs.release();
@@ -622,6 +641,9 @@ LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, L
             if (reinterpret_cast<HWND>(lParam) != window) pane.dragging = false;
             return 0;
         case WM_KEYDOWN: onKeyDown(wParam); return 0;
+        case WM_TIMER:
+            if (wParam == kFollowTimerId) inspectorCatchUp();
+            return 0;
         case kCloseEditorMessage:
             if (pane.editor != nullptr && !pane.committing && GetFocus() != pane.editor) closeEditor();
             return 0;
@@ -665,7 +687,15 @@ void inspectorFollow() {
         std::memcpy(pane.shown.at[r], pane.latest.at[r], sizeof pane.shown.at[r]);
         changed |= lineBit(r + 1);
     }
-    showLines(changed);
+    showLines(changed, true);
+}
+
+void inspectorCatchUp() {
+    HWND window = paneWindow();
+    if (window == nullptr) return;
+    if (pane.followPending) KillTimer(window, kFollowTimerId);
+    pane.followPending = false;
+    showDirtyLines();
 }
 
 bool isInspectorEditor(HWND window) { return window != nullptr && window == pane.editor; }

@@ -25,6 +25,10 @@ void placeInspector(int left, int width, int height);
 // shows changed.
 void inspectorFollow();
 
+// Shows at once what the pane has yet to show of the caret's values, which
+// otherwise waits until the keyboard lets go.
+void inspectorCatchUp();
+
 // Whether `window` is the pane's value editor, whose keys the accelerators
 // leave alone; whether the keyboard focus is in the pane.
 bool isInspectorEditor(HWND window);
