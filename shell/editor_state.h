@@ -133,6 +133,13 @@ struct EditorState {
     char replaceFindText[kFindTextLength];
     char replaceText[kFindTextLength];
     uint32_t searchOptions;
+
+    // Tab put the caret into the text column: typed characters overwrite
+    // bytes there, and the caret stands on whole bytes (caretNibble 0).
+    int32_t caretInText;
+    // A double-byte character typed as two single characters: its lead byte,
+    // waiting for the trail byte (0: none).
+    int32_t pendingTextLead;
 };
 
 // The process-wide pointer; null before start-up allocates the record and
