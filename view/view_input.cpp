@@ -200,7 +200,7 @@ unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
             }
             break;
         case keyLeft:
-            if (s.caretNibble != 0) {
+            if (s.caretNibble != 0 && s.caretInText == 0) {
                 s.caretNibble = 0;
             } else {
                 if (caret == 0) return effectNone;
