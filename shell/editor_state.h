@@ -58,6 +58,7 @@ struct ScreenRect {
 
 struct EditorWindows;  // Win32 part: handles and GDI objects
 class SettingsSnapshot;  // shell/settings_codec.h
+struct CompareRows;      // tools/compare.h
 
 struct EditorState {
     EditorWindows* windows;  // null in the portable tests
@@ -133,6 +134,9 @@ struct EditorState {
     char replaceFindText[kFindTextLength];
     char replaceText[kFindTextLength];
     uint32_t searchOptions;
+    // The differences of the last compare (tools/compare.h), owned; null
+    // when none are kept.
+    CompareRows* compareRows;
 };
 
 // The process-wide pointer; null before start-up allocates the record and
