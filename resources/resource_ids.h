@@ -75,6 +75,7 @@
 
 /* Commands beyond the original menus: each stands after the original items
    of its popup, behind a separator */
+#define IDM_INSPECTOR            1601
 #define IDM_HEX_COPY             1602
 #define IDM_HEX_PASTE            1603
 #define IDM_CHECKSUMS            1604
@@ -89,6 +90,8 @@
 /* Frame child controls */
 #define IDC_TOOLBAR              30013
 #define IDC_STATUSBAR            30014
+#define IDC_INSPECTOR            30021
+#define IDC_INSPECTOR_EDIT       30022
 
 /* Value-entry dialog 1102 */
 #define IDC_VE_BROWSE            101
@@ -223,6 +226,35 @@
 #define IDS_COLOR_LABEL_BORDER   7213
 #define IDS_COLOR_SEARCH_FRAME   7214
 
+/* Data inspector: row names 7301..7321 (row = id - 7301), column heads, value marks */
+#define IDS_INSPECT_LABEL_FIRST  7301
+#define IDS_INSPECT_BINARY       7301
+#define IDS_INSPECT_INT8         7302
+#define IDS_INSPECT_UINT8        7303
+#define IDS_INSPECT_INT16        7304
+#define IDS_INSPECT_UINT16       7305
+#define IDS_INSPECT_INT32        7306
+#define IDS_INSPECT_UINT32       7307
+#define IDS_INSPECT_INT64        7308
+#define IDS_INSPECT_UINT64       7309
+#define IDS_INSPECT_FLOAT32      7310
+#define IDS_INSPECT_FLOAT64      7311
+#define IDS_INSPECT_SHIFT_JIS    7312
+#define IDS_INSPECT_UTF8         7313
+#define IDS_INSPECT_UTF16        7314
+#define IDS_INSPECT_TIME32       7315
+#define IDS_INSPECT_TIME64       7316
+#define IDS_INSPECT_FILETIME     7317
+#define IDS_INSPECT_DOS_TIME     7318
+#define IDS_INSPECT_OLE_DATE     7319
+#define IDS_INSPECT_GUID         7320
+#define IDS_INSPECT_COLORREF     7321
+#define IDS_INSPECT_LITTLE       7331
+#define IDS_INSPECT_BIG          7332
+#define IDS_INSPECT_PAST_END     7333
+#define IDS_INSPECT_INVALID      7334
+#define IDS_INSPECT_OUT_OF_RANGE 7335
+
 /* Error messages */
 #define IDS_ERR_NOT_FOUND        8001
 #define IDS_ERR_EMPTY_FILE       8002
@@ -230,6 +262,7 @@
 #define IDS_ERR_TOO_LONG         8005
 #define IDS_ERR_NO_SELECTION     8006
 #define IDS_ERR_SAME_FILE        8011
+#define IDS_ERR_PAST_END         8121
 #define IDS_ERR_NO_ROOM          8151
 #define IDS_ERR_WOULD_EMPTY      8152
 
@@ -261,6 +294,7 @@
 
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
+#define IDH_INSPECTOR            1041
 #define IDH_REPLACE              1031
 
 /* Private frame message: open the command-line file */

@@ -56,6 +56,12 @@ struct ScreenRect {
     int32_t left, top, right, bottom;
 };
 
+// The data inspector pane beside the view, as the "Inspect" setting keeps it.
+struct InspectorPlacement {
+    int32_t shown;  // 0 hidden, 1 shown
+    int32_t width;  // pixels; 0: the default width for the display font
+};
+
 struct EditorWindows;  // Win32 part: handles and GDI objects
 class SettingsSnapshot;  // shell/settings_codec.h
 struct CompareRows;      // tools/compare.h
@@ -134,6 +140,11 @@ struct EditorState {
     char replaceFindText[kFindTextLength];
     char replaceText[kFindTextLength];
     uint32_t searchOptions;
+
+    // The inspector pane; written back at exit only when this process changed it.
+    InspectorPlacement inspector;
+    int32_t inspectorChanged;
+
     // The differences of the last compare (tools/compare.h), owned; null
     // when none are kept.
     CompareRows* compareRows;

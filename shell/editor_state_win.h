@@ -22,6 +22,7 @@ struct EditorWindows {
     HCURSOR viewCursor2;
     HCURSOR viewCursor3;
     PRINTDLGA printSetup;
+    HWND inspectorWindow;  // the data inspector pane; made when first shown
 };
 
 #include "platform/process_win.h"

@@ -16,6 +16,7 @@
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"
 #include "tools/error_box_win.h"
+#include "view/inspector_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -84,6 +85,7 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_HEX_COPY: copyHexCommand(window); break;
         case IDM_HEX_PASTE: pasteHexCommand(window); break;
         case IDM_CHECKSUMS: checksumsCommand(window); break;
+        case IDM_INSPECTOR: toggleInspectorCommand(); break;
         case IDM_NEXT_DIFFERENCE: nextDifferenceCommand(window); break;
         case IDM_PREVIOUS_DIFFERENCE: previousDifferenceCommand(window); break;
         default: return false;

@@ -10,6 +10,7 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
+#include "view/inspector_win.h"
 #include "view/view_input.h"
 #include "view/view_win.h"
 
@@ -139,9 +140,13 @@ void layoutFrame() {
     RECT inner{};
     GetClientRect(w.clientWindow, &inner);
     int stripHeight = s.lineHeight + 5;
-    if (w.labelWindow != nullptr) MoveWindow(w.labelWindow, 0, 0, inner.right, stripHeight, TRUE);
+    // The inspector pane, while shown, stands at the right beside the strip and the view.
+    const int paneWidth = inspectorWidthIn(inner.right);
+    const int width = inner.right - paneWidth;
+    if (w.labelWindow != nullptr) MoveWindow(w.labelWindow, 0, 0, width, stripHeight, TRUE);
     if (w.viewWindow == nullptr) return;
-    MoveWindow(w.viewWindow, 0, stripHeight, inner.right, inner.bottom - stripHeight, TRUE);
+    MoveWindow(w.viewWindow, 0, stripHeight, width, inner.bottom - stripHeight, TRUE);
+    placeInspector(width, paneWidth, inner.bottom);
 
     if (s.documentBytes != nullptr && s.lineHeight != 0) {
         RECT view{};
@@ -216,6 +221,7 @@ void showCaretStatus() {
     changeStatusText(kStatusLinePart, text);
     wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), s.caretNibble != 0 ? "L" : "H");
     changeStatusText(kStatusAddressPart, text);
+    inspectorFollow();
 }
 
 void showDifferenceStatus(unsigned long number, unsigned long count) {

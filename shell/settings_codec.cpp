@@ -106,3 +106,13 @@ SettingBytes settingStringBytes(const char* text) {
     const char* t = text != nullptr ? text : "";
     return SettingBytes(reinterpret_cast<const uint8_t*>(t), reinterpret_cast<const uint8_t*>(t) + std::strlen(t) + 1);
 }
+
+int decodeInspectorPlacement(const uint8_t* data, size_t size, InspectorPlacement& out) {
+    out = InspectorPlacement{0, 0};
+    InspectorPlacement p;
+    if (data == nullptr || size != sizeof p) return 0;
+    std::memcpy(&p, data, sizeof p);
+    out.shown = p.shown != 0 ? 1 : 0;
+    out.width = p.width >= 1 && p.width <= kMaxInspectorWidth ? p.width : 0;
+    return 1;
+}

@@ -68,6 +68,15 @@ constexpr int32_t kMaxFontHeight = 1000;
 // font applies (whether the face is installed is the caller's question).
 int decodeFontRecord(const uint8_t* data, size_t size, FontRecord& out);
 
+// The widest inspector pane a stored value may ask for, in pixels.
+constexpr int32_t kMaxInspectorWidth = 4096;
+
+// "Inspect": the pane's shown flag and width, 8 bytes. 1 and the placement
+// when the value is exactly that size; a width outside 1..kMaxInspectorWidth
+// reads as the default (0) and a shown flag other than 0 as 1. Otherwise 0
+// and the pane starts hidden at the default width.
+int decodeInspectorPlacement(const uint8_t* data, size_t size, InspectorPlacement& out);
+
 // ---------------------------------------------------------------- what a save writes
 //
 // Several editors share the key and each writes at its exit (and before it

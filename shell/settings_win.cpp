@@ -348,6 +348,9 @@ void loadSettings() {
     stored = storedValue(key, "FindOpt", raw);
     if (stored != nullptr) decodeBinary(raw.data(), raw.size(), &s.searchOptions, sizeof s.searchOptions);
     snapshot.noteRead("FindOpt", stored, settingBytesOf(s.searchOptions));
+    stored = storedValue(key, "Inspect", raw);
+    if (stored != nullptr) decodeInspectorPlacement(raw.data(), raw.size(), s.inspector);
+    snapshot.noteRead("Inspect", stored, settingBytesOf(s.inspector));
 
     for (int i = 0; i < kRecentFileCount; ++i) {
         char name[16];
@@ -382,6 +385,8 @@ void saveSettings() {
         storeIfChanged(key, snapshot, "Replace", REG_SZ, settingStringBytes(s.replaceText));
         storeIfChanged(key, snapshot, "FindOpt", REG_BINARY, settingBytesOf(s.searchOptions));
     }
+    // A new value: an editor whose pane was never touched leaves the key as it found it.
+    if (s.inspectorChanged != 0) storeIfChanged(key, snapshot, "Inspect", REG_BINARY, settingBytesOf(s.inspector));
     storeRecentFiles(key, s);
     key.close();
 }

@@ -15,6 +15,7 @@
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
+#include "view/inspector_win.h"
 #include "tools/replace_dialog_win.h"
 #include "view/label_win.h"
 #include "view/view_win.h"
@@ -89,17 +90,19 @@ int registerWindowClasses() {
         const char* name;
         WNDPROC proc;
         bool frame;
+        UINT style;
     };
     const ClassSpec classes[] = {
-        {kMainClassName, frameWindowProc, true},
-        {kViewClassName, viewWindowProc, false},
-        {kClientClassName, clientWindowProc, false},
-        {kLabelClassName, labelWindowProc, false},
+        {kMainClassName, frameWindowProc, true, 0},
+        {kViewClassName, viewWindowProc, false, 0},
+        {kClientClassName, clientWindowProc, false, 0},
+        {kLabelClassName, labelWindowProc, false, 0},
+        {kInspectorClassName, inspectorWindowProc, false, CS_DBLCLKS},
     };
     for (const ClassSpec& c : classes) {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof wc;
-        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.style = CS_HREDRAW | CS_VREDRAW | c.style;
         wc.lpfnWndProc = c.proc;
         wc.hInstance = appInstance;
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -116,7 +119,7 @@ int registerWindowClasses() {
 }
 
 void unregisterWindowClasses() {
-    for (const char* name : {kMainClassName, kViewClassName, kClientClassName, kLabelClassName}) {
+    for (const char* name : {kMainClassName, kViewClassName, kClientClassName, kLabelClassName, kInspectorClassName}) {
         UnregisterClassA(name, appInstance);
     }
     releaseField(mainSmallIcon, DestroyIcon);
@@ -195,6 +198,7 @@ int createFrameChildren(HWND frame) {
         if (HMENU menu = GetMenu(frame)) CheckMenuItem(menu, IDM_KANJI, MF_BYCOMMAND | MF_CHECKED);
     }
     editorState->hexInput = editorState->options[startHex];
+    restoreInspector(frame);
     return 1;
 }
 
@@ -254,6 +258,7 @@ void releaseResources(int storeSettings) {
     }
     releaseField(w.statusWindow, DestroyWindow);
     releaseField(w.toolbarWindow, DestroyWindow);
+    releaseField(w.inspectorWindow, DestroyWindow);
     releaseField(w.viewWindow, DestroyWindow);
     releaseField(w.labelWindow, DestroyWindow);
     releaseField(w.clientWindow, DestroyWindow);
@@ -275,7 +280,8 @@ int runMessageLoop(HACCEL accelerators) {
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         // Keys typed into the search windows are theirs, not the frame's accelerators.
         if (isSearchDialogMessage(message)) continue;
-        if (TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
+        // The inspector's value editor keeps its keys (Delete, Ctrl+C ...) for its text.
+        if (!isInspectorEditor(message.hwnd) && TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

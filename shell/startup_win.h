@@ -20,10 +20,11 @@ int initEditorState();
 // Frees the state record and its Win32 part and clears the pointer.
 void freeEditorStateRecord();
 
-// Registers WCMain, WCView, WCClient, WCLabel in that order; 0 at the first failure.
+// Registers WCMain, WCView, WCClient, WCLabel in that order, then the
+// inspector pane's class; 0 at the first failure.
 int registerWindowClasses();
 
-// Unregisters the four classes and frees the class icon loaded for them.
+// Unregisters the classes and frees the class icon loaded for them.
 void unregisterWindowClasses();
 
 // Creates, decorates and shows the frame placed from the stored rectangle. 0 on failure.

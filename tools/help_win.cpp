@@ -8,6 +8,8 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state.h"
 #include "shell/file_name.h"
+#include "resource_ids.h"
+#include "view/inspector_win.h"
 
 namespace {
 
@@ -87,4 +89,5 @@ int showHelp(HWND owner, int context) {
     return 0;
 }
 
-void showHelpCommand(HWND owner) { showHelp(owner, 0); }
+// F1 in the inspector pane opens its own topic.
+void showHelpCommand(HWND owner) { showHelp(owner, inspectorHasFocus() ? IDH_INSPECTOR : 0); }

@@ -15,6 +15,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
+#include "view/inspector_win.h"
 #include "view/kept_picture.h"
 #include "view/paint_plan.h"
 #include "view/view_input.h"
@@ -329,6 +330,7 @@ void endDrag(HWND window) {
 // mode does nothing else. True when the press goes on to its own work.
 bool pressGoesOn(HWND window) {
     EditorState& s = *editorState;
+    if (inspectorHasFocus()) SetFocus(window);  // the keys follow the click back from the inspector
     s.foundOffset = -1;
     if (!stopAutoScroll(s)) return true;
     endAutoScrollMode(window);
@@ -437,6 +439,8 @@ void repaintView() {
     // the bands that changed and gives the window those.
     static const RECT pixel{0, 0, 1, 1};
     if (haveView()) InvalidateRect(win().viewWindow, &pixel, FALSE);
+    // Every change of the bytes or the caret asks for this: the inspector follows it.
+    inspectorFollow();
 }
 
 int bringCaretIntoView() {

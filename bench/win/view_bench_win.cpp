@@ -11,6 +11,9 @@
 //     of the given size, each until painted, as ratios to that BitBlt; and
 //     300 key presses posted at once (an arrow key held down), until the last
 //     is painted, beside the keyboard's repeat interval;
+//     the caret move once more with the data inspector pane shown beside the
+//     view and hidden, in alternating blocks (the pane follows every caret
+//     move), the pane's own update, and its values formatted alone;
 // (c) GDI and USER objects and kernel handles before and after 10,000
 //     repaints and 1,000 scroll steps.
 // Prints medians. No assertions: figures only.
@@ -27,6 +30,8 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
+#include "view/inspector_pane.h"
+#include "view/inspector_win.h"
 #include "bench_support_win.h"
 #include "support/resource_counts_win.h"
 #include "view/view_win.h"
@@ -203,6 +208,62 @@ int main(int argc, char** argv) {
                 static_cast<int>(heldRows));
     std::printf("one press at a time, each painted: median %.3f ms, slowest %.3f ms; the keyboard repeats every %.1f ms\n",
                 median(each), *std::max_element(each.begin(), each.end()), repeat);
+
+    // The same moves with the inspector pane beside the view, in alternating
+    // short blocks so that both sides see the same load (the first move after
+    // a switch, which sizes the view's bitmap anew, is not counted): until the
+    // view is painted (the pane shows its values once the keys pause), and
+    // until the pane has shown them too.
+    std::vector<double> hidden, shown, hiddenBoth, shownBoth;
+    for (int block = 0; block < 80; ++block) {
+        const bool withPane = block % 4 >= 2;
+        const bool both = block % 2 == 1;
+        if (withPane != (s.inspector.shown != 0)) SendMessageA(mainWindow, WM_COMMAND, IDM_INSPECTOR, 0);
+        pump();
+        for (int i = 0; i <= 10; ++i) {
+            WPARAM key = i % 2 == 0 ? VK_DOWN : VK_UP;
+            const double start = now();
+            SendMessageA(view(), WM_KEYDOWN, key, 0);
+            UpdateWindow(view());
+            if (both) inspectorCatchUp();
+            if (i == 0) continue;
+            std::vector<double>& into = withPane ? (both ? shownBoth : shown) : (both ? hiddenBoth : hidden);
+            into.push_back((now() - start) * 1000.0);
+        }
+    }
+    // The pane's own update for a caret that moved: its values, the lines
+    // that changed drawn and shown.
+    if (s.inspector.shown == 0) SendMessageA(mainWindow, WM_COMMAND, IDM_INSPECTOR, 0);
+    pump();
+    std::vector<double> paneAlone;
+    const int32_t base = s.caretOffset;
+    for (int i = 0; i < 400; ++i) {
+        s.caretOffset = base + (i % 2) * 16;
+        const double start = now();
+        inspectorFollow();
+        inspectorCatchUp();
+        GdiFlush();
+        paneAlone.push_back((now() - start) * 1000.0);
+    }
+    s.caretOffset = base;
+    InspectorValues values;
+    std::vector<double> formatting;
+    for (int i = 0; i < 1000; ++i) {
+        s.caretOffset = (s.topRow + 2) * 16 + i % 32;
+        const double start = now();
+        inspectCaret(s, values);
+        formatting.push_back((now() - start) * 1e6);
+    }
+    const double without = median(hidden), with = median(shown);
+    std::printf("caret move until the view is painted, inspector hidden: %7.3f ms, shown: %7.3f ms (%.2fx; medians of %zu)\n",
+                without, with, with / without, shown.size());
+    std::printf("caret move until the inspector has shown it too:        %7.3f ms, shown: %7.3f ms (%.2fx)\n",
+                median(hiddenBoth), median(shownBoth), median(shownBoth) / median(hiddenBoth));
+    std::printf("the inspector pane's own update for a moved caret: %7.3f ms (median of %zu)\n", median(paneAlone),
+                paneAlone.size());
+    std::printf("inspector values of one caret place formatted: %6.2f us (median of %zu)\n", median(formatting),
+                formatting.size());
+    if (s.inspector.shown != 0) SendMessageA(mainWindow, WM_COMMAND, IDM_INSPECTOR, 0);
 
     // (c) objects and handles over long use
     const gui::ResourceCounts before = gui::resourceCounts();

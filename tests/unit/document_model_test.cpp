@@ -414,6 +414,37 @@ TEST_F(DocumentModel, OverwriteStopsWhereTheChangeListIsFull) {
     EXPECT_EQ(s->modified, 1);
 }
 
+TEST_F(DocumentModel, BytesWrittenAsTypedRecordTheChangedNibblesUpToTheEndAllOrNothing) {
+    loadCounting(16);
+    // 02 -> 12 changes the high nibble only, 03 stays, 04 -> F5 changes both.
+    const uint8_t value[] = {0x12, 0x03, 0xF5};
+    ASSERT_EQ(writeBytesAsTyped(*s, nullptr, 2, value, 3), 1);
+    EXPECT_EQ(Bytes(s->documentBytes + 2, s->documentBytes + 5), Bytes({0x12, 0x03, 0xF5}));
+    ASSERT_EQ(s->changeCount, 3);
+    const int expected[3][3] = {{2, 0, 0x02}, {4, 0, 0x04}, {4, 1, 0xF4}};  // as typing F then 5 records them
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(std::vector<int>({change(i).offset, change(i).nibble, change(i).byteValue}),
+                  std::vector<int>(expected[i], expected[i] + 3));
+    }
+    EXPECT_EQ(s->modified, 1);
+
+    // Up to the end only; more records than the list has room for: nothing is written.
+    const uint8_t two[] = {0xAA, 0xBB};
+    EXPECT_EQ(writeBytesAsTyped(*s, nullptr, 15, two, 2), 1);
+    EXPECT_EQ(s->documentBytes[15], 0xAA);
+    EXPECT_EQ(s->changeCount, 5);
+    while (s->changeCount < kRecordListSlots - 2) addRecord(*s, RecordList::Change, 100000 + s->changeCount, 0, 0);
+    const uint8_t three[] = {0xAA, 0xAA};  // 00 01 -> AA AA: four new records where two fit
+    EXPECT_EQ(writeBytesAsTyped(*s, nullptr, 0, three, 2), 0);
+    EXPECT_EQ(errors(14), 1);
+    EXPECT_EQ(Bytes(s->documentBytes, s->documentBytes + 2), Bytes({0x00, 0x01}));
+    // A position recorded already takes no new record and asks nothing.
+    const uint8_t again[] = {0x62, 0x03, 0x05};
+    EXPECT_EQ(writeBytesAsTyped(*s, nullptr, 2, again, 3), 1);
+    EXPECT_EQ(s->changeCount, kRecordListSlots - 2);
+    EXPECT_EQ(change(0).byteValue, 0x12);
+}
+
 // ------------------------------------------------------------ saving
 
 class DocumentSave : public DocumentModel {

@@ -108,6 +108,25 @@ TEST(SettingsCodec, StringsAndRecordsOfAnySize) {
     EXPECT_EQ(std::vector<uint8_t>(record, record + 4), (std::vector<uint8_t>(4, 0)));
 }
 
+TEST(SettingsCodec, InspectorPlacementOfEightBytes) {
+    struct Case {
+        std::vector<int32_t> words;
+        int result;
+        InspectorPlacement placement;
+    } cases[] = {
+        {{1, 300}, 1, {1, 300}},     {{0, 0}, 1, {0, 0}},    {{7, kMaxInspectorWidth}, 1, {1, kMaxInspectorWidth}},
+        {{1, -5}, 1, {1, 0}},        {{1, kMaxInspectorWidth + 1}, 1, {1, 0}},
+        {{1}, 0, {0, 0}},            {{1, 300, 0}, 0, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        InspectorPlacement out{9, 9};
+        const auto* p = reinterpret_cast<const uint8_t*>(c.words.data());
+        EXPECT_EQ(decodeInspectorPlacement(p, c.words.size() * 4, out), c.result) << c.words.size();
+        EXPECT_EQ(out.shown, c.placement.shown);
+        EXPECT_EQ(out.width, c.placement.width);
+    }
+}
+
 TEST(SettingsCodec, ASaveWritesOnlyWhatThisEditorChangedAndPutsItsRecentFilesFirst) {
     const SettingBytes mine = {1}, theirs = {2}, later = {3}, unusable = {9, 9, 9};
     struct ValueCase {

@@ -1,0 +1,35 @@
+// The data inspector pane (class WCInspect): the bytes at the caret read as
+// numbers, characters, dates, a GUID and a colour, at the right of the view.
+#pragma once
+
+#include <windows.h>
+
+constexpr const char* kInspectorClassName = "WCInspect";
+
+LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The command: shows or hides the pane, with its check mark, and lays the frame out again.
+void toggleInspectorCommand();
+
+// Start-up (the frame's creation): the pane as the settings left it. The
+// window is made only once the pane is shown.
+void restoreInspector(HWND frame);
+
+// The layout: pixels the pane takes from a client container this wide (0
+// while hidden), and its place at the right of the view.
+int inspectorWidthIn(int containerWidth);
+void placeInspector(int left, int width, int height);
+
+// The pane follows the caret and the bytes under it: called wherever the view
+// is told to repaint or the caret's texts are written. Cheap when nothing it
+// shows changed.
+void inspectorFollow();
+
+// Shows at once what the pane has yet to show of the caret's values, which
+// otherwise waits until the keyboard lets go.
+void inspectorCatchUp();
+
+// Whether `window` is the pane's value editor, whose keys the accelerators
+// leave alone; whether the keyboard focus is in the pane.
+bool isInspectorEditor(HWND window);
+bool inspectorHasFocus();
