@@ -31,7 +31,8 @@ void stepDifference(bool forward) {
     if (step.wrapped) MessageBeep(0);
     // A step changes no button: the caret's row and texts are all that follow.
     applyViewEffects(bringCaretIntoView(s) & ~static_cast<unsigned>(effectToolbar));
-    showDifferenceStatus(static_cast<unsigned long>(step.index + 1), static_cast<unsigned long>(s.compareRows->count()));
+    const auto count = static_cast<unsigned long>(s.compareRows->count());
+    showDifferenceStatus(static_cast<unsigned long>(step.index + 1), count);
 }
 
 }  // namespace

@@ -219,7 +219,8 @@ int main(int argc, char** argv) {
         const double step = median(stepTimes), move = median(moveTimes);
         std::printf("F6 to the next of %zu differences, until painted: median %.3f ms, mean %.3f ms (%d steps)\n",
                     differences, step, mean(stepTimes), kSteps);
-        std::printf("  a caret move (Right) until painted:              median %.3f ms, mean %.3f ms  (F6 / that %.2fx)\n",
+        std::printf("  a caret move (Right) until painted:              median %.3f ms, mean %.3f ms"
+                    "  (F6 / that %.2fx)\n",
                     move, mean(moveTimes), step / move);
     }
     std::printf("peak working set:                %8.1f MiB\n", mib(end.PeakWorkingSetSize));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "tools/compare.h"
@@ -161,26 +162,15 @@ TEST(CompareRows, TypeAheadFindsTheRunOfAddressesWithThePrefix) {
 
 TEST(CompareSteps, NextAndPreviousDifferenceGoRoundAtTheEnds) {
     const std::vector<uint32_t> offsets = {3, 4, 20, 100};
-    struct Case {
-        uint32_t caret;
-        bool forward;
-        size_t index;
-        bool wrapped;
-    };
-    for (const Case& c : {Case{0, true, 0, false},     // before the first
-                          Case{3, true, 1, false},     // on one: the next, not itself
-                          Case{50, true, 3, false},
-                          Case{100, true, 0, true},    // on the last: round to the first
-                          Case{200, true, 0, true},
-                          Case{200, false, 3, false},
-                          Case{100, false, 2, false},  // on one: the one before
-                          Case{4, false, 0, false},
-                          Case{3, false, 3, true},     // on the first: round to the last
-                          Case{0, false, 3, true}}) {
+    // From the caret, forward or back: the difference it lands on, and whether it went round an end.
+    const std::tuple<uint32_t, bool, int, bool> cases[] = {
+        {0, true, 0, false},    {3, true, 1, false},    {50, true, 3, false}, {100, true, 0, true}, {200, true, 0, true},
+        {200, false, 3, false}, {100, false, 2, false}, {4, false, 0, false}, {3, false, 3, true},  {0, false, 3, true}};
+    for (const auto& [caret, forward, index, wrapped] : cases) {
         DifferenceStep step;
-        ASSERT_TRUE(nextDifference(offsets, c.caret, c.forward, step));
-        EXPECT_EQ(step.index, c.index) << c.caret << (c.forward ? " forward" : " back");
-        EXPECT_EQ(step.wrapped, c.wrapped) << c.caret << (c.forward ? " forward" : " back");
+        ASSERT_TRUE(nextDifference(offsets, caret, forward, step));
+        EXPECT_EQ(static_cast<int>(step.index), index) << caret << (forward ? " forward" : " back");
+        EXPECT_EQ(step.wrapped, wrapped) << caret << (forward ? " forward" : " back");
     }
     DifferenceStep step;
     EXPECT_FALSE(nextDifference({}, 0, true, step));

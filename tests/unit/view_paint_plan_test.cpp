@@ -255,7 +255,6 @@ TEST_F(PaintPlanTest, SearchFrameOneOpenBoxPerRow) {
 
 TEST_F(PaintPlanTest, DifferencesOutlinedOneBoxPerRunWithinARow) {
     load(std::string(16 * 8, 'x'));
-    s->caretOffset = -1;
     s->compareRows = new CompareRows{{0x12, 0x13, 0x14, 0x1F, 0x20, 0x22, 0x60}, nullptr};
     // Runs 0x12-0x14, 0x1F (a run ends with its row), 0x20 and 0x22; 0x60 lies below the six rows in view.
     const auto ops = matching(paint(), "line searchFrame");
