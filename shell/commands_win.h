@@ -11,6 +11,7 @@ void openRecentCommand(HWND window, int index);  // 1131..1140, index 0..9
 void appendRecentMenu(HWND window);              // start-up: recent items into the File menu
 int saveCommand(HWND window);                    // 1105; 1 when saved
 int saveAsCommand(HWND window);                  // 1106; 1 when saved
+int askSaveChanges(HWND window);                 // the unsaved-changes prompt; 0 when cancelled, else 1
 
 // ---- Settings (shell/settings_win.cpp)
 void loadSettings();

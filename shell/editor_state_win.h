@@ -29,3 +29,12 @@ struct EditorWindows {
 
 // The Win32 part of the one state record (valid while editorState exists).
 inline EditorWindows& win() { return *editorState->windows; }
+
+// Releases a handle field once and clears it, so a second release finds nothing.
+template <typename T>
+void releaseField(T& field, BOOL(WINAPI* release)(T)) {
+    if (field != nullptr) {
+        release(field);
+        field = nullptr;
+    }
+}

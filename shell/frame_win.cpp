@@ -3,18 +3,17 @@
 #include <shellapi.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "document/save.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/exit_question.h"
-#include "shell/file_name.h"
+#include "shell/frame_children_win.h"
 #include "shell/layout_win.h"
-#include "shell/startup_win.h"
+#include "shell/product.h"
+#include "shell/shutdown_win.h"
 #include "tools/error_box_win.h"
 #include "view/inspector_win.h"
 #include "view/view_win.h"
@@ -147,48 +146,6 @@ int confirmExit(HWND window, int all) {
     const std::string question = exitQuestionText(all);
     if (askQuestion(window, question.c_str(), questionOkCancel) != answerOk) return 0;
     if (all) closeOtherInstances();
-    return 1;
-}
-
-int askSaveChanges(HWND window) {
-    EditorState& s = *editorState;
-    if (s.modified == 0) return 1;
-    char format[260];
-    char name[kPathLength];
-    loadText(IDS_ASK_SAVE, format, sizeof format);
-    fileNamePart(s.filePath, name);
-    wsprintfA(s.messageText, format, name);
-    switch (askQuestion(window, s.messageText, questionYesNoCancel)) {
-        case answerCancel: return 0;
-        case answerYes:
-            if (saveDocument(s, window, s.filePath)) {
-                repaintView();
-                return 1;
-            }
-            // The save has shown its error box. Going on would throw the
-            // changes away, so the window stays.
-            return 0;
-        default: return 1;
-    }
-}
-
-int showContextMenu(HWND owner, int menuId, int x, int y) {
-    HMENU menu = LoadMenuA(appInstance, MAKEINTRESOURCEA(menuId));
-    if (menu == nullptr) return 0;
-    HMENU popup = GetSubMenu(menu, 0);
-    if (popup == nullptr) {
-        DestroyMenu(menu);
-        return 0;
-    }
-    bool kanji = isKanjiMode() != 0;
-    bool locked = isEditLocked() != 0;
-    POINT p{x, y};
-    ClientToScreen(owner, &p);
-    // Items the popup lacks are left alone by CheckMenuItem.
-    CheckMenuItem(popup, IDM_KANJI, MF_BYCOMMAND | (kanji ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(popup, IDM_EDIT_LOCK, MF_BYCOMMAND | (locked ? MF_CHECKED : MF_UNCHECKED));
-    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, p.x, p.y, 0, mainWindow, nullptr);
-    DestroyMenu(menu);
     return 1;
 }
 

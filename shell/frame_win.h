@@ -3,13 +3,11 @@
 
 #include <windows.h>
 
+// The frame's timer that keeps the Paste button in step with the clipboard.
+constexpr UINT_PTR kPasteTimerId = 2;
+constexpr UINT kPasteTimerPeriod = 700;
+
 LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // 1 when the program may close (with `all`, after the other editors were told to).
 int confirmExit(HWND window, int all);
-
-// The unsaved-changes prompt; 0 when the user cancelled, else 1.
-int askSaveChanges(HWND window);
-
-// Pops up context menu `menuId` at client point (x, y) of `owner`; 0 when it cannot be loaded.
-int showContextMenu(HWND owner, int menuId, int x, int y);

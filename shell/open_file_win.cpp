@@ -10,7 +10,6 @@
 #include "platform/platform.h"
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
-#include "shell/frame_win.h"
 #include "shell/recent_files.h"
 #include "shell/product.h"
 

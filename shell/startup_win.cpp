@@ -1,22 +1,21 @@
 #include "shell/startup_win.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
-#include "document/record_list.h"
 #include "resource_ids.h"
 #include "shell/command_line.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
+#include "shell/frame_children_win.h"
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
-#include "view/inspector_win.h"
 #include "tools/replace_dialog_win.h"
+#include "view/inspector_win.h"
 #include "view/label_win.h"
 #include "view/view_win.h"
 
@@ -34,19 +33,6 @@ HICON loadOwnedIcon(int id, int cx, int cy, UINT flags) {
 HCURSOR loadOwnedCursor(int id) {
     return static_cast<HCURSOR>(
         LoadImageA(appInstance, MAKEINTRESOURCEA(id), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
-}
-
-HWND createChild(DWORD exStyle, const char* className, HWND parent) {
-    return CreateWindowExA(exStyle, className, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), appInstance, nullptr);
-}
-
-template <typename T>
-void releaseField(T& field, BOOL(WINAPI* release)(T)) {
-    if (field != nullptr) {
-        release(field);
-        field = nullptr;
-    }
 }
 
 }  // namespace
@@ -147,61 +133,6 @@ int createMainWindow(int anotherInstance, int showCommand) {
     return 1;
 }
 
-unsigned comctlVersion(const char* libraryName) {
-    HMODULE library = LoadLibraryA(libraryName);
-    if (library == nullptr) return 0;
-    unsigned version = 0;
-    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(library, "DllGetVersion")));
-    if (getVersion != nullptr) {
-        DLLVERSIONINFO info{};
-        info.cbSize = sizeof info;
-        if (SUCCEEDED(getVersion(&info))) {
-            version = (static_cast<unsigned>(info.dwMajorVersion) << 16) | (info.dwMinorVersion & 0xFFFFu);
-        }
-    }
-    FreeLibrary(library);
-    return version;
-}
-
-int createFrameChildren(HWND frame) {
-    EditorWindows& w = win();
-    unsigned version = comctlVersion("COMCTL32.DLL");
-
-    w.toolbarWindow = CreateToolbarEx(frame, WS_CHILD | WS_VISIBLE | WS_BORDER | TBSTYLE_TOOLTIPS, IDC_TOOLBAR,
-                                      kToolbarImageCount, appInstance, IDB_TOOLBAR, toolbarButtons,
-                                      kToolbarButtonCount, 0, 0, 16, 16, sizeof(TBBUTTON));
-    if (w.toolbarWindow == nullptr) return 0;
-    if (version >= kFlatToolbarVersion) {
-        auto style = static_cast<DWORD>(SendMessageA(w.toolbarWindow, TB_GETSTYLE, 0, 0));
-        if ((style & TBSTYLE_FLAT) == 0) {
-            SendMessageA(w.toolbarWindow, TB_SETSTYLE, 0, style | TBSTYLE_FLAT);
-            InvalidateRect(w.toolbarWindow, nullptr, TRUE);
-            UpdateWindow(w.toolbarWindow);
-        }
-    }
-
-    w.statusWindow = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | WS_BORDER, "", frame, IDC_STATUSBAR);
-    if (w.statusWindow == nullptr) return 0;
-    setStatusParts();
-
-    w.clientWindow = createChild(WS_EX_CLIENTEDGE, kClientClassName, frame);
-    if (w.clientWindow == nullptr) return 0;
-    w.labelWindow = createChild(0, kLabelClassName, w.clientWindow);
-    if (w.labelWindow == nullptr) return 0;
-    w.viewWindow = createChild(0, kViewClassName, w.clientWindow);
-    if (w.viewWindow == nullptr) return 0;
-
-    initPrintSetup(frame);
-    updateToolbarStates();
-    if (editorState->options[startKanji] != 0) {
-        if (HMENU menu = GetMenu(frame)) CheckMenuItem(menu, IDM_KANJI, MF_BYCOMMAND | MF_CHECKED);
-    }
-    editorState->hexInput = editorState->options[startHex];
-    restoreInspector(frame);
-    return 1;
-}
-
 void queueCommandLineFile(const char* commandLine) {
     const CommandLineFile file = parseCommandLineFile(commandLine);
     if (file.verdict == CommandLineVerdict::Nothing) return;
@@ -215,64 +146,6 @@ void queueCommandLineFile(const char* commandLine) {
     std::free(editorState->pendingOpenPath);
     editorState->pendingOpenPath = copy;
     PostMessageA(mainWindow, MSG_OPEN_PENDING, 0, reinterpret_cast<LPARAM>(copy));
-}
-
-void initPrintSetup(HWND owner) {
-    PRINTDLGA& p = win().printSetup;
-    std::memset(&p, 0, sizeof p);
-    p.lStructSize = sizeof p;
-    p.Flags = PD_RETURNDC;
-    p.hwndOwner = owner;
-}
-
-LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SETFOCUS && editorState != nullptr && win().viewWindow != nullptr) {
-        SetFocus(win().viewWindow);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void releaseResources(int storeSettings) {
-    if (editorState == nullptr) return;
-    EditorState& s = *editorState;
-    if (storeSettings && mainWindow != nullptr) {
-        // A second editor, a minimised and a maximised frame write back the loaded place.
-        if (!anotherInstanceAtStart && !IsIconic(mainWindow) && !IsZoomed(mainWindow)) {
-            RECT r{};
-            if (GetWindowRect(mainWindow, &r)) s.windowRect = {r.left, r.top, r.right, r.bottom};
-        }
-        saveSettings();
-    }
-
-    EditorWindows& w = win();
-    releaseField(w.viewIcon, DestroyIcon);
-    releaseField(w.viewCursor1, DestroyCursor);
-    releaseField(w.viewCursor2, DestroyCursor);
-    releaseField(w.viewCursor3, DestroyCursor);
-    std::free(s.documentBytes);
-    s.documentBytes = nullptr;
-    if (w.displayFont != nullptr) {
-        DeleteObject(w.displayFont);
-        w.displayFont = nullptr;
-    }
-    releaseField(w.statusWindow, DestroyWindow);
-    releaseField(w.toolbarWindow, DestroyWindow);
-    releaseField(w.inspectorWindow, DestroyWindow);
-    releaseField(w.viewWindow, DestroyWindow);
-    releaseField(w.labelWindow, DestroyWindow);
-    releaseField(w.clientWindow, DestroyWindow);
-    // The printer choice the setup dialog may have kept.
-    if (w.printSetup.hDevMode != nullptr) {
-        GlobalFree(w.printSetup.hDevMode);
-        w.printSetup.hDevMode = nullptr;
-    }
-    if (w.printSetup.hDevNames != nullptr) {
-        GlobalFree(w.printSetup.hDevNames);
-        w.printSetup.hDevNames = nullptr;
-    }
-
-    freeRecordLists(s);
 }
 
 int runMessageLoop(HACCEL accelerators) {

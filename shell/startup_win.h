@@ -6,13 +6,6 @@
 
 #include "shell/product.h"
 
-// The frame's timer that keeps the Paste button in step with the clipboard.
-constexpr UINT_PTR kPasteTimerId = 2;
-constexpr UINT kPasteTimerPeriod = 700;
-
-// Common controls from this version on draw flat toolbars.
-constexpr unsigned kFlatToolbarVersion = (4u << 16) | 71u;
-
 // Allocates the state record with its Win32 part, loads the settings, the
 // view's icon and cursors. 0 on failure.
 int initEditorState();
@@ -30,21 +23,8 @@ void unregisterWindowClasses();
 // Creates, decorates and shows the frame placed from the stored rectangle. 0 on failure.
 int createMainWindow(int anotherInstance, int showCommand);
 
-// The frame's WM_CREATE work: toolbar, status bar, container, strip, view. 0 on failure.
-int createFrameChildren(HWND frame);
-
 // Takes the command-line tail as one file name and posts MSG_OPEN_PENDING.
 void queueCommandLineFile(const char* commandLine);
 
-// The common-controls version, major << 16 | minor; 0 when unknown.
-unsigned comctlVersion(const char* libraryName);
-
-void initPrintSetup(HWND owner);
-
-// Saves the settings (when asked) and releases every handle, buffer and list.
-void releaseResources(int storeSettings);
-
 // Runs until WM_QUIT; returns its wParam.
 int runMessageLoop(HACCEL accelerators);
-
-LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

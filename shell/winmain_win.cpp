@@ -4,6 +4,8 @@
 
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
+#include "shell/frame_win.h"
+#include "shell/shutdown_win.h"
 #include "shell/startup_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {

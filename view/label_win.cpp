@@ -7,7 +7,7 @@
 #include "platform/gdi_win.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
-#include "shell/frame_win.h"
+#include "shell/context_menu_win.h"
 #include "view/inspector_win.h"
 #include "view/view_input.h"
 #include "view/view_win.h"

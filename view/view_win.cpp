@@ -13,7 +13,7 @@
 #include "platform/gdi_win.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
-#include "shell/frame_win.h"
+#include "shell/context_menu_win.h"
 #include "shell/layout_win.h"
 #include "view/inspector_win.h"
 #include "view/kept_picture.h"

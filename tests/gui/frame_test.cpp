@@ -10,6 +10,7 @@
 
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
+#include "shell/context_menu_win.h"
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
 #include "shell/startup_win.h"

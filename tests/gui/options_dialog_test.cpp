@@ -10,6 +10,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
+#include "shell/shutdown_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
 #include "support/help_windows_win.h"

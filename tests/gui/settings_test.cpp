@@ -10,6 +10,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/recent_files.h"
 #include "shell/settings_win.h"
+#include "shell/shutdown_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
 #include "view/colors.h"

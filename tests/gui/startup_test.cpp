@@ -9,6 +9,7 @@
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
+#include "shell/frame_children_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
 

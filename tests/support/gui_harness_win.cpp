@@ -16,6 +16,7 @@
 #include "support/dialog_steps_win.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
+#include "shell/shutdown_win.h"
 #include "shell/startup_win.h"
 #include "support/help_windows_win.h"
 

@@ -1,0 +1,20 @@
+// The frame's children: toolbar, status bar, the client container with the
+// column-header strip, the view and the inspector pane; created by the
+// frame's WM_CREATE.
+#pragma once
+
+#include <windows.h>
+
+// Common controls from this version on draw flat toolbars.
+constexpr unsigned kFlatToolbarVersion = (4u << 16) | 71u;
+
+// The frame's WM_CREATE work: toolbar, status bar, container, strip, view. 0 on failure.
+int createFrameChildren(HWND frame);
+
+// The common-controls version, major << 16 | minor; 0 when unknown.
+unsigned comctlVersion(const char* libraryName);
+
+void initPrintSetup(HWND owner);
+
+// The client container (class WCClient): it only passes the focus on to the view.
+LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
