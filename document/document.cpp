@@ -21,6 +21,8 @@ int resetDocumentModel(EditorState& s) {
     s.earlierChangeDropped = 0;
     s.caretOffset = 0;
     s.caretNibble = 0;
+    s.caretInText = 0;
+    s.pendingTextLead = 0;
 
     s.selectionTrackRow = -1;
     s.dragStartY = -1;

@@ -129,7 +129,8 @@ int overwriteText(EditorState& s, const char* text) {
     return 1;
 }
 
-int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count) {
+int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count,
+                      int confirm) {
     if (!isDocumentLoaded(s) || offset < 0 || static_cast<uint32_t>(offset) >= s.documentSize) return 0;
     uint8_t* document = s.documentBytes + offset;
     const size_t n = std::min<size_t>(count, s.documentSize - static_cast<uint32_t>(offset));
@@ -138,16 +139,25 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
     // could still fit: the list is checked before anything is written.
     const int32_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
     int32_t needed = 0;
+    bool rewrites = false;  // a changing nibble is recorded already
     for (size_t i = 0; i < n && needed <= room; ++i) {
         const uint8_t diff = document[i] ^ bytes[i];
         const int32_t at = offset + static_cast<int32_t>(i);
-        if ((diff & 0xF0) != 0 && findRecord(s, RecordList::Change, at, 0) < 0) ++needed;
-        if ((diff & 0x0F) != 0 && findRecord(s, RecordList::Change, at, 1) < 0) ++needed;
+        for (int32_t nibble : {0, 1}) {
+            if ((diff & (nibble == 0 ? 0xF0 : 0x0F)) == 0) continue;
+            if (findRecord(s, RecordList::Change, at, nibble) < 0) {
+                ++needed;
+            } else {
+                rewrites = true;
+            }
+        }
     }
     if (needed > room) {
         showErrorCode(owner, kNoRoomError);
         return 0;
     }
+    // One question for the whole write, as for one typed digit.
+    if (confirm != 0 && rewrites && confirmOverwrite(owner, offset) == 0) return 0;
 
     for (size_t i = 0; i < n; ++i) {
         const uint8_t before = document[i];

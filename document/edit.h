@@ -39,11 +39,14 @@ int overwriteText(EditorState& s, const char* text);
 // Writes `count` bytes over the document from `offset` on as typing their
 // digits would: each nibble that changes gets its change record, holding the
 // byte as it stood just before that nibble changed; a nibble already recorded
-// keeps its record with that byte (without the question typing asks). Bytes
-// past the end are dropped. The records needed are counted first: when the
-// change list cannot take them all, error 14 on `owner` and nothing is
-// written. Sets modified when a byte changed; the caret stays. 1 when written.
-int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count);
+// keeps its record with that byte. Bytes past the end are dropped. The
+// records needed are counted first: when the change list cannot take them
+// all, error 14 on `owner` and nothing is written. With `confirm`, a write
+// that changes a recorded nibble again is then asked about once on `owner`,
+// as typing a digit asks (No: nothing written); without it nothing is asked.
+// Sets modified when a byte changed; the caret stays. 1 when written.
+int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count,
+                      int confirm = 0);
 
 // The text edit at the caret offers the bytes there as text and accepts at
 // most this many bytes, fewer near the end of the document.

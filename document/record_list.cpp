@@ -123,17 +123,19 @@ int sortRecords(EditorState& s, RecordList list) {
     return 1;
 }
 
+int confirmOverwrite(WindowRef owner, int32_t offset) {
+    char format[256];
+    char text[320];
+    loadText(IDS_ASK_OVERWRITE, format, sizeof format);
+    std::snprintf(text, sizeof text, format, static_cast<unsigned>(offset));
+    return askQuestion(owner, text, questionYesNo) == answerYes ? 1 : 0;
+}
+
 int recordChange(EditorState& s, int32_t offset, int32_t nibble, uint8_t byteBefore, int confirm,
                  WindowRef owner) {
     int i = findRecord(s, RecordList::Change, offset, nibble);
     if (i == -1) return addRecord(s, RecordList::Change, offset, nibble, byteBefore);
-    if (confirm != 0) {
-        char format[256];
-        char text[320];
-        loadText(IDS_ASK_OVERWRITE, format, sizeof format);
-        std::snprintf(text, sizeof text, format, static_cast<unsigned>(offset));
-        if (askQuestion(owner, text, questionYesNo) != answerYes) return 0;
-    }
+    if (confirm != 0 && confirmOverwrite(owner, offset) == 0) return 0;
     if (s.changeList == nullptr || s.changeList[i] == nullptr) return 0;
     NibbleRecord& record = *s.changeList[i];
     // Replacing a saved nibble by a different one forgets the value it had

@@ -30,6 +30,10 @@ int removeRecords(EditorState& s, RecordList list, const std::vector<bool>& remo
 // Ascending by offset, then nibble; 0 when not allocated or empty.
 int sortRecords(EditorState& s, RecordList list);
 
+// Asks on `owner` whether the already changed data at `offset` is to be
+// overwritten again; 1 for Yes.
+int confirmOverwrite(WindowRef owner, int32_t offset);
+
 // Records that the nibble at (offset, nibble) is about to change from
 // `byteBefore`. A position already recorded is asked about first when
 // `confirm` is set. 1: the caller may write; 0: leave the byte alone.

@@ -144,6 +144,12 @@ struct EditorState {
     // The inspector pane; written back at exit only when this process changed it.
     InspectorPlacement inspector;
     int32_t inspectorChanged;
+    // Tab put the caret into the text column: typed characters overwrite
+    // bytes there, and the caret stands on whole bytes (caretNibble 0).
+    int32_t caretInText;
+    // A double-byte character typed as two single characters: its lead byte,
+    // waiting for the trail byte (0: none).
+    int32_t pendingTextLead;
 
     // The differences of the last compare (tools/compare.h), owned; null
     // when none are kept.

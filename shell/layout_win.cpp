@@ -219,7 +219,8 @@ void showCaretStatus() {
     char text[64];
     wsprintfA(text, kLineStatusFormat, static_cast<long>(s.caretOffset / 16 + 1), static_cast<long>(s.rowCount));
     changeStatusText(kStatusLinePart, text);
-    wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), s.caretNibble != 0 ? "L" : "H");
+    const char* where = s.caretInText != 0 ? "T" : s.caretNibble != 0 ? "L" : "H";
+    wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), where);
     changeStatusText(kStatusAddressPart, text);
     inspectorFollow();
 }

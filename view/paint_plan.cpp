@@ -242,12 +242,13 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
     planDifferences(s, m, drawn, out);
     planSearchFrame(s, m, visible, out);
 
-    // The caret: a bar under its digit and one under its byte's character.
+    // The caret: a bar under its digit and one under its byte's character;
+    // typing characters, only the one under the character.
     if (s.caretOffset >= 0 && static_cast<uint32_t>(s.caretOffset) < s.documentSize) {
         CellPosition cell = cellPosition(s.topRow, visible, cw, lh, s.caretOffset, s.caretNibble);
         if (cell.where == CellPosition::Inside) {
             const int32_t y = cell.y + lh;
-            out.line(cell.x, y, cell.x + cw, y, caretDump, 2 * m.borderWidth);
+            if (s.caretInText == 0) out.line(cell.x, y, cell.x + cw, y, caretDump, 2 * m.borderWidth);
             out.line(cell.asciiX, y, cell.asciiX + cw, y, caretAscii, 2 * m.borderWidth);
         }
     }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
+#include "document/edit.h"
 #include "document/record_list.h"
 #include "view/view_layout.h"
 
@@ -47,9 +49,13 @@ unsigned followCaretRow(EditorState& s) {
     return showCaretRow(s);
 }
 
+// The caret's last place in the document: the low nibble of the last byte,
+// or in the text column that byte.
 bool lastNibbleOfDocument(const EditorState& s) {
-    return s.caretOffset == lastOffset(s) && s.caretNibble != 0;
+    return s.caretOffset == lastOffset(s) && (s.caretNibble != 0 || s.caretInText != 0);
 }
+
+int32_t lastNibble(const EditorState& s) { return s.caretInText != 0 ? 0 : 1; }
 
 int32_t rowAt(const EditorState& s, int32_t y) {
     const int32_t lh = s.lineHeight > 0 ? s.lineHeight : 1;
@@ -175,12 +181,12 @@ unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
         case keyEnd:
             if (ctrl) {
                 caret = lastOffset(s);
-                s.caretNibble = 1;
+                s.caretNibble = lastNibble(s);
                 effects |= onViewVScroll(s, scrollBottom, 0);
             } else {
                 if (lastNibbleOfDocument(s)) return effectNone;
                 caret = caret - caret % kBytesPerRow + 15;
-                s.caretNibble = 1;
+                s.caretNibble = lastNibble(s);
             }
             break;
         case keyHome:
@@ -194,12 +200,12 @@ unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
             }
             break;
         case keyLeft:
-            if (s.caretNibble != 0) {
+            if (s.caretNibble != 0 && s.caretInText == 0) {
                 s.caretNibble = 0;
             } else {
                 if (caret == 0) return effectNone;
                 caret -= 1;
-                s.caretNibble = 1;
+                s.caretNibble = lastNibble(s);
             }
             break;
         case keyUp:
@@ -208,7 +214,7 @@ unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
             caret -= kBytesPerRow;
             break;
         case keyRight:
-            if (s.caretNibble == 0) {
+            if (s.caretNibble == 0 && s.caretInText == 0) {
                 s.caretNibble = 1;
             } else {
                 if (caret >= lastOffset(s)) return effectNone;
@@ -256,6 +262,26 @@ unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocke
     return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
 
+namespace {
+
+// Overwrites the bytes at the caret with one typed character and moves the
+// caret past it (on the last byte it stays).
+unsigned typeTextBytes(EditorState& s, WindowRef owner, const uint8_t* bytes, int32_t count, bool editLocked) {
+    if (editLocked || s.caretOffset < 0 || s.caretOffset > lastOffset(s)) return effectNone;
+    // Half a character is no character: nothing is written at all.
+    if (count > static_cast<int32_t>(s.documentSize) - s.caretOffset) return effectBeep;
+    const bool changes = std::memcmp(s.documentBytes + s.caretOffset, bytes, static_cast<size_t>(count)) != 0;
+    if (changes && writeBytesAsTyped(s, owner, s.caretOffset, bytes, static_cast<size_t>(count), 1) == 0) {
+        return effectNone;
+    }
+    unsigned moved = effectNone;
+    for (int32_t i = 0; i < count; ++i) moved |= moveCaretByKey(s, keyRight, modifierNone);
+    const unsigned effects = changes ? effectToolbar : effectNone;
+    return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
+}
+
+}  // namespace
+
 unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, bool editLocked) {
     s.foundOffset = -1;
     if (s.dragging != 0) return effectNone;
@@ -265,12 +291,43 @@ unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, b
         return effectPostExit;
     }
     if (!isDocumentLoaded(s)) return effectNone;
+    if (key == keyTab && modifier != modifierCtrl) {
+        s.caretInText = s.caretInText != 0 ? 0 : 1;
+        s.caretNibble = 0;
+        s.pendingTextLead = 0;
+        return effectRepaint | effectCaretStatus;
+    }
     const int digit = hexDigitKeyValue(key);
     if (digit >= 0) {
-        if (modifier != modifierNone) return effectNone;
+        // In the text column the digit comes again as a character.
+        if (modifier != modifierNone || s.caretInText != 0) return effectNone;
         return typeHexDigit(s, owner, digit, editLocked);
     }
     return moveCaretByKey(s, key, modifier);
+}
+
+unsigned onViewChar(EditorState& s, WindowRef owner, uint32_t code, bool leadByte, bool editLocked) {
+    if (s.caretInText == 0 || !isDocumentLoaded(s) || s.dragging != 0) {
+        s.pendingTextLead = 0;
+        return effectNone;
+    }
+    uint8_t bytes[2];
+    int32_t count = 0;
+    if (code > 0xFF) {
+        bytes[count++] = static_cast<uint8_t>(code >> 8);
+    } else if (s.pendingTextLead != 0) {
+        bytes[count++] = static_cast<uint8_t>(s.pendingTextLead);
+    } else if (leadByte) {
+        s.pendingTextLead = static_cast<int32_t>(code);
+        return effectNone;
+    }
+    s.pendingTextLead = 0;
+    const auto last = static_cast<uint8_t>(code & 0xFF);
+    // Enter, Backspace, Esc, Tab and the Ctrl characters are keys, not text.
+    if (last < 0x20 || last == 0x7F) return effectNone;
+    bytes[count++] = last;
+    s.foundOffset = -1;
+    return typeTextBytes(s, owner, bytes, count, editLocked);
 }
 
 // ---------------------------------------------------------------- mouse
@@ -280,7 +337,8 @@ unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y) {
     if (!isDocumentLoaded(s) || cw <= 0 || s.lineHeight <= 0) return effectNone;
     int32_t column;
     int32_t nibble = 0;
-    switch (viewAreaAt(x, cw)) {
+    const ViewArea area = viewAreaAt(x, cw);
+    switch (area) {
         case ViewArea::Address: return effectNone;
         case ViewArea::Ascii:
             column = (x - kAsciiColumnStart * cw) / cw;
@@ -299,6 +357,7 @@ unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y) {
     if (offset > lastOffset(s)) return effectNone;
     s.caretOffset = static_cast<int32_t>(offset);
     s.caretNibble = nibble;
+    if (area == ViewArea::Dump) s.caretInText = 0;
     return effectCaretStatus;
 }
 

@@ -20,10 +20,12 @@ enum ViewEffect : unsigned {
     effectToolbar = 1u << 4,         // every toolbar button state
     effectPostExit = 1u << 5,        // the Exit command goes to the frame
     effectStopAutoScroll = 1u << 6,  // auto-scroll mode ended: its timer and cursor go
+    effectBeep = 1u << 7,            // a typed character was refused
 };
 
 // Key codes as the system numbers them.
 enum ViewKey : int {
+    keyTab = 0x09,
     keyEscape = 0x1B,
     keyPageUp = 0x21,
     keyPageDown = 0x22,
@@ -91,6 +93,7 @@ int hexDigitKeyValue(int key);
 unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int modifier);
 
 // Moves the caret for a movement key; effectNone when the key moves nothing.
+// In the text column Left, Right, Home and End move by whole bytes.
 // A caret row just outside the view scrolls in by one row, one farther away
 // is brought into view as bringCaretIntoView does.
 unsigned moveCaretByKey(EditorState& s, int key, int modifier);
@@ -105,14 +108,26 @@ unsigned bringCaretIntoView(EditorState& s);
 unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocked);
 
 // A key press in the view: the search frame goes; while the left button is
-// held nothing else happens; then Esc, digits and movement keys.
+// held nothing else happens; then Esc, Tab (the caret goes to the other
+// column), digits (only in the hex column) and movement keys.
 unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, bool editLocked);
+
+// A character typed into the text column: `code` is one byte in the process
+// code page, or a double-byte character as lead * 256 + trail (the input
+// method's form). A lead byte that comes alone (`leadByte`) waits for the
+// trail byte of its character. The bytes overwrite those at the caret, each
+// changed nibble recorded as a typed digit would be (asked about once when
+// one was changed before), and the caret moves past them. Control
+// characters write nothing; a character that would reach past the end of the
+// document writes nothing and beeps. Nothing in the hex column.
+unsigned onViewChar(EditorState& s, WindowRef owner, uint32_t code, bool leadByte, bool editLocked);
 
 // ---- mouse
 
 // Puts the caret on the nibble (dump column) or byte (character column) at a
 // client point; nothing for the address, the blank after a byte's digits or
-// a place past the end of the document.
+// a place past the end of the document. A caret put on a nibble types digits
+// again; one put on a character stays in the column it typed in.
 unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y);
 
 // A left press: places the caret and anchors a row selection at the pressed

@@ -393,6 +393,18 @@ LRESULT onKeyDown(HWND window, WPARAM key) {
     return 0;
 }
 
+// A character for the text column: a byte of the process code page from
+// WM_CHAR (the class is ANSI, so a double-byte character comes as its two
+// bytes), or a whole double-byte character from the input method.
+LRESULT onChar(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    EditorState& s = *editorState;
+    if (message == WM_IME_CHAR && s.caretInText == 0) return DefWindowProcA(window, message, wParam, lParam);
+    const auto code = static_cast<uint32_t>(message == WM_IME_CHAR ? LOWORD(wParam) : wParam & 0xFF);
+    const bool lead = message == WM_CHAR && IsDBCSLeadByte(static_cast<BYTE>(code)) != 0;
+    applyViewEffects(onViewChar(s, window, code, lead, isEditLocked() != 0));
+    return 0;
+}
+
 }  // namespace
 
 void paintView(HWND window, HDC target) {
@@ -432,6 +444,7 @@ void applyViewEffects(unsigned effects) {
     }
     if ((effects & effectToolbar) != 0) updateToolbarStates();
     if ((effects & effectPostExit) != 0 && mainWindow != nullptr) PostMessageA(mainWindow, WM_COMMAND, IDM_EXIT, 0);
+    if ((effects & effectBeep) != 0) MessageBeep(MB_OK);
 }
 
 void repaintView() {
@@ -464,6 +477,8 @@ LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (s.documentBytes != nullptr) paintView(window, reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_KEYDOWN: return onKeyDown(window, wParam);
+        case WM_CHAR:
+        case WM_IME_CHAR: return onChar(window, message, wParam, lParam);
         case WM_LBUTTONDOWN: onLeftButtonDown(window, wParam, lParam); return 0;
         case WM_MOUSEMOVE:
             if (s.dragging != 0) {

@@ -162,6 +162,13 @@ TEST_F(ViewTest, PaintedPixelsEqualAFreshPaintAfterEveryStep) {
             case 1: SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pick(st.scrollMax + 1)), 0); break;
             case 2: key(keys[pick(8)], pick(3) == 0 ? VK_SHIFT : 0); break;
             case 3: {  // a digit other than the one there; a nibble changed before is asked about
+                if (pick(3) == 0) key(VK_TAB);
+                if (st.caretInText != 0) {  // a character, where it asks nothing
+                    if (findRecord(st, RecordList::Change, st.caretOffset, 0) < 0 &&
+                        findRecord(st, RecordList::Change, st.caretOffset, 1) < 0)
+                        SendMessageA(view(), WM_CHAR, 'a' + pick(26), 0);
+                    break;
+                }
                 const uint8_t byte = st.documentBytes[st.caretOffset];
                 const int now = st.caretNibble == 0 ? byte >> 4 : byte & 15;
                 for (int i = 0; i < st.changeCount; ++i) {
@@ -256,6 +263,19 @@ TEST_F(ViewTest, TypingOverwritesNibblesAndAdvances) {
     key('C');
     EXPECT_EQ(s().documentBytes[0], 0xB7);
     SendMessageA(frame(), WM_COMMAND, IDM_EDIT_LOCK, 0);
+}
+
+TEST_F(ViewTest, TabTypesCharactersIntoTheTextColumn) {
+    loadDocument(std::string(8, '.'), "C:\\data\\text.bin");
+    key(VK_TAB);
+    key('A');  // the key types no digit here, its character types the letter; あ comes whole, 漢 as its two bytes
+    const std::pair<UINT, WPARAM> typed[] = {{WM_CHAR, 'A'}, {WM_IME_CHAR, 0x82A0}, {WM_CHAR, 0x8A}, {WM_CHAR, 0xBF}};
+    for (const auto& [message, code] : typed) SendMessageA(view(), message, code, 0);
+    pumpMessages();
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s().documentBytes), 8), "Aあ漢...");
+    EXPECT_EQ(statusText(2), " 00000005 T");
+    EXPECT_EQ(s().changeCount, 10);
+    EXPECT_EQ(buttonState(IDM_UNDO), TBSTATE_ENABLED);
 }
 
 TEST_F(ViewTest, MovementKeysAndTheStatusBar) {

@@ -72,6 +72,7 @@ TEST_F(DocumentModel, ResetGivesTheStateOfAFreshlyLoadedDocument) {
     loadCounting(40);
     s->caretOffset = 33;
     s->caretNibble = 1;
+    s->caretInText = 1;
     s->selectionAnchorRow = 0;
     s->selectionEndRow = 2;
     s->selectionTrackRow = 1;
@@ -87,6 +88,7 @@ TEST_F(DocumentModel, ResetGivesTheStateOfAFreshlyLoadedDocument) {
     ASSERT_EQ(resetDocumentModel(*s), 1);
     EXPECT_EQ(s->caretOffset, 0);
     EXPECT_EQ(s->caretNibble, 0);
+    EXPECT_EQ(s->caretInText, 0);
     EXPECT_EQ(s->selectionAnchorRow, -1);
     EXPECT_EQ(s->selectionEndRow, -1);
     EXPECT_EQ(s->selectionTrackRow, -1);

@@ -21,9 +21,11 @@ TEST(ShiftJis, CharacterStartsAgreeWithAScanFromTheStart) {
     std::mt19937 random(7);
     // Mostly lead bytes, so that long runs of them occur.
     const uint8_t alphabet[] = {0x41, 0x82, 0xA0, 0x00, 0x81, 0x9F, 0xE0, 0xFC, 0x40, 0xDF};
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 300; ++round) {
         std::vector<uint8_t> b(1 + random() % 40);
         for (auto& x : b) x = alphabet[random() % sizeof alphabet];
+        // Long runs of lead bytes too, across the 16-byte steps of the look back.
+        if (round >= 200) b.insert(b.begin() + static_cast<long>(random() % b.size()), round - 200, 0xE0);
         const std::vector<bool> starts = scannedStarts(b);
         for (size_t p = 0; p <= b.size(); ++p) {
             ASSERT_EQ(isCharacterStart(b.data(), b.size(), p), starts[p]) << "round " << round << " offset " << p;

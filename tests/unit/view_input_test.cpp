@@ -1,9 +1,11 @@
 // The view's scrolling, mouse and caret placement as operations on the state.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "document/document.h"
 #include "document/record_list.h"
@@ -161,6 +163,43 @@ TEST_F(ViewInputTest, TypedDigitsAndKeysAdvanceAndShowTheCaretsRow) {
         onViewKeyDown(*s, nullptr, c.key, modifierNone, false);
         EXPECT_EQ(s->topRow, c.after) << "caret " << c.caret << ", key " << c.key;
     }
+}
+
+// After Tab the caret types characters: each as its bytes, every changed nibble recorded as a typed digit.
+TEST_F(ViewInputTest, TheTextColumnTypesCharactersAsTheirBytes) {
+    load(20, 10);
+    std::memset(s->documentBytes, 0x12, 20);
+    enum Kind { key, ctrlKey, chr, lead, locked, click };
+    const struct { Kind kind; int arg, answer; int32_t caret, inText; } steps[] = {
+        {chr, 'A', 0, 0, 0}, {key, keyTab, 0, 0, 1}, {key, 'B', 0, 0, 1},  // no digit typed in either column
+        {chr, 'A', 0, 1, 1}, {chr, '\r', 0, 1, 1}, {locked, 'x', 0, 1, 1},
+        {lead, 0x82, 0, 1, 1}, {chr, 0xA0, 0, 3, 1},  // a lead byte waits for its trail byte
+        {key, keyLeft, 0, 2, 1}, {key, keyLeft, 0, 1, 1},
+        {chr, 0x8341, answerNo, 1, 1}, {chr, 0x8341, answerYes, 3, 1},  // one question for the character
+        {ctrlKey, keyEnd, 0, 19, 1}, {chr, 0x82A0, 0, 19, 1}, {chr, 'z', 0, 19, 1},  // no half character
+        {key, keyRight, 0, 19, 1}, {click, 61 + 5, 0, 5, 1}, {click, 11 + 3 * 6 + 1, 0, 6, 0},  // a digit: digits again
+    };
+    for (const auto& c : steps) {
+        if (c.answer != 0) nativeSeam().answers = {c.answer};
+        const int modifier = c.kind == ctrlKey ? modifierCtrl : modifierNone;
+        const unsigned effects = c.kind <= ctrlKey ? onViewKeyDown(*s, nullptr, c.arg, modifier, false)
+                                 : c.kind == click ? placeCaretAtPoint(*s, x(c.arg), kLh / 2)
+                                 : onViewChar(*s, nullptr, static_cast<uint32_t>(c.arg), c.kind == lead, c.kind == locked);
+        const std::string at = "step " + std::to_string(&c - steps);
+        EXPECT_EQ(s->caretOffset, c.caret) << at;
+        EXPECT_EQ(s->caretInText, c.inText) << at;
+        EXPECT_EQ(s->caretNibble, c.kind == click && c.inText == 0 ? 1 : 0) << at;
+        EXPECT_EQ((effects & effectBeep) != 0, c.arg == 0x82A0) << at;
+    }
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 20), "A\x83" "A" + std::string(16, '\x12') + "z");
+    std::vector<std::array<int, 3>> records;  // offset, nibble, saved byte
+    for (int i = 0; i < s->changeCount; ++i) {
+        records.push_back({s->changeList[i]->offset, s->changeList[i]->nibble, s->changeList[i]->byteValue});
+    }
+    // A low nibble's record holds the byte with the new high digit, as typing two digits leaves it.
+    EXPECT_EQ(records, (std::vector<std::array<int, 3>>{{0, 0, 0x12}, {0, 1, 0x42}, {1, 0, 0x12}, {2, 0, 0xA0},
+                                                         {2, 1, 0x40}, {1, 1, 0x82}, {19, 0, 0x12}, {19, 1, 0x72}}));
+    EXPECT_EQ(nativeSeam().events.size(), 2u) << "the two questions";
 }
 
 TEST_F(ViewInputTest, AClickPlacesTheCaretOnTheNibbleOrByteUnderIt) {

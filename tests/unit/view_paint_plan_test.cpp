@@ -191,6 +191,9 @@ TEST_F(PaintPlanTest, CaretBarsUnderTheNibbleAndTheCharacter) {
               (std::vector<std::string>{"line caretDump 2 " + std::to_string(27 * kCw) + ",32 " + std::to_string(28 * kCw) + ",32",
                                         "line caretAscii 2 " + std::to_string(66 * kCw) + ",32 " + std::to_string(67 * kCw) + ",32"}));
     EXPECT_EQ(ops.size(), 1 + 4 * 2 + 1 + 2u);  // nothing but the rows, the area below them and the bars
+    s->caretInText = 1;  // typing characters: the bar under the character only
+    EXPECT_EQ(matching(paint(), "line"),
+              (std::vector<std::string>{"line caretAscii 2 " + std::to_string(66 * kCw) + ",32 " + std::to_string(67 * kCw) + ",32"}));
 }
 
 TEST_F(PaintPlanTest, KanjiRowsCarryALeadWithinThePaintButTheTopRowStartsWithout) {
