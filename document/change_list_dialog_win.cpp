@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -28,14 +29,19 @@ constexpr int kHistoryTitles[3] = {IDS_COL_ADDRESS, IDS_COL_NIBBLE, IDS_COL_VALU
 constexpr int kCompareTitles[3] = {IDS_COL_ADDRESS, IDS_COL_SOURCE, IDS_COL_TARGET};
 
 // The dialog is modal, so one process-wide session serves; it lives from
-// WM_INITDIALOG to WM_DESTROY and nothing of a comparison outlives it.
+// WM_INITDIALOG to WM_DESTROY.
 struct ChangeListSession {
     const ValueEntryRequest* request = nullptr;  // null: history mode
-    CompareRows rows;
 };
 ChangeListSession session;
 
 bool compareMode() { return session.request != nullptr; }
+
+// The compare's rows live in the state, where the view finds the differences.
+const CompareRows& compareRows() {
+    static const CompareRows none;
+    return editorState->compareRows != nullptr ? *editorState->compareRows : none;
+}
 
 HWND listOf(HWND dialog) { return GetDlgItem(dialog, IDC_CL_LIST); }
 
@@ -173,6 +179,9 @@ bool fillCompareList(HWND dialog, HWND list, const char* path) {
     EditorState& s = *editorState;
     void* cursor = beginWaitCursor();
     bool ok = true;
+    // The last compare's differences go first, and their memory with them.
+    dropCompareRows(s);
+    repaintView();
     uint32_t otherSize = 0;
     MallocBuffer other(readWholeFile(mainWindow, path, 0, &otherSize));
     if (other != nullptr) {
@@ -181,17 +190,20 @@ bool fillCompareList(HWND dialog, HWND list, const char* path) {
             loadText(IDS_COMPARE_SIZE_DIFFERS, text, sizeof text);
             askQuestion(mainWindow, text, noticeOk);
         }
-        if (collectCompareRows(s.documentBytes, s.documentSize, std::move(other), otherSize, session.rows) ==
-            CompareOutcome::OutOfMemory) {
+        s.compareRows = new (std::nothrow) CompareRows;
+        if (s.compareRows == nullptr ||
+            collectCompareRows(s.documentBytes, s.documentSize, std::move(other), otherSize, *s.compareRows) ==
+                CompareOutcome::OutOfMemory) {
+            dropCompareRows(s);
             showErrorCode(mainWindow, ERROR_NOT_ENOUGH_MEMORY);
             ok = false;
         }
     }
     if (ok) {
-        long count = static_cast<long>(session.rows.count());
+        long count = static_cast<long>(compareRows().count());
         // A list that refuses the rows shows none, as a list that refused its first row.
         if (count != 0 && SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0) == 0) {
-            session.rows = CompareRows{};
+            dropCompareRows(s);
             count = 0;
         }
         char format[64];
@@ -215,13 +227,14 @@ void supplyCompareRow(NMLVDISPINFOA& info) {
     LVITEMA& item = info.item;
     if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
     const EditorState& s = *editorState;
+    const CompareRows& rows = compareRows();
     const size_t row = static_cast<size_t>(item.iItem);
-    if (item.iItem < 0 || row >= session.rows.count() || s.documentBytes == nullptr ||
-        session.rows.offsets[row] >= s.documentSize) {
+    if (item.iItem < 0 || row >= rows.count() || rows.targets == nullptr || s.documentBytes == nullptr ||
+        rows.offsets[row] >= s.documentSize) {
         item.pszText[0] = '\0';
         return;
     }
-    CompareRowText t = compareRowText(session.rows, row, s.documentBytes);
+    CompareRowText t = compareRowText(rows, row, s.documentBytes);
     const char* text = item.iSubItem == 0 ? t.address : item.iSubItem == 1 ? t.source : t.target;
     lstrcpynA(item.pszText, text, item.cchTextMax);
 }
@@ -229,17 +242,25 @@ void supplyCompareRow(NMLVDISPINFOA& info) {
 long findRowForTyping(const NMLVFINDITEMA& find) {
     const LVFINDINFOA& f = find.lvfi;
     if ((f.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0) return -1;
-    return findCompareRow(session.rows, f.psz, find.iStart, (f.flags & LVFI_PARTIAL) != 0,
+    return findCompareRow(compareRows(), f.psz, find.iStart, (f.flags & LVFI_PARTIAL) != 0,
                           (f.flags & LVFI_WRAP) != 0);
 }
 
 void moveToSelectedRow(HWND list) {
     const int row = nextSelected(list, -1);
-    if (row < 0 || static_cast<size_t>(row) >= session.rows.count()) return;
+    if (row < 0 || static_cast<size_t>(row) >= compareRows().count()) return;
     EditorState& s = *editorState;
-    s.caretOffset = static_cast<int32_t>(session.rows.offsets[static_cast<size_t>(row)]);
+    s.caretOffset = static_cast<int32_t>(compareRows().offsets[static_cast<size_t>(row)]);
     s.caretNibble = 0;
     bringCaretIntoView();
+}
+
+// The list closes: its offsets stay for the view, the other file's bytes go.
+void keepDifferences() {
+    EditorState& s = *editorState;
+    if (s.compareRows == nullptr) return;
+    s.compareRows->targets.reset();
+    if (s.compareRows->offsets.empty()) dropCompareRows(s);
 }
 
 // ---------------------------------------------------------------- messages
@@ -319,6 +340,7 @@ INT_PTR CALLBACK changeListDialogProc(HWND dialog, UINT message, WPARAM wParam, 
                 default: return FALSE;
             }
         case WM_DESTROY:
+            if (compareMode()) keepDifferences();
             session = ChangeListSession{};
             return FALSE;
         default: return FALSE;

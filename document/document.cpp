@@ -4,9 +4,11 @@
 #include <cstdlib>
 
 #include "document/record_list.h"
+#include "tools/compare.h"
 
 int resetDocumentModel(EditorState& s) {
     freeRecordLists(s);
+    dropCompareRows(s);
     s.markList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));
     s.changeList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));
     if (s.markList == nullptr || s.changeList == nullptr) return 0;

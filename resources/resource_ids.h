@@ -79,6 +79,8 @@
 #define IDM_HEX_COPY             1602
 #define IDM_HEX_PASTE            1603
 #define IDM_CHECKSUMS            1604
+#define IDM_NEXT_DIFFERENCE      1623
+#define IDM_PREVIOUS_DIFFERENCE  1624
 
 /* Controls without an id of their own */
 #ifndef IDC_STATIC
@@ -192,6 +194,8 @@
 #define IDS_FIND_ALL_CAPTION     7403
 #define IDS_COL_MATCH            7404
 #define IDS_COL_ROW_TEXT         7405
+/* Stepping through the differences of the last compare */
+#define IDS_FMT_DIFFERENCE_STATUS 7451
 /* Texts the program formats or shows outside dialogs */
 #define IDS_FMT_FILE_STATUS      7091
 #define IDS_FILTER_ALL_FILES     7092

@@ -59,6 +59,10 @@ void findPreviousCommand(HWND owner);            // 1621
 void showSearchResult(int found);                // the view follows a search: to the match, or the frame gone
 void replaceCommand(HWND owner);                 // 1622
 
+// ---- Stepping through the last compare's differences (tools/compare_command_win.cpp)
+void nextDifferenceCommand(HWND owner);          // 1623
+void previousDifferenceCommand(HWND owner);      // 1624
+
 // ---- Number conversion (tools/number_convert_win.cpp), options
 // (view/options_dialog_win.cpp), help and about (tools/help_win.cpp, tools/about_win.cpp)
 void numberConversionCommand(HWND owner);        // 1312

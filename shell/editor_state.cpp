@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "shell/settings_codec.h"
+#include "tools/compare.h"
 
 EditorState* editorState = nullptr;
 
@@ -17,5 +18,6 @@ EditorState* allocateEditorState() {
 void freeEditorState(EditorState* state) {
     if (state == nullptr) return;
     delete state->settingsSnapshot;
+    dropCompareRows(*state);
     std::free(state);
 }

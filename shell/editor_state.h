@@ -64,6 +64,7 @@ struct InspectorPlacement {
 
 struct EditorWindows;  // Win32 part: handles and GDI objects
 class SettingsSnapshot;  // shell/settings_codec.h
+struct CompareRows;      // tools/compare.h
 
 struct EditorState {
     EditorWindows* windows;  // null in the portable tests
@@ -149,6 +150,10 @@ struct EditorState {
     // A double-byte character typed as two single characters: its lead byte,
     // waiting for the trail byte (0: none).
     int32_t pendingTextLead;
+
+    // The differences of the last compare (tools/compare.h), owned; null
+    // when none are kept.
+    CompareRows* compareRows;
 };
 
 // The process-wide pointer; null before start-up allocates the record and

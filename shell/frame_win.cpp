@@ -85,6 +85,8 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_HEX_PASTE: pasteHexCommand(window); break;
         case IDM_CHECKSUMS: checksumsCommand(window); break;
         case IDM_INSPECTOR: toggleInspectorCommand(); break;
+        case IDM_NEXT_DIFFERENCE: nextDifferenceCommand(window); break;
+        case IDM_PREVIOUS_DIFFERENCE: previousDifferenceCommand(window); break;
         default: return false;
     }
     return true;

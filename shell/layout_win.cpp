@@ -225,6 +225,14 @@ void showCaretStatus() {
     inspectorFollow();
 }
 
+void showDifferenceStatus(unsigned long number, unsigned long count) {
+    if (!haveState() || win().statusWindow == nullptr) return;
+    char format[64], text[96];
+    loadText(IDS_FMT_DIFFERENCE_STATUS, format, sizeof format);
+    wsprintfA(text, format, number, count);
+    changeStatusText(kStatusFilePart, text);
+}
+
 void updateToolbarStates() {
     if (!haveState() || win().toolbarWindow == nullptr) return;
     const EditorState& s = *editorState;
@@ -266,6 +274,7 @@ void enableMenuItems(HMENU menu) {
     enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
     enable(IDM_FIND_PREVIOUS, loaded && s.findText[0] != '\0');
     enable(IDM_REPLACE, loaded);
+    for (int id : {IDM_NEXT_DIFFERENCE, IDM_PREVIOUS_DIFFERENCE}) enable(id, loaded && s.compareRows != nullptr);
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
     enable(IDM_UNDO, loaded && s.changeCount != 0);
     enable(IDM_NEXT_MARK, loaded && s.markCount != 0);

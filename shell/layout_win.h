@@ -25,6 +25,9 @@ void setStatusParts();
 void showFileStatus();
 void showSelectionStatus();
 void showCaretStatus();
+// Which difference of the last compare the caret stands on (1-based), of how
+// many, in the selection's part until the selection text is written again.
+void showDifferenceStatus(unsigned long number, unsigned long count);
 
 // Posts (never sends) one button's state: enabled, or greyed.
 void postButtonState(int command, bool enabled);

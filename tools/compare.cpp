@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "shell/editor_state.h"
 #include "tools/value_parse.h"
 
 // MOXEL_SCALAR leaves out the vector scanners (see tools/search.cpp).
@@ -203,4 +204,34 @@ void formatCompareRow(uint32_t offset, uint8_t source, uint8_t target, CompareRo
     out.target[0] = digits[target >> 4];
     out.target[1] = digits[target & 0xF];
     out.target[2] = '\0';
+}
+
+void dropCompareRows(EditorState& s) {
+    delete s.compareRows;
+    s.compareRows = nullptr;
+}
+
+bool nextDifference(const std::vector<uint32_t>& offsets, uint32_t caret, bool forward, DifferenceStep& out) {
+    if (offsets.empty()) return false;
+    if (forward) {
+        const auto next = std::upper_bound(offsets.begin(), offsets.end(), caret);
+        out.wrapped = next == offsets.end();
+        out.index = out.wrapped ? 0 : static_cast<size_t>(next - offsets.begin());
+    } else {
+        const auto at = std::lower_bound(offsets.begin(), offsets.end(), caret);
+        out.wrapped = at == offsets.begin();
+        out.index = out.wrapped ? offsets.size() - 1 : static_cast<size_t>(at - offsets.begin()) - 1;
+    }
+    return true;
+}
+
+bool stepToDifference(EditorState& s, bool forward, DifferenceStep& out) {
+    if (!isDocumentLoaded(s) || s.compareRows == nullptr || s.caretOffset < 0) return false;
+    const std::vector<uint32_t>& offsets = s.compareRows->offsets;
+    if (!nextDifference(offsets, static_cast<uint32_t>(s.caretOffset), forward, out)) return false;
+    // Insertions and deletions drop the differences, so they stay inside the document.
+    if (offsets[out.index] >= s.documentSize) return false;
+    s.caretOffset = static_cast<int32_t>(offsets[out.index]);
+    s.caretNibble = 0;
+    return true;
 }

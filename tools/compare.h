@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+struct EditorState;
+
 // The offsets below min(na, nb) where the two buffers differ, in ascending
 // order. Equal stretches are skipped a block at a time; bytes are looked at
 // one by one only inside blocks that differ. Only offsets are kept, so the
@@ -41,10 +43,10 @@ constexpr uint32_t kCompareRowLimit = 100000000;
 
 // What the compare list keeps while it shows: the differing offsets and the
 // other file's byte at each (the document's byte is read from the document,
-// which cannot change while the list is open).
+// which cannot change while the list is open). The offsets outlive the list.
 struct CompareRows {
     std::vector<uint32_t> offsets;
-    MallocBuffer targets;  // targets[k]: the other file's byte at offsets[k]
+    MallocBuffer targets;  // targets[k]: the other file's byte at offsets[k]; null once the list closed
     size_t count() const { return offsets.size(); }
 };
 
@@ -64,3 +66,27 @@ CompareRowText compareRowText(const CompareRows& rows, size_t row, const uint8_t
 // from the top when `wrap` is set; -1 when no row matches. Without `partial`
 // the whole address must match.
 long findCompareRow(const CompareRows& rows, const char* prefix, long start, bool partial, bool wrap);
+
+// ---- the differences kept in the view
+
+// After its list closes, a compare leaves its offsets in the state
+// (EditorState::compareRows, the other file's bytes given back), so that the
+// view outlines the differing bytes and the caret can step through them,
+// until the next compare or the next load, insertion or deletion.
+void dropCompareRows(EditorState& s);
+
+// Where a step through the differences lands: the index of the difference
+// the caret goes to, and whether it went round from one end to the other.
+struct DifferenceStep {
+    size_t index = 0;
+    bool wrapped = false;
+};
+
+// The first difference after `caret` (forward), or the last one before it;
+// past the last one the first, before the first one the last (wrapped).
+// False when there is none.
+bool nextDifference(const std::vector<uint32_t>& offsets, uint32_t caret, bool forward, DifferenceStep& out);
+
+// Puts the caret on the high nibble of the next or previous difference.
+// False, with nothing changed, without a document or differences.
+bool stepToDifference(EditorState& s, bool forward, DifferenceStep& out);

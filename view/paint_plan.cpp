@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "document/dump_row.h"
+#include "tools/compare.h"
 
 namespace {
 
@@ -104,6 +105,31 @@ void planSearchFrame(const EditorState& s, const ViewMetrics& m, int32_t visible
         }
         p += room;
         n -= room;
+    }
+}
+
+// An outline around the digits of the bytes that the last compare found
+// different: one box for each run of such bytes within a row. Only the rows
+// drawn are looked at, so millions of differences cost what a view of them does.
+void planDifferences(const EditorState& s, const ViewMetrics& m, int32_t drawn, PlanWriter& out) {
+    if (s.compareRows == nullptr || drawn <= 0) return;
+    const std::vector<uint32_t>& offsets = s.compareRows->offsets;
+    const int64_t first = static_cast<int64_t>(s.topRow) * kBytesPerRow;
+    const int64_t end = std::min<int64_t>(first + static_cast<int64_t>(drawn) * kBytesPerRow, s.documentSize);
+    const int32_t cw = m.charWidth, lh = m.lineHeight;
+    auto at = std::lower_bound(offsets.begin(), offsets.end(), first);
+    while (at != offsets.end() && *at < end) {
+        const uint32_t start = *at;
+        uint32_t last = start;
+        while (++at != offsets.end() && *at == last + 1 && *at % kBytesPerRow != 0) last = *at;
+        // Half a blank on either side, so that the lines keep clear of the digits.
+        const int32_t y = (static_cast<int32_t>(start / kBytesPerRow) - s.topRow) * lh;
+        const int32_t x0 = (kDumpColumnStart + 3 * static_cast<int32_t>(start % kBytesPerRow)) * cw - cw / 2;
+        const int32_t x1 = (kDumpColumnStart + 3 * static_cast<int32_t>(last % kBytesPerRow) + 2) * cw + cw / 2;
+        out.line(x0, y, x1, y, searchFrame, m.borderWidth);
+        out.line(x0, y + lh, x1, y + lh, searchFrame, m.borderWidth);
+        out.line(x0, y, x0, y + lh, searchFrame, m.borderWidth);
+        out.line(x1, y, x1, y + lh, searchFrame, m.borderWidth);
     }
 }
 
@@ -213,6 +239,7 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
         drawLine(i, markedChanged[static_cast<size_t>(i)], markChangedText);
     }
 
+    planDifferences(s, m, drawn, out);
     planSearchFrame(s, m, visible, out);
 
     // The caret: a bar under its digit and one under its byte's character;

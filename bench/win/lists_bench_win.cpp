@@ -6,7 +6,10 @@
 //
 // (a) compare: from the call until the list dialog is active, the working set
 //     then, and one scroll to the last row with its paint;
-// (b) copy: select all and copy the rows to the clipboard.
+// (b) the differences the compare leaves in the view: F6 steps from one to the
+//     next, each until the view and the status bar are painted, beside caret
+//     moves (the Right key) until painted in the same way;
+// (c) copy: select all and copy the rows to the clipboard.
 // Prints times and memory. No assertions: figures only.
 #include <windows.h>
 #include <commctrl.h>
@@ -15,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 #include "document/change_list_dialog_win.h"
@@ -24,15 +28,19 @@
 #include "shell/editor_state_win.h"
 #include "shell/startup_win.h"
 #include "bench_support_win.h"
+#include "tools/compare.h"
+#include "view/view_win.h"
 
 namespace {
 
+using bench::median;
 using bench::memory;
 using bench::mib;
 using bench::now;
 using bench::pump;
 
 constexpr int kRuns = 3;
+constexpr int kSteps = 1000;  // F6 presses, and caret moves beside them
 
 // What the hook saw when the compare dialog became active.
 struct Opened {
@@ -94,10 +102,40 @@ int main(int argc, char** argv) {
         workingSet = std::max(workingSet, opened.workingSet);
         rows = opened.rows;
         pump();
+        // Each run a first compare: the differences the last one left are not freed inside the next.
+        if (run + 1 < kRuns) dropCompareRows(*editorState);
     }
     UnhookWindowsHookEx(hook);
 
-    // (b) copy
+    // (b) stepping through the differences, from the middle of the document on
+    EditorState& s = *editorState;
+    const size_t differences = s.compareRows != nullptr ? s.compareRows->count() : 0;
+    auto untilPainted = [](auto step) {
+        double t0 = now();
+        step();
+        UpdateWindow(win().viewWindow);
+        UpdateWindow(win().statusWindow);
+        return (now() - t0) * 1000.0;
+    };
+    auto from = [&](uint32_t offset) {
+        s.caretOffset = static_cast<int32_t>(offset);
+        s.caretNibble = 0;
+        bringCaretIntoView();
+        pump();
+    };
+    std::vector<double> stepTimes, moveTimes;
+    from(s.documentSize / 2);
+    for (int i = 0; i < kSteps; ++i) {
+        stepTimes.push_back(untilPainted([] { SendMessageA(mainWindow, WM_COMMAND, IDM_NEXT_DIFFERENCE, 0); }));
+    }
+    from(s.documentSize / 2);
+    for (int i = 0; i < kSteps; ++i) {
+        moveTimes.push_back(untilPainted([] { SendMessageA(win().viewWindow, WM_KEYDOWN, VK_RIGHT, 0); }));
+    }
+    pump();
+    auto mean = [](const std::vector<double>& t) { return std::accumulate(t.begin(), t.end(), 0.0) / t.size(); };
+
+    // (c) copy
     SendMessageA(mainWindow, WM_COMMAND, IDM_SELECT_ALL, 0);
     std::vector<double> copyTimes;
     SIZE_T textBytes = 0;
@@ -176,6 +214,14 @@ int main(int argc, char** argv) {
         const double floor = *std::min_element(floorTimes.begin(), floorTimes.end());
         std::printf("  a filled block of that size onto the clipboard: %.3f s  (copy / that %.2fx)\n", floor,
                     copy / floor);
+    }
+    if (differences != 0) {
+        const double step = median(stepTimes), move = median(moveTimes);
+        std::printf("F6 to the next of %zu differences, until painted: median %.3f ms, mean %.3f ms (%d steps)\n",
+                    differences, step, mean(stepTimes), kSteps);
+        std::printf("  a caret move (Right) until painted:              median %.3f ms, mean %.3f ms"
+                    "  (F6 / that %.2fx)\n",
+                    move, mean(moveTimes), step / move);
     }
     std::printf("peak working set:                %8.1f MiB\n", mib(end.PeakWorkingSetSize));
 

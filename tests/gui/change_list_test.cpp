@@ -1,6 +1,7 @@
 // The change-history and compare dialog (1103) with the real list view:
 // rows, clicks and double clicks, reverting, moving the caret, the compare's
-// notices and a comparison that runs out of memory.
+// notices, a comparison that runs out of memory, and stepping through the
+// differences in the view afterwards.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/change_list_dialog_win.h"
@@ -219,9 +221,34 @@ TEST_F(ChangeListTest, CompareListsTheDifferencesAndMovesTheCaretWhileStayingOpe
         },
         [&](HWND) { EXPECT_EQ(state().caretOffset, 0x22); },
     });
+    auto stepGreyed = [&] {
+        SendMessageA(frame(), WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(frame())), 0);
+        return (GetMenuState(GetMenu(frame()), IDM_NEXT_DIFFERENCE, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
+    EXPECT_TRUE(stepGreyed());
     EXPECT_EQ(compare(other), 0);
     EXPECT_EQ(statusText(kStatusAddressPart), " 00000022 H");
     EXPECT_EQ(state().changeCount, 4);
+
+    // The differences stay: F6 and Shift+F6 step through them in the view, round at the ends.
+    EXPECT_FALSE(stepGreyed());
+    for (auto [command, caret, status] : {std::tuple{IDM_NEXT_DIFFERENCE, 0x11, " 相違 1 / 2"},
+                                          {IDM_NEXT_DIFFERENCE, 0x22, " 相違 2 / 2"},
+                                          {IDM_PREVIOUS_DIFFERENCE, 0x11, " 相違 1 / 2"},
+                                          {IDM_PREVIOUS_DIFFERENCE, 0x22, " 相違 2 / 2"}}) {
+        state().caretNibble = 1;
+        SendMessageA(frame(), WM_COMMAND, command, 0);
+        EXPECT_EQ(state().caretOffset, caret);
+        EXPECT_EQ(state().caretNibble, 0);
+        EXPECT_EQ(statusText(kStatusFilePart), status);
+    }
+    // An insertion drops them: the commands are greyed and do nothing.
+    state().caretOffset = 0;
+    ASSERT_EQ(insertByteAt(state(), frame(), 0x5A), 1);
+    refreshViewAfterReset();
+    EXPECT_TRUE(stepGreyed());
+    SendMessageA(frame(), WM_COMMAND, IDM_NEXT_DIFFERENCE, 0);
+    EXPECT_EQ(state().caretOffset, 0);
 }
 
 TEST_F(ChangeListTest, CompareWithoutDifferencesShowsAnEmptyListAfterAnyNotice) {

@@ -15,6 +15,7 @@
 #include "shell/layout_win.h"
 #include "support/gui_harness_win.h"
 #include "support/process_win.h"
+#include "tools/compare.h"
 #include "view/view_input.h"
 #include "view/view_win.h"
 
@@ -155,7 +156,7 @@ TEST_F(ViewTest, PaintedPixelsEqualAFreshPaintAfterEveryStep) {
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     const int keys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
     for (int step = 0; step < 150; ++step) {
-        const int lh = st.lineHeight, action = pick(10);
+        const int lh = st.lineHeight, action = pick(11);
         switch (action) {
             case 0: SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(pick(2) == 0 ? SB_LINEDOWN : SB_LINEUP, 0), 0); break;
             case 1: SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pick(st.scrollMax + 1)), 0); break;
@@ -188,6 +189,19 @@ TEST_F(ViewTest, PaintedPixelsEqualAFreshPaintAfterEveryStep) {
             case 8:  // a match shown as a search leaves it, over one or more rows
                 st.foundOffset = st.topRow * 16 + pick(100);
                 st.foundLength = 1 + pick(40);
+                break;
+            case 9:  // a compare's differences outlined and stepped through, or dropped
+                if (pick(4) == 0) {
+                    dropCompareRows(st);
+                    break;
+                }
+                if (st.compareRows == nullptr) {
+                    st.compareRows = new CompareRows;
+                    const int gap = pick(2) == 0 ? 3 : 300;  // dense runs, or one now and then
+                    for (uint32_t at = pick(40); at < st.documentSize; at += 1 + pick(gap))
+                        st.compareRows->offsets.push_back(at);
+                }
+                SendMessageA(frame(), WM_COMMAND, pick(2) == 0 ? IDM_NEXT_DIFFERENCE : IDM_PREVIOUS_DIFFERENCE, 0);
                 break;
             default:  // auto-scroll starts with a middle click, and any click ends it
                 click(pick(2) == 0 ? WM_MBUTTONDOWN : WM_LBUTTONDOWN, 100 + pick(300), 30 + pick(200));

@@ -488,7 +488,7 @@ std::string keyText(const RcAccelerator& a) {
     if (flags.count("SHIFT")) text += "Shift+";
     static const std::map<std::string, std::string> names = {{"VK_DELETE", "Delete"}, {"VK_INSERT", "Insert"},
                                                              {"VK_F1", "F1"},         {"VK_F2", "F2"},
-                                                             {"VK_F3", "F3"}};
+                                                             {"VK_F3", "F3"},         {"VK_F6", "F6"}};
     auto n = names.find(a.key);
     return text + (n != names.end() ? n->second : a.key);
 }

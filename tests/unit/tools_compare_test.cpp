@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "tools/compare.h"
@@ -157,4 +158,20 @@ TEST(CompareRows, TypeAheadFindsTheRunOfAddressesWithThePrefix) {
             << c.prefix << " from " << c.start;
     }
     EXPECT_EQ(findCompareRow(CompareRows{}, "0", 0, true, true), -1);
+}
+
+TEST(CompareSteps, NextAndPreviousDifferenceGoRoundAtTheEnds) {
+    const std::vector<uint32_t> offsets = {3, 4, 20, 100};
+    // From the caret, forward or back: the difference it lands on, and whether it went round an end.
+    const std::tuple<uint32_t, bool, int, bool> cases[] = {
+        {0, true, 0, false},    {3, true, 1, false},    {50, true, 3, false}, {100, true, 0, true}, {200, true, 0, true},
+        {200, false, 3, false}, {100, false, 2, false}, {4, false, 0, false}, {3, false, 3, true},  {0, false, 3, true}};
+    for (const auto& [caret, forward, index, wrapped] : cases) {
+        DifferenceStep step;
+        ASSERT_TRUE(nextDifference(offsets, caret, forward, step));
+        EXPECT_EQ(static_cast<int>(step.index), index) << caret << (forward ? " forward" : " back");
+        EXPECT_EQ(step.wrapped, wrapped) << caret << (forward ? " forward" : " back");
+    }
+    DifferenceStep step;
+    EXPECT_FALSE(nextDifference({}, 0, true, step));
 }

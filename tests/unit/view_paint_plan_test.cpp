@@ -1,5 +1,6 @@
 // The picture of the hex view: rows, colour precedence, partial rows, the
-// search frame, the caret bars and the icon, as the plan lists them.
+// outlines of differences, the search frame, the caret bars and the icon, as
+// the plan lists them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "document/dump_row.h"
 #include "document/record_list.h"
 #include "platform/platform_native.h"
+#include "tools/compare.h"
 #include "view/kept_picture.h"
 #include "view/paint_plan.h"
 
@@ -254,6 +256,22 @@ TEST_F(PaintPlanTest, SearchFrameOneOpenBoxPerRow) {
     EXPECT_TRUE(frame(0x12, 3).empty());
 }
 
+TEST_F(PaintPlanTest, DifferencesOutlinedOneBoxPerRunWithinARow) {
+    load(std::string(16 * 8, 'x'));
+    s->compareRows = new CompareRows{{0x12, 0x13, 0x14, 0x1F, 0x20, 0x22, 0x60}, nullptr};
+    // Runs 0x12-0x14, 0x1F (a run ends with its row), 0x20 and 0x22; 0x60 lies below the six rows in view.
+    const auto ops = matching(paint(), "line searchFrame");
+    ASSERT_EQ(ops.size(), 16u);
+    const std::string left = std::to_string(17 * kCw - kCw / 2), right = std::to_string(25 * kCw + kCw / 2);
+    EXPECT_EQ(std::vector<std::string>(ops.begin(), ops.begin() + 4),
+              (std::vector<std::string>{"line searchFrame 1 " + left + ",16 " + right + ",16",
+                                        "line searchFrame 1 " + left + ",32 " + right + ",32",
+                                        "line searchFrame 1 " + left + ",16 " + left + ",32",
+                                        "line searchFrame 1 " + right + ",16 " + right + ",32"}));
+    s->topRow = 2;
+    EXPECT_EQ(matching(paint(), "line searchFrame").size(), 12u);
+}
+
 TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
     load(std::string(64, 'x'));
     ASSERT_EQ(addRecord(*s, RecordList::Change, 0, 0, 0), 1);
@@ -302,6 +320,7 @@ TEST_F(PaintPlanTest, ARangeOfBandsEqualsTheSameBandsOfTheWholePlan) {
     s->autoScrollActive = 1;
     s->autoScrollOriginX = 40;
     s->autoScrollOriginY = 4 * kLh;
+    s->compareRows = new CompareRows{{16 * 20 + 15, 16 * 21, 16 * 24 + 3, 16 * 24 + 4}, nullptr};
     for (int kanji : {0, 1}) {
         for (int top : {19, 20, 27}) {  // the document ending inside the view too
             s->topRow = top;
