@@ -170,6 +170,7 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
         case WM_TIMER:
             if (wParam == kPasteTimerId) updatePasteButton();
+            if (wParam == kStatusTimerId) showWaitingStatus();
             return 0;
         case WM_MOUSEWHEEL:
             // The wheel over the toolbar, the status bar, the container or the

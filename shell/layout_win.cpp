@@ -34,7 +34,18 @@ bool haveState() { return editorState != nullptr && editorState->windows != null
 
 HMENU frameMenu() { return mainWindow != nullptr ? GetMenu(mainWindow) : nullptr; }
 
-bool clipboardHasText() { return IsClipboardFormatAvailable(CF_TEXT) != 0; }
+// Asked after every typed digit; the answer only changes with the clipboard's
+// contents, which the sequence number counts.
+bool clipboardHasText() {
+    static DWORD askedAt = 0;
+    static bool hasText = false;
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (sequence == 0 || sequence != askedAt) {
+        hasText = IsClipboardFormatAvailable(CF_TEXT) != 0;
+        askedAt = sequence;
+    }
+    return hasText;
+}
 
 bool pasteAvailable(const EditorState& s) {
     return isDocumentLoaded(s) && !isEditLocked() && clipboardHasText();
@@ -44,29 +55,51 @@ void setStatusText(int part, const char* text) {
     SendMessageA(win().statusWindow, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
 }
 
-// The same, unless the part shows that text already, and drawn with the next
-// paint rather than at once: the status bar draws a part again on every
-// setting, which a held arrow key would pay for each press.
-void changeStatusText(int part, const char* text) {
-    HWND status = win().statusWindow;
-    char shown[1024];
+// Texts waiting to be set, one for each part, and whether any does: a moved
+// caret changes two parts, and the status bar draws a part at once on every
+// setting (under some systems only turning its redrawing off and on, which
+// costs more, avoids that), which a held arrow key would pay for each press.
+// They are set together once the messages of the moment are handled.
+std::string waitingStatus[kStatusAddressPart + 1];
+bool statusWaiting[kStatusAddressPart + 1] = {};
+
+std::string shownStatusText(HWND status, int part) {
+    char shown[1024] = "";
     // The length counts UTF-16 units; a Shift-JIS text takes at most two bytes for each.
     const auto units = LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0));
-    if (units * 2 < static_cast<int>(sizeof shown)) {
-        shown[0] = '\0';
-        SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(shown));
-        if (std::strcmp(shown, text) == 0) return;
-    }
-    if (!IsWindowVisible(status)) {
+    if (units * 2 >= static_cast<int>(sizeof shown)) return {};
+    SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(shown));
+    return shown;
+}
+
+// The same, unless the part shows (or is about to show) that text already.
+void changeStatusText(int part, const char* text) {
+    HWND status = win().statusWindow;
+    const bool waiting = statusWaiting[part];
+    if ((waiting ? waitingStatus[part] : shownStatusText(status, part)) == text) return;
+    if (!IsWindowVisible(status) || mainWindow == nullptr) {
+        statusWaiting[part] = false;
         setStatusText(part, text);
         return;
     }
-    // Turning redrawing off takes what was waiting to be drawn too: the whole bar is drawn again.
-    SendMessageA(status, WM_SETREDRAW, FALSE, 0);
-    setStatusText(part, text);
-    SendMessageA(status, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(status, nullptr, FALSE);
+    waitingStatus[part] = text;
+    statusWaiting[part] = true;
+    if (!waiting) SetTimer(mainWindow, kStatusTimerId, USER_TIMER_MINIMUM, nullptr);
 }
+
+}  // namespace
+
+void showWaitingStatus() {
+    if (mainWindow != nullptr) KillTimer(mainWindow, kStatusTimerId);
+    if (!haveState() || win().statusWindow == nullptr) return;
+    for (int part = 0; part <= kStatusAddressPart; ++part) {
+        if (!statusWaiting[part]) continue;
+        statusWaiting[part] = false;
+        setStatusText(part, waitingStatus[part].c_str());
+    }
+}
+
+namespace {
 
 int windowHeight(HWND window) {
     RECT r{};
@@ -84,6 +117,19 @@ int textWidth(HDC dc, const char* text, int minimum) {
 
 void postButtonState(int command, bool enabled) {
     if (!haveState() || win().toolbarWindow == nullptr) return;
+    // Every typed digit asks for all the states again, and each posting goes
+    // through the system: a state already posted to this toolbar is not posted again.
+    static HWND postedTo = nullptr;
+    static std::string posted;  // per command id: 0 not posted, 1 greyed, 2 enabled
+    if (postedTo != win().toolbarWindow) {
+        postedTo = win().toolbarWindow;
+        posted.clear();
+    }
+    const auto index = static_cast<size_t>(command);
+    if (posted.size() <= index) posted.resize(index + 1, 0);
+    const char state = enabled ? 2 : 1;
+    if (posted[index] == state) return;
+    posted[index] = state;
     PostMessageA(win().toolbarWindow, TB_SETSTATE, command,
                  MAKELONG(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
 }
@@ -180,15 +226,8 @@ void setStatusParts() {
     int edges[3] = {W - w2 - w1, W - w2, W};
     SendMessageA(status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
     // Writing each text back redraws it in its new place.
-    for (int part = 0; part < 3; ++part) {
-        char text[1024];
-        // The length counts UTF-16 units; a Shift-JIS text takes at most two bytes for each.
-        auto units = LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0));
-        if (units * 2 >= static_cast<int>(sizeof text)) continue;
-        text[0] = '\0';
-        SendMessageA(status, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-        setStatusText(part, text);
-    }
+    showWaitingStatus();
+    for (int part = 0; part < 3; ++part) setStatusText(part, shownStatusText(status, part).c_str());
 }
 
 void showFileStatus() {

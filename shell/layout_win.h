@@ -25,6 +25,11 @@ void setStatusParts();
 void showFileStatus();
 void showSelectionStatus();
 void showCaretStatus();
+// The status texts are set a moment after they change (the frame's timer
+// kStatusTimerId), once the paints of the moment are done: this sets the
+// waiting ones at once.
+constexpr UINT_PTR kStatusTimerId = 3;
+void showWaitingStatus();
 // Which difference of the last compare the caret stands on (1-based), of how
 // many, in the selection's part until the selection text is written again.
 void showDifferenceStatus(unsigned long number, unsigned long count);

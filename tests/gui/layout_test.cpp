@@ -138,6 +138,12 @@ TEST_F(StatusTest, FileLineAndAddressTexts) {
     editorState->caretOffset = 0x1F;
     editorState->caretNibble = 1;
     showCaretStatus();
+    // The bar shows the new texts a moment later, once the frame's messages are handled.
+    EXPECT_TRUE(pumpUntil([] {
+        char shown[64] = "";
+        SendMessageA(win().statusWindow, SB_GETTEXTA, kStatusAddressPart, reinterpret_cast<LPARAM>(shown));
+        return std::string(shown) == " 0000001F L";
+    }, 2000));
     EXPECT_EQ(statusText(1), " 2/7");
     EXPECT_EQ(statusText(2), " 0000001F L");
 }

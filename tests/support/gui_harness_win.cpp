@@ -16,6 +16,7 @@
 #include "support/dialog_steps_win.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
+#include "shell/layout_win.h"
 #include "shell/shutdown_win.h"
 #include "shell/startup_win.h"
 #include "support/help_windows_win.h"
@@ -407,6 +408,7 @@ void FrameTest::SetUp() {
 HWND FrameTest::frame() const { return mainWindow; }
 
 std::string FrameTest::statusText(int part) const {
+    showWaitingStatus();
     char buffer[1024] = "";
     HWND status = win().statusWindow;
     if (LOWORD(SendMessageA(status, SB_GETTEXTLENGTHA, part, 0)) * 2 >= sizeof buffer) return "(too long)";
