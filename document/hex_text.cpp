@@ -1,31 +1,12 @@
 #include "document/hex_text.h"
 
 #include "document/dump_row.h"
+#include "tools/value_parse.h"
 
 namespace {
 
 constexpr size_t kBytesPerLine = 16;
 constexpr uint64_t kWriterSlack = 3;  // writeHexCells' stores ahead and the terminator
-
-// -1 for anything but a hex digit.
-struct DigitTable {
-    int8_t value[256];
-};
-
-constexpr DigitTable makeDigitTable() {
-    DigitTable t{};
-    for (int c = 0; c < 256; ++c) t.value[c] = -1;
-    for (int d = 0; d < 10; ++d) t.value['0' + d] = static_cast<int8_t>(d);
-    for (int d = 0; d < 6; ++d) {
-        t.value['A' + d] = static_cast<int8_t>(10 + d);
-        t.value['a' + d] = static_cast<int8_t>(10 + d);
-    }
-    return t;
-}
-
-constexpr DigitTable kDigits = makeDigitTable();
-
-inline int digit(char c) { return kDigits.value[static_cast<uint8_t>(c)]; }
 
 inline bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ','; }
 
@@ -64,8 +45,8 @@ HexTextRead readHexText(const char* text, uint8_t* out, size_t room) {
         if (*p == '\0') break;
         if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
         const char* group = p;
-        for (int high = digit(p[0]); high >= 0; high = digit(p[0])) {
-            const int low = digit(p[1]);
+        for (int high = hexDigitValue(p[0]); high >= 0; high = hexDigitValue(p[0])) {
+            const int low = hexDigitValue(p[1]);
             if (low < 0) return read;  // an odd digit: the pairs would not line up
             if (read.stored < room && out != nullptr) out[read.stored++] = static_cast<uint8_t>(high << 4 | low);
             ++read.count;
