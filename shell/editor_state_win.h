@@ -31,8 +31,8 @@ struct EditorWindows {
 inline EditorWindows& win() { return *editorState->windows; }
 
 // Releases a handle field once and clears it, so a second release finds nothing.
-template <typename T>
-void releaseField(T& field, BOOL(WINAPI* release)(T)) {
+template <typename T, typename Release>
+void releaseField(T& field, Release release) {
     if (field != nullptr) {
         release(field);
         field = nullptr;

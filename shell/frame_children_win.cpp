@@ -19,6 +19,15 @@ HWND createChild(DWORD exStyle, const char* className, HWND parent) {
                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), appInstance, nullptr);
 }
 
+// The print setup starts empty: the system's default printer until the user chooses one.
+void initPrintSetup(HWND owner) {
+    PRINTDLGA& p = win().printSetup;
+    std::memset(&p, 0, sizeof p);
+    p.lStructSize = sizeof p;
+    p.Flags = PD_RETURNDC;
+    p.hwndOwner = owner;
+}
+
 }  // namespace
 
 unsigned comctlVersion(const char* libraryName) {
@@ -74,14 +83,6 @@ int createFrameChildren(HWND frame) {
     editorState->hexInput = editorState->options[startHex];
     restoreInspector(frame);
     return 1;
-}
-
-void initPrintSetup(HWND owner) {
-    PRINTDLGA& p = win().printSetup;
-    std::memset(&p, 0, sizeof p);
-    p.lStructSize = sizeof p;
-    p.Flags = PD_RETURNDC;
-    p.hwndOwner = owner;
 }
 
 LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

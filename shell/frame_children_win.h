@@ -14,7 +14,5 @@ int createFrameChildren(HWND frame);
 // The common-controls version, major << 16 | minor; 0 when unknown.
 unsigned comctlVersion(const char* libraryName);
 
-void initPrintSetup(HWND owner);
-
 // The client container (class WCClient): it only passes the focus on to the view.
 LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

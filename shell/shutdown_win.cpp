@@ -28,10 +28,7 @@ void releaseResources(int storeSettings) {
     releaseField(w.viewCursor3, DestroyCursor);
     std::free(s.documentBytes);
     s.documentBytes = nullptr;
-    if (w.displayFont != nullptr) {
-        DeleteObject(w.displayFont);
-        w.displayFont = nullptr;
-    }
+    releaseField(w.displayFont, DeleteObject);
     releaseField(w.statusWindow, DestroyWindow);
     releaseField(w.toolbarWindow, DestroyWindow);
     releaseField(w.inspectorWindow, DestroyWindow);
@@ -39,14 +36,8 @@ void releaseResources(int storeSettings) {
     releaseField(w.labelWindow, DestroyWindow);
     releaseField(w.clientWindow, DestroyWindow);
     // The printer choice the setup dialog may have kept.
-    if (w.printSetup.hDevMode != nullptr) {
-        GlobalFree(w.printSetup.hDevMode);
-        w.printSetup.hDevMode = nullptr;
-    }
-    if (w.printSetup.hDevNames != nullptr) {
-        GlobalFree(w.printSetup.hDevNames);
-        w.printSetup.hDevNames = nullptr;
-    }
+    releaseField(w.printSetup.hDevMode, GlobalFree);
+    releaseField(w.printSetup.hDevNames, GlobalFree);
 
     freeRecordLists(s);
 }
