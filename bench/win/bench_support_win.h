@@ -1,5 +1,5 @@
 // What the Windows benchmarks share: a clock, the message pump, memory
-// figures and the random file they measure on.
+// figures, the random file they measure on, and the frame they measure in.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ inline double best(const std::vector<double>& times) { return *std::min_element(
 inline double median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times.empty() ? 0 : times[times.size() / 2];
+}
+
+inline double mean(const std::vector<double>& times) {
+    return times.empty() ? 0 : std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
 }
 
 inline double mib(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
@@ -80,15 +85,33 @@ inline bool writeRandomFile(const std::string& path, DWORD size, int avoid = -1)
     return ok;
 }
 
-// A real frame, created as start-up creates it, with the file at `path`
-// opened in it. Says why and returns false when either fails.
-inline bool openInFrame(const char* path, int showCommand = SW_SHOWNORMAL) {
+// Milliseconds of `step` followed by the paint it asked for in `window`
+// (and then in `alsoWindow`, when given).
+template <typename Step>
+double untilPainted(Step step, HWND window, HWND alsoWindow = nullptr) {
+    const double t0 = now();
+    step();
+    UpdateWindow(window);
+    if (alsoWindow != nullptr) UpdateWindow(alsoWindow);
+    return (now() - t0) * 1000.0;
+}
+
+// A real frame, created as start-up creates it, with no file in it. Says so
+// and returns false when it cannot be created.
+inline bool openFrame(int showCommand = SW_SHOWNORMAL) {
     appInstance = GetModuleHandleA(nullptr);
     if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, showCommand)) {
         std::printf("cannot create the frame\n");
         return false;
     }
     pump();
+    return true;
+}
+
+// A real frame as openFrame makes it, with the file at `path` opened in it.
+// Says why and returns false when either fails.
+inline bool openInFrame(const char* path) {
+    if (!openFrame()) return false;
     if (!openFile(mainWindow, path, 0)) {
         std::printf("cannot open %s\n", path);
         return false;
@@ -96,6 +119,44 @@ inline bool openInFrame(const char* path, int showCommand = SW_SHOWNORMAL) {
     pump();
     return true;
 }
+
+// The frame gone again, and what start-up set up for it.
+inline void closeFrame() {
+    DestroyWindow(mainWindow);
+    pump();
+    freeEditorStateRecord();
+    unregisterWindowClasses();
+}
+
+// While it lives, `onActivate` is called with each dialog of this thread as
+// it becomes active, before it is first shown. One at a time.
+class DialogHook {
+public:
+    explicit DialogHook(void (*onActivate)(HWND dialog)) {
+        onActivate_ = onActivate;
+        hook_ = SetWindowsHookExA(WH_CBT, activated, nullptr, GetCurrentThreadId());
+    }
+    ~DialogHook() {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+        onActivate_ = nullptr;
+    }
+    DialogHook(const DialogHook&) = delete;
+    DialogHook& operator=(const DialogHook&) = delete;
+
+private:
+    static LRESULT CALLBACK activated(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && onActivate_ != nullptr) {
+            HWND window = reinterpret_cast<HWND>(wParam);
+            char name[16] = "";
+            GetClassNameA(window, name, sizeof name);
+            if (std::strcmp(name, "#32770") == 0) onActivate_(window);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline void (*onActivate_)(HWND) = nullptr;
+    HHOOK hook_ = nullptr;
+};
 
 // The benchmarks build real frames, which write their settings when they are
 // destroyed: while this object lives, HKEY_CURRENT_USER of the process is a

@@ -12,7 +12,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "bench_support_win.h"
@@ -33,16 +32,9 @@ const char* const kNames[kDigestCount] = {"CRC-32", "MD5", "SHA-1", "SHA-256"};
 double dialogShownAt = 0;
 
 // Notes when the dialog shows and closes it at once.
-LRESULT CALLBACK closeDialog(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        char name[16] = "";
-        GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
-        if (std::strcmp(name, "#32770") == 0) {
-            dialogShownAt = now();
-            PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+void closeDialog(HWND dialog) {
+    dialogShownAt = now();
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 }  // namespace
@@ -71,18 +63,19 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> pass, command;
-    HHOOK hook = SetWindowsHookExA(WH_CBT, closeDialog, nullptr, GetCurrentThreadId());
-    for (int run = 0; run < kRuns; ++run) {
-        double t0 = now();
-        computeChecksums(s.documentBytes, s.documentSize, kAllDigests, sums);
-        pass.push_back(now() - t0);
-        dialogShownAt = 0;
-        t0 = now();
-        SendMessageA(mainWindow, WM_COMMAND, IDM_CHECKSUMS, 0);
-        if (dialogShownAt > 0) command.push_back(dialogShownAt - t0);
-        pump();
+    {
+        const bench::DialogHook hook(closeDialog);
+        for (int run = 0; run < kRuns; ++run) {
+            double t0 = now();
+            computeChecksums(s.documentBytes, s.documentSize, kAllDigests, sums);
+            pass.push_back(now() - t0);
+            dialogShownAt = 0;
+            t0 = now();
+            SendMessageA(mainWindow, WM_COMMAND, IDM_CHECKSUMS, 0);
+            if (dialogShownAt > 0) command.push_back(dialogShownAt - t0);
+            pump();
+        }
     }
-    UnhookWindowsHookEx(hook);
     std::printf("time all %.4f\n", bench::best(pass));
     if (!command.empty()) std::printf("time command %.4f\n", bench::best(command));
 
@@ -92,9 +85,6 @@ int main(int argc, char** argv) {
         std::printf("digest %s %s\n", kNames[d], hex);
     }
 
-    DestroyWindow(mainWindow);
-    pump();
-    freeEditorStateRecord();
-    unregisterWindowClasses();
+    bench::closeFrame();
     return 0;
 }

@@ -15,7 +15,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -82,15 +81,7 @@ VOID CALLBACK whenShown(HWND dialog, UINT, UINT_PTR timer, DWORD) {
     if (session.revert == Revert::EveryOther) SetTimer(dialog, 2, 0, afterPress);
 }
 
-LRESULT CALLBACK activationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        HWND dialog = reinterpret_cast<HWND>(wParam);
-        char name[16] = "";
-        GetClassNameA(dialog, name, sizeof name);
-        if (std::strcmp(name, "#32770") == 0) SetTimer(dialog, 1, 0, whenShown);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
+void whenActive(HWND dialog) { SetTimer(dialog, 1, 0, whenShown); }
 
 // 2,000 changed nibbles over the first 1,000 bytes, recorded as typing records them.
 void makeChanges() {
@@ -116,58 +107,53 @@ std::string documentBytes() {
 
 int main() {
     const bench::PrivateSettings privateSettings;
-    appInstance = GetModuleHandleA(nullptr);
-    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWNORMAL)) {
-        std::printf("cannot create the frame\n");
-        return 1;
-    }
-    pump();
     char dir[MAX_PATH];
     GetTempPathA(sizeof dir, dir);
     const std::string path = std::string(dir) + "moxel history bench.bin";
-    if (!bench::writeRandomFile(path, 4096) || !openFile(mainWindow, path.c_str(), 0)) {
-        std::printf("cannot open %s\n", path.c_str());
+    if (!bench::writeRandomFile(path, 4096)) {
+        std::printf("cannot write %s\n", path.c_str());
         return 1;
     }
-    pump();
+    if (!bench::openInFrame(path.c_str())) return 1;
     const std::string original = documentBytes();
-    HHOOK hook = SetWindowsHookExA(WH_CBT, activationHook, nullptr, GetCurrentThreadId());
 
     std::vector<double> openTimes, revertTimes, halfTimes;
     bool intact = true;
     int rows = 0, rowsLeft = 0;
-    for (int run = 0; run < kRuns; ++run) {
-        for (Revert revert : {Revert::All, Revert::EveryOther}) {
-            makeChanges();
-            session = Session{};
-            session.revert = revert;
-            const double t0 = now();
-            const int result = showChangeHistory(mainWindow);
-            const double t1 = now();
-            pump();
-            if (session.opened == 0) {
-                std::printf("the history dialog did not open\n");
-                return 1;
-            }
-            if (revert == Revert::All) {
-                openTimes.push_back(session.opened - t0);
-                revertTimes.push_back(t1 - session.pressed);
-                rows = session.rows;
-                intact = intact && result == 1 && editorState->changeCount == 0 && editorState->modified == 0 &&
-                         documentBytes() == original;
-            } else {
-                halfTimes.push_back(session.handled - session.pressed);
-                rowsLeft = session.rowsAfter;
-                // The rest back by hand, for the next run.
+    {
+        const bench::DialogHook hook(whenActive);
+        for (int run = 0; run < kRuns; ++run) {
+            for (Revert revert : {Revert::All, Revert::EveryOther}) {
+                makeChanges();
                 session = Session{};
-                session.revert = Revert::All;
-                showChangeHistory(mainWindow);
+                session.revert = revert;
+                const double t0 = now();
+                const int result = showChangeHistory(mainWindow);
+                const double t1 = now();
                 pump();
-                intact = intact && documentBytes() == original;
+                if (session.opened == 0) {
+                    std::printf("the history dialog did not open\n");
+                    return 1;
+                }
+                if (revert == Revert::All) {
+                    openTimes.push_back(session.opened - t0);
+                    revertTimes.push_back(t1 - session.pressed);
+                    rows = session.rows;
+                    intact = intact && result == 1 && editorState->changeCount == 0 && editorState->modified == 0 &&
+                             documentBytes() == original;
+                } else {
+                    halfTimes.push_back(session.handled - session.pressed);
+                    rowsLeft = session.rowsAfter;
+                    // The rest back by hand, for the next run.
+                    session = Session{};
+                    session.revert = Revert::All;
+                    showChangeHistory(mainWindow);
+                    pump();
+                    intact = intact && documentBytes() == original;
+                }
             }
         }
     }
-    UnhookWindowsHookEx(hook);
 
     const double open = best(openTimes);
     const double revert = best(revertTimes);
@@ -179,10 +165,7 @@ int main() {
                 best(halfTimes) * 1000);
     std::printf("document back byte for byte, no records, not modified: %s\n", intact ? "yes" : "NO");
 
-    DestroyWindow(mainWindow);
-    pump();
-    freeEditorStateRecord();
-    unregisterWindowClasses();
+    bench::closeFrame();
     DeleteFileA(path.c_str());
     return intact ? 0 : 1;
 }

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <numeric>
 #include <vector>
 
 #include "document/change_list_dialog_win.h"
@@ -33,11 +32,14 @@
 
 namespace {
 
+using bench::best;
+using bench::mean;
 using bench::median;
 using bench::memory;
 using bench::mib;
 using bench::now;
 using bench::pump;
+using bench::untilPainted;
 
 constexpr int kRuns = 3;
 constexpr int kSteps = 1000;  // F6 presses, and caret moves beside them
@@ -50,24 +52,17 @@ struct Opened {
     double scroll = 0;
 } opened;
 
-LRESULT CALLBACK activationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        HWND dialog = reinterpret_cast<HWND>(wParam);
-        char name[16] = "";
-        GetClassNameA(dialog, name, sizeof name);
-        if (std::strcmp(name, "#32770") == 0 && opened.at == 0) {
-            opened.at = now();
-            opened.workingSet = memory().WorkingSetSize;
-            HWND list = GetDlgItem(dialog, IDC_CL_LIST);
-            opened.rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-            double t0 = now();
-            SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(opened.rows - 1), FALSE);
-            UpdateWindow(list);
-            opened.scroll = now() - t0;
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+void whenOpened(HWND dialog) {
+    if (opened.at != 0) return;
+    opened.at = now();
+    opened.workingSet = memory().WorkingSetSize;
+    HWND list = GetDlgItem(dialog, IDC_CL_LIST);
+    opened.rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    double t0 = now();
+    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(opened.rows - 1), FALSE);
+    UpdateWindow(list);
+    opened.scroll = now() - t0;
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 }  // namespace
@@ -81,42 +76,36 @@ int main(int argc, char** argv) {
     if (!bench::openInFrame(argv[1])) return 1;
     const double fileMiB = mib(editorState->documentSize);
     const SIZE_T loaded = memory().WorkingSetSize;
-    HHOOK hook = SetWindowsHookExA(WH_CBT, activationHook, nullptr, GetCurrentThreadId());
 
     // (a) compare
     std::vector<double> openTimes, scrollTimes;
     SIZE_T workingSet = 0;
     int rows = 0;
-    for (int run = 0; run < kRuns; ++run) {
-        opened = Opened{};
-        ValueEntryRequest request{};
-        lstrcpynA(request.text, argv[2], sizeof request.text);
-        double t0 = now();
-        runCompareDialog(mainWindow, request);
-        if (opened.at == 0) {
-            std::printf("the compare list did not open\n");
-            return 1;
+    {
+        const bench::DialogHook hook(whenOpened);
+        for (int run = 0; run < kRuns; ++run) {
+            opened = Opened{};
+            ValueEntryRequest request{};
+            lstrcpynA(request.text, argv[2], sizeof request.text);
+            double t0 = now();
+            runCompareDialog(mainWindow, request);
+            if (opened.at == 0) {
+                std::printf("the compare list did not open\n");
+                return 1;
+            }
+            openTimes.push_back(opened.at - t0);
+            scrollTimes.push_back(opened.scroll);
+            workingSet = std::max(workingSet, opened.workingSet);
+            rows = opened.rows;
+            pump();
+            // Each run a first compare: the differences the last one left are not freed inside the next.
+            if (run + 1 < kRuns) dropCompareRows(*editorState);
         }
-        openTimes.push_back(opened.at - t0);
-        scrollTimes.push_back(opened.scroll);
-        workingSet = std::max(workingSet, opened.workingSet);
-        rows = opened.rows;
-        pump();
-        // Each run a first compare: the differences the last one left are not freed inside the next.
-        if (run + 1 < kRuns) dropCompareRows(*editorState);
     }
-    UnhookWindowsHookEx(hook);
 
     // (b) stepping through the differences, from the middle of the document on
     EditorState& s = *editorState;
     const size_t differences = s.compareRows != nullptr ? s.compareRows->count() : 0;
-    auto untilPainted = [](auto step) {
-        double t0 = now();
-        step();
-        UpdateWindow(win().viewWindow);
-        UpdateWindow(win().statusWindow);
-        return (now() - t0) * 1000.0;
-    };
     auto from = [&](uint32_t offset) {
         s.caretOffset = static_cast<int32_t>(offset);
         s.caretNibble = 0;
@@ -126,14 +115,15 @@ int main(int argc, char** argv) {
     std::vector<double> stepTimes, moveTimes;
     from(s.documentSize / 2);
     for (int i = 0; i < kSteps; ++i) {
-        stepTimes.push_back(untilPainted([] { SendMessageA(mainWindow, WM_COMMAND, IDM_NEXT_DIFFERENCE, 0); }));
+        stepTimes.push_back(untilPainted([] { SendMessageA(mainWindow, WM_COMMAND, IDM_NEXT_DIFFERENCE, 0); },
+                                         win().viewWindow, win().statusWindow));
     }
     from(s.documentSize / 2);
     for (int i = 0; i < kSteps; ++i) {
-        moveTimes.push_back(untilPainted([] { SendMessageA(win().viewWindow, WM_KEYDOWN, VK_RIGHT, 0); }));
+        moveTimes.push_back(untilPainted([] { SendMessageA(win().viewWindow, WM_KEYDOWN, VK_RIGHT, 0); },
+                                         win().viewWindow, win().statusWindow));
     }
     pump();
-    auto mean = [](const std::vector<double>& t) { return std::accumulate(t.begin(), t.end(), 0.0) / t.size(); };
 
     // (c) copy
     SendMessageA(mainWindow, WM_COMMAND, IDM_SELECT_ALL, 0);
@@ -195,9 +185,9 @@ int main(int argc, char** argv) {
         CloseClipboard();
     }
 
-    const double open = *std::min_element(openTimes.begin(), openTimes.end());
-    const double scroll = *std::min_element(scrollTimes.begin(), scrollTimes.end());
-    const double copy = *std::min_element(copyTimes.begin(), copyTimes.end());
+    const double open = best(openTimes);
+    const double scroll = best(scrollTimes);
+    const double copy = best(copyTimes);
     std::printf("document: %.0f MiB, best of %d runs\n", fileMiB, kRuns);
     std::printf("compare until the list is open:  %8.3f s  %7.1f MB/s  (%d rows)\n", open,
                 editorState->documentSize / 1e6 / open, rows);
@@ -207,11 +197,11 @@ int main(int argc, char** argv) {
     std::printf("copy all rows to the clipboard:  %8.3f s  %7.1f MB/s of document  (%.1f MiB of text)\n", copy,
                 editorState->documentSize / 1e6 / copy, mib(textBytes));
     if (!formatTimes.empty()) {
-        const double format = *std::min_element(formatTimes.begin(), formatTimes.end());
+        const double format = best(formatTimes);
         std::printf("  the same text into a fresh block alone:          %.3f s\n", format);
     }
     if (!floorTimes.empty()) {
-        const double floor = *std::min_element(floorTimes.begin(), floorTimes.end());
+        const double floor = best(floorTimes);
         std::printf("  a filled block of that size onto the clipboard: %.3f s  (copy / that %.2fx)\n", floor,
                     copy / floor);
     }
@@ -225,9 +215,6 @@ int main(int argc, char** argv) {
     }
     std::printf("peak working set:                %8.1f MiB\n", mib(end.PeakWorkingSetSize));
 
-    DestroyWindow(mainWindow);
-    pump();
-    freeEditorStateRecord();
-    unregisterWindowClasses();
+    bench::closeFrame();
     return 0;
 }

@@ -85,12 +85,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    appInstance = GetModuleHandleA(nullptr);
-    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWNORMAL)) {
-        std::printf("cannot create the frame\n");
-        return 1;
-    }
-    pump();
+    if (!bench::openFrame()) return 1;
     const PROCESS_MEMORY_COUNTERS before = memory();
 
     // (a) open until painted
@@ -163,10 +158,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long>(sizeMiB), mib(peakAfterOpen) - sizeMiB);
     std::printf("peak working set at the end:   %8.1f MiB\n", mib(after.PeakWorkingSetSize));
 
-    DestroyWindow(mainWindow);
-    pump();
-    freeEditorStateRecord();
-    unregisterWindowClasses();
+    bench::closeFrame();
     DeleteFileA(source.c_str());
     DeleteFileA(saved.c_str());
     DeleteFileA(plain.c_str());

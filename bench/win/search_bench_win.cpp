@@ -18,7 +18,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,13 +35,14 @@
 
 namespace {
 
+using bench::best;
 using bench::now;
 using bench::pump;
 
 constexpr int kRuns = 5;
 constexpr int kPatternLength = 4;
-constexpr uint8_t kAbsent = 0xFF;
-constexpr int32_t kNearStart = 100;  // where find previous finds the pattern  // never in the data, always in the pattern: no chance matches
+constexpr uint8_t kAbsent = 0xFF;  // never in the data, always in the pattern: no chance matches
+constexpr int32_t kNearStart = 100;  // where find previous finds the pattern
 
 // The Unix path of a Windows path, through Wine's own export; empty elsewhere.
 std::string unixPath(const std::string& path) {
@@ -129,17 +129,7 @@ int main(int argc, char** argv) {
     std::snprintf(hex, sizeof hex, "%02X%02X%02X%02X", pattern[0], pattern[1], pattern[2], pattern[3]);
     const int32_t expected = static_cast<int32_t>(size) - kPatternLength;
 
-    appInstance = GetModuleHandleA(nullptr);
-    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWNORMAL)) {
-        std::printf("cannot create the frame\n");
-        return 1;
-    }
-    pump();
-    if (!openFile(mainWindow, source.c_str(), 0)) {
-        std::printf("openFile failed\n");
-        return 1;
-    }
-    pump();
+    if (!bench::openInFrame(source.c_str())) return 1;
     EditorState& s = *editorState;
 
     // (a) find next from offset 0, as F3 runs it, until the caret is on the match
@@ -185,8 +175,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    const double command = *std::min_element(commandTimes.begin(), commandTimes.end());
-    const double core = *std::min_element(coreTimes.begin(), coreTimes.end());
+    const double command = best(commandTimes);
+    const double core = best(coreTimes);
     const double gb = static_cast<double>(size) / 1e9;
     std::printf("file: %lu MiB of random bytes, 4-byte pattern %s at its end, best of %d runs\n",
                 static_cast<unsigned long>(sizeMiB), hex, kRuns);
@@ -218,7 +208,7 @@ int main(int argc, char** argv) {
         }
         pump();
     }
-    const double previous = *std::min_element(previousTimes.begin(), previousTimes.end());
+    const double previous = best(previousTimes);
     std::printf("find previous (Win32 command):    %8.4f s  %6.2f GB/s  (%.2fx of find next)\n", previous,
                 gb / previous, command / previous);
 
@@ -270,7 +260,7 @@ int main(int argc, char** argv) {
         }
         DeleteFileA(script.c_str());
     }
-    const double findAll = *std::min_element(findAllTimes.begin(), findAllTimes.end());
+    const double findAll = best(findAllTimes);
     std::printf("find all of byte %02X until listed:  %8.4f s  (%ld rows)\n", counted, findAll, static_cast<long>(rows));
     if (pythonTime > 0) {
         std::printf("python3 bytes.count (native):     %8.4f s  (%lld found; the file differs from the document only\n"
@@ -280,10 +270,7 @@ int main(int argc, char** argv) {
         std::printf("python3 bytes.count: not measured\n");
     }
 
-    DestroyWindow(mainWindow);
-    pump();
-    freeEditorStateRecord();
-    unregisterWindowClasses();
+    bench::closeFrame();
     DeleteFileA(source.c_str());
     DeleteFileA(result.c_str());
     return 0;

@@ -41,17 +41,9 @@ namespace {
 using bench::median;
 using bench::now;
 using bench::pump;
+using bench::untilPainted;
 
 HWND view() { return win().viewWindow; }
-
-// Milliseconds of `step` followed by the paint it asked for.
-template <typename Step>
-double timed(Step step) {
-    double t0 = now();
-    step();
-    UpdateWindow(view());
-    return (now() - t0) * 1000.0;
-}
 
 bool loadDocument(uint64_t size) {
     EditorState& s = *editorState;
@@ -75,11 +67,7 @@ int main(int argc, char** argv) {
     double gib = argc > 1 ? std::atof(argv[1]) : 1.0;
     if (gib <= 0 || gib > 1.9) gib = 1.0;
 
-    appInstance = GetModuleHandleA(nullptr);
-    if (!initEditorState() || !registerWindowClasses() || !createMainWindow(0, SW_SHOWMAXIMIZED)) {
-        std::printf("cannot create the frame\n");
-        return 1;
-    }
+    if (!bench::openFrame(SW_SHOWMAXIMIZED)) return 1;
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (!IsZoomed(mainWindow)) MoveWindow(mainWindow, 0, 0, screen.right, screen.bottom, TRUE);
     pump();
@@ -96,7 +84,7 @@ int main(int argc, char** argv) {
     GetClientRect(view(), &client);
     auto repaints = [] {
         std::vector<double> t;
-        for (int i = 0; i < 300; ++i) t.push_back(timed([] { redrawWholeView(); }));
+        for (int i = 0; i < 300; ++i) t.push_back(untilPainted([] { redrawWholeView(); }, view()));
         return median(t);
     };
     const double rowsOnly = repaints();
@@ -130,7 +118,9 @@ int main(int argc, char** argv) {
     // painted: what any paint that changes every pixel pays under a system
     // that hands the window's pixels on to a display server afterwards.
     std::vector<double> copies;
-    for (int i = 0; i < 300; ++i) copies.push_back(timed([] { InvalidateRect(view(), nullptr, FALSE); }));
+    for (int i = 0; i < 300; ++i) {
+        copies.push_back(untilPainted([] { InvalidateRect(view(), nullptr, FALSE); }, view()));
+    }
     const double bare = median(blit), copied = median(copies);
     std::printf("view %ldx%ld pixels, %d rows (medians of 300 paints)\n", client.right, client.bottom, s.visibleRows);
     std::printf("bare BitBlt of a view-sized bitmap: %7.3f ms\n", bare);
@@ -152,12 +142,12 @@ int main(int argc, char** argv) {
     SendMessageA(view(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 30000), 0);
     for (int i = 0; i < 200; ++i) {
         WPARAM code = i % 2 == 0 ? SB_LINEDOWN : SB_LINEUP;
-        scroll.push_back(timed([code] { SendMessageA(view(), WM_VSCROLL, code, 0); }));
+        scroll.push_back(untilPainted([code] { SendMessageA(view(), WM_VSCROLL, code, 0); }, view()));
     }
     s.caretOffset = (s.topRow + 2) * 16;
     for (int i = 0; i < 200; ++i) {
         WPARAM key = i % 2 == 0 ? VK_DOWN : VK_UP;
-        caret.push_back(timed([key] { SendMessageA(view(), WM_KEYDOWN, key, 0); }));
+        caret.push_back(untilPainted([key] { SendMessageA(view(), WM_KEYDOWN, key, 0); }, view()));
     }
     // Digits along one row, each a new change record; the list is emptied
     // before it fills up.
@@ -170,7 +160,7 @@ int main(int argc, char** argv) {
         const uint8_t byte = s.documentBytes[s.caretOffset];
         const int nibble = s.caretNibble == 0 ? byte >> 4 : byte & 15;
         const WPARAM digit = static_cast<WPARAM>("0123456789ABCDEF"[(nibble + 1) % 16]);
-        typed.push_back(timed([digit] { SendMessageA(view(), WM_KEYDOWN, digit, 0); }));
+        typed.push_back(untilPainted([digit] { SendMessageA(view(), WM_KEYDOWN, digit, 0); }, view()));
     }
     pump();
     // An arrow key held down: the presses arrive faster than anything is painted.
@@ -187,10 +177,12 @@ int main(int argc, char** argv) {
     // The same presses one at a time, each painted before the next.
     std::vector<double> each;
     for (int i = 0; i < 300; ++i) {
-        each.push_back(timed([i] {
-            PostMessageA(view(), WM_KEYDOWN, i % 150 < 75 ? VK_DOWN : VK_UP, 0);
-            pump();
-        }));
+        each.push_back(untilPainted(
+            [i] {
+                PostMessageA(view(), WM_KEYDOWN, i % 150 < 75 ? VK_DOWN : VK_UP, 0);
+                pump();
+            },
+            view()));
     }
     DWORD speed = 31;
     SystemParametersInfoA(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
@@ -286,9 +278,6 @@ int main(int argc, char** argv) {
                 after.user, after.handles, static_cast<long>(after.gdi - before.gdi),
                 static_cast<long>(after.user - before.user), static_cast<long>(after.handles - before.handles));
 
-    DestroyWindow(mainWindow);
-    pump();
-    freeEditorStateRecord();
-    unregisterWindowClasses();
+    bench::closeFrame();
     return 0;
 }
