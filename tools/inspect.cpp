@@ -187,7 +187,6 @@ void setWide(uint32_t cp, InspectValue& v) {
 void showShiftJis(const uint8_t* bytes, size_t size, size_t offset, InspectValue& v) {
     const size_t start = characterStart(bytes, size, offset);
     const uint8_t b = bytes[start];
-    v.start = static_cast<uint32_t>(start);
     if (isShiftJisLead(b)) {
         v.length = 2;
         if (start + 1 >= size) {
@@ -278,7 +277,8 @@ void showNumber(T value, InspectValue& v) {
 
 void showFixed(const uint8_t* p, InspectRow row, Endian e, InspectValue& v) {
     const int n = fixedLength(row);
-    const uint64_t u = readUnsigned(p, n, e);
+    // The GUID reads its parts itself.
+    const uint64_t u = row == InspectRow::guid ? 0 : readUnsigned(p, n, e);
     switch (row) {
         case InspectRow::binary:
             for (int i = 0; i < 8; ++i) v.text[i] = (u >> (7 - i) & 1) != 0 ? '1' : '0';
@@ -531,7 +531,6 @@ bool hasBothEndians(InspectRow row) {
 
 InspectValue inspectValue(const uint8_t* bytes, size_t size, size_t offset, InspectRow row, Endian endian) {
     InspectValue v{};
-    v.start = static_cast<uint32_t>(offset);
     v.length = static_cast<uint32_t>(fixedLength(row));
     if (bytes == nullptr || offset >= size) {
         v.kind = InspectKind::pastEnd;

@@ -51,8 +51,7 @@ struct InspectValue {
     char character[4];  // shiftJis: the character's own bytes; empty for a control byte
     char16_t wide[3];   // utf8, utf16: the character in UTF-16; empty for a control character
     uint32_t color;     // colorRef: 0x00BBGGRR
-    uint32_t start;     // offset of the first byte read (shiftJis: where its character begins)
-    uint32_t length;    // bytes the value takes
+    uint32_t length;    // bytes the value takes (shiftJis: from where its character begins)
 };
 
 // The value of `row` read from offset `offset` of the `size` bytes; never

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "document/edit.h"
+#include "document/shift_jis.h"
 #include "resource_ids.h"
 
 namespace {
@@ -22,7 +23,7 @@ int32_t widest(int32_t containerWidth, int32_t charWidth) {
 }  // namespace
 
 InspectorGeometry inspectorGeometry(int32_t charWidth, int32_t lineHeight) {
-    InspectorGeometry g{charWidth, lineHeight, 0, 0, 0, 0, 0};
+    InspectorGeometry g{};
     g.rowHeight = lineHeight + 2;
     g.labelLeft = kInspectorSplitter;
     g.littleLeft = g.labelLeft + (kInspectorLabelChars + 2) * charWidth;
@@ -79,9 +80,8 @@ int writeInspectedValue(EditorState& s, InspectRow row, Endian side, std::string
     if (!value.ok) return showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
     int32_t offset = s.caretOffset;
     // The Shift-JIS row shows the character the caret stands in: the new one replaces it there.
-    if (row == InspectRow::shiftJis) {
-        offset = static_cast<int32_t>(
-            inspectValue(s.documentBytes, s.documentSize, static_cast<size_t>(offset), row, side).start);
+    if (row == InspectRow::shiftJis && static_cast<uint32_t>(offset) < s.documentSize) {
+        offset = static_cast<int32_t>(characterStart(s.documentBytes, s.documentSize, static_cast<size_t>(offset)));
     }
     if (static_cast<uint32_t>(offset) >= s.documentSize ||
         value.length > s.documentSize - static_cast<uint32_t>(offset)) {

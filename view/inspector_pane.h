@@ -17,10 +17,6 @@ constexpr int32_t kInspectorLabelChars = 10;
 constexpr int32_t kInspectorValueChars = 24;
 
 struct InspectorGeometry {
-    // given
-    int32_t charWidth;
-    int32_t lineHeight;
-    // derived
     int32_t rowHeight;   // one line and a pixel above and below
     int32_t labelLeft;   // the name column starts after the splitter
     int32_t littleLeft;  // the little-endian column (and the rows read one way)

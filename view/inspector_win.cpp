@@ -24,24 +24,29 @@ namespace {
 
 // Asks the pane to close its editor once the focus has gone elsewhere.
 constexpr UINT kCloseEditorMessage = WM_APP + 1;
-// Shows the values that followed the caret (see showLines).
+// Reads and shows the values that followed the caret (see inspectorFollow).
 constexpr UINT_PTR kFollowTimerId = 1;
 
 constexpr int kLines = kInspectRowCount + 1;  // the heading and one line per row
 
-// What the picture was drawn with: when any of it changes, it is drawn anew.
+// What the glyph strip and the picture were drawn with: when any of it
+// changes, both are drawn anew. A new size alone makes only a new picture.
 struct Style {
     HFONT font;
-    int32_t charWidth, lineHeight, width, height;
+    int32_t charWidth, lineHeight;
     uint32_t colors[kColorSlots];
-    bool operator==(const Style& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
+    bool operator==(const Style& o) const {
+        return font == o.font && charWidth == o.charWidth && lineHeight == o.lineHeight &&
+               std::memcmp(colors, o.colors, sizeof colors) == 0;
+    }
 };
 
 struct Pane {
     InspectorValues shown;   // the values the picture shows (or is about to)
     InspectorValues latest;  // scratch for the next look at the caret
     uint32_t dirtyLines;     // bit 1 + row: that row's values are to be drawn
-    Style style;             // zero: no picture yet
+    bool stale;              // the caret or its bytes may have changed since `shown` was read
+    Style style;             // zero: no glyph strip yet
     InspectRow selectedRow;
     Endian selectedSide;
     // Dragging the splitter
@@ -52,10 +57,10 @@ struct Pane {
     HWND editor;
     WNDPROC editorProc;
     bool committing;  // a write is under way: its error boxes take the focus for a while
-    bool followPending;  // the follow timer runs
+    bool followPending;  // the follow timer runs: the caret's values are yet to be read and shown
     InspectRow editRow;
     Endian editSide;
-    // Texts from the string table, loaded with the picture
+    // Texts from the string table, loaded when the window is made
     char labels[kInspectRowCount][32];
     char heads[2][64];
     char pastEnd[16], invalid[32], outOfRange[32];
@@ -168,18 +173,23 @@ RECT lineRect(const InspectorGeometry& g, int line, int left, int right) {
 
 // ---------------------------------------------------------------- drawing
 
-void drawText(HDC dc, const RECT& r, COLORREF back, COLORREF color, const char* text, int length) {
+// `text` (in the code page, or UTF-16) half a cell into `r`, over its background.
+template <typename Char>
+void drawText(HDC dc, const RECT& r, COLORREF back, COLORREF color, const Char* text, int length) {
     SetBkColor(dc, back);
     SetTextColor(dc, color);
-    ExtTextOutA(dc, r.left + editorState->charWidth / 2, r.top + 1, ETO_OPAQUE | ETO_CLIPPED, &r, text, length,
-                nullptr);
+    const int x = r.left + editorState->charWidth / 2, y = r.top + 1;
+    const auto count = static_cast<UINT>(length);
+    if constexpr (sizeof(Char) == 1) {
+        ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &r, text, count, nullptr);
+    } else {
+        ExtTextOutW(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &r, text, count, nullptr);
+    }
 }
 
-void drawWide(HDC dc, const RECT& r, COLORREF back, COLORREF color, const wchar_t* text, int length) {
-    SetBkColor(dc, back);
-    SetTextColor(dc, color);
-    ExtTextOutW(dc, r.left + editorState->charWidth / 2, r.top + 1, ETO_OPAQUE | ETO_CLIPPED, &r, text,
-                static_cast<UINT>(length), nullptr);
+// The value's ASCII text added to a UTF-16 one.
+void appendAscii(std::wstring& out, const char* text) {
+    for (const char* p = text; *p != '\0'; ++p) out += static_cast<wchar_t>(*p);
 }
 
 // The text of a value as a cell shows it (the UTF rows' characters aside).
@@ -202,27 +212,34 @@ void drawCell(HDC dc, const RECT& r, InspectRow row, const InspectValue& v, bool
         // Characters outside the code page too: drawn from UTF-16.
         std::wstring text(reinterpret_cast<const wchar_t*>(v.wide));
         text += L' ';
-        for (const char* p = v.text; *p != '\0'; ++p) text += static_cast<wchar_t>(*p);
-        drawWide(dc, r, back, color, text.c_str(), static_cast<int>(text.size()));
+        appendAscii(text, v.text);
+        drawText(dc, r, back, color, text.c_str(), static_cast<int>(text.size()));
         return;
     }
     const std::string text = cellText(v, row);
+    // Numbers and dates: the cells of the characters copied, no text call.
+    // Text calls and copied pixels never share a cell, so that the text calls
+    // GDI may still hold back cannot land over copied pixels.
+    const bool copied = !selected && copiable(text.c_str());
     RECT rest = r;
     if (row == InspectRow::colorRef && v.kind == InspectKind::value && v.text[0] != '\0') {
         // A swatch of the colour before its red, green and blue.
         const int side = editorState->lineHeight - 2, left = r.left + editorState->charWidth / 2;
-        drawText(dc, r, back, color, "", 0);
         RECT swatch{left, r.top + 2, left + side, r.top + 2 + side};
-        SetBkColor(dc, v.color);
-        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &swatch, nullptr, 0, nullptr);
+        if (copied) {
+            fillPixels(r, pixelOf(back));
+            fillPixels(swatch, pixelOf(v.color));
+        } else {
+            drawText(dc, r, back, color, "", 0);
+            SetBkColor(dc, v.color);
+            ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &swatch, nullptr, 0, nullptr);
+        }
         rest.left = swatch.right;
     }
-    if (selected || !copiable(text.c_str())) {
+    if (!copied) {
         drawText(dc, rest, back, color, text.c_str(), static_cast<int>(text.size()));
         return;
     }
-    // Numbers and dates: the cells of the characters copied, no text call.
-    GdiFlush();
     if (rest.left == r.left) fillPixels(r, pixelOf(back));
     copyGlyphs(text.c_str(), rest.left + editorState->charWidth / 2, r.top, r.right);
 }
@@ -252,13 +269,13 @@ void loadTexts() {
 }
 
 // The value colours' character cells, for copyGlyphs.
-bool drawGlyphs(HFONT font) {
-    const int cw = editorState->charWidth, lh = editorState->lineHeight;
+bool drawGlyphs(const Style& style) {
+    const int cw = style.charWidth, lh = style.lineHeight;
     HDC dc = glyphs.prepare((kLastGlyph - kFirstGlyph + 1) * cw, lh);
     if (dc == nullptr) return false;
-    SelectedObject use(dc, font);
-    SetBkColor(dc, editorState->colorTable[normalBack]);
-    SetTextColor(dc, editorState->colorTable[normalText]);
+    SelectedObject use(dc, style.font);
+    SetBkColor(dc, style.colors[normalBack]);
+    SetTextColor(dc, style.colors[normalText]);
     for (int c = kFirstGlyph; c <= kLastGlyph; ++c) {
         const char ch = static_cast<char>(c);
         RECT cell{(c - kFirstGlyph) * cw, 0, (c - kFirstGlyph + 1) * cw, lh};
@@ -287,52 +304,83 @@ void drawFrame(HDC dc, const InspectorGeometry& g, int width, int height) {
     }
 }
 
-Style currentStyle(HWND window) {
-    Style style;
-    std::memset(&style, 0, sizeof style);
-    RECT client{};
-    GetClientRect(window, &client);
+Style currentStyle() {
+    Style style{};
     style.font = win().displayFont;
     style.charWidth = editorState->charWidth;
     style.lineHeight = editorState->lineHeight;
-    style.width = client.right;
-    style.height = client.bottom;
     std::memcpy(style.colors, editorState->colorTable, sizeof style.colors);
     return style;
 }
 
+SIZE clientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return SIZE{client.right, client.bottom};
+}
+
+// Whether the glyph strip and the picture are drawn for the pane as it is now.
+bool pictureCurrent(const Style& style, SIZE size) {
+    return picture.dc() != nullptr && glyphs.dc() != nullptr && style == pane.style && picture.width() == size.cx &&
+           picture.height() == size.cy;
+}
+
 // Draws the value lines marked dirty into the picture.
 void drawDirtyLines(HDC dc, const Style& style, const InspectorGeometry& g) {
+    // What GDI still holds back lands before any pixels are copied in.
+    GdiFlush();
     SelectedObject font(dc, style.font);
     for (int r = 0; r < kInspectRowCount; ++r) {
-        if ((pane.dirtyLines & lineBit(r + 1)) != 0) drawRow(dc, g, style.width, r);
+        if ((pane.dirtyLines & lineBit(r + 1)) != 0) drawRow(dc, g, picture.width(), r);
     }
     pane.dirtyLines = 0;
+}
+
+// Reads the caret's values and marks the lines whose values changed.
+void readCaret() {
+    pane.stale = false;
+    inspectCaret(*editorState, pane.latest);
+    for (int r = 0; r < kInspectRowCount; ++r) {
+        bool same = true;
+        for (int side = 0; side < 2 && same; ++side) {
+            const InspectValue& a = pane.latest.at[r][side];
+            const InspectValue& b = pane.shown.at[r][side];
+            same = a.kind == b.kind && a.color == b.color && a.length == b.length &&
+                   std::memcmp(a.text, b.text, sizeof a.text) == 0 &&
+                   std::memcmp(a.character, b.character, sizeof a.character) == 0 &&
+                   std::memcmp(a.wide, b.wide, sizeof a.wide) == 0;
+        }
+        if (same) continue;
+        std::memcpy(pane.shown.at[r], pane.latest.at[r], sizeof pane.shown.at[r]);
+        pane.dirtyLines |= lineBit(r + 1);
+    }
 }
 
 void paintPane(HWND window) {
     PAINTSTRUCT ps;
     HDC target = BeginPaint(window, &ps);
     if (target == nullptr) return;
-    const Style style = currentStyle(window);
-    if (style.width > 0 && style.height > 0) {
+    const Style style = currentStyle();
+    const SIZE size = clientSize(window);
+    if (size.cx > 0 && size.cy > 0) {
         const InspectorGeometry g = geometry();
         HDC dc = picture.dc();
-        if (!(style == pane.style) || dc == nullptr || glyphs.dc() == nullptr) {
-            dc = picture.prepare(style.width, style.height);
-            pane.style = style;
-            if (dc != nullptr && drawGlyphs(style.font)) {
+        if (!pictureCurrent(style, size)) {
+            // A new size keeps the glyph strip; a new font or colours make it anew.
+            const bool glyphsDrawn = (style == pane.style && glyphs.dc() != nullptr) || drawGlyphs(style);
+            pane.style = glyphsDrawn ? style : Style{};
+            dc = glyphsDrawn ? picture.prepare(size.cx, size.cy) : nullptr;
+            if (dc != nullptr) {
                 SetBkMode(dc, TRANSPARENT);
-                loadTexts();
                 SelectedObject font(dc, style.font);
-                drawFrame(dc, g, style.width, style.height);
+                drawFrame(dc, g, size.cx, size.cy);
                 pane.dirtyLines = ~0u;
             } else {
                 picture.release();
-                dc = nullptr;
             }
         }
         if (dc != nullptr) {
+            if (pane.stale) readCaret();
             drawDirtyLines(dc, style, g);
             BitBlt(target, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                    ps.rcPaint.bottom - ps.rcPaint.top, dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
@@ -352,33 +400,18 @@ void showDirtyLines() {
     while ((pane.dirtyLines & lineBit(first)) == 0) ++first;
     while ((pane.dirtyLines & lineBit(last)) == 0) --last;
     const InspectorGeometry g = geometry();
-    const Style style = currentStyle(window);
-    HDC dc = picture.dc();
-    RECT r{g.littleLeft, first * g.rowHeight, style.width, (last + 1) * g.rowHeight};
-    const bool current = dc != nullptr && style == pane.style;
+    const Style style = currentStyle();
+    const SIZE size = clientSize(window);
+    RECT r{g.littleLeft, first * g.rowHeight, size.cx, (last + 1) * g.rowHeight};
+    const bool current = pictureCurrent(style, size);
     if (!current || !IsWindowVisible(window)) {
         InvalidateRect(window, current ? &r : nullptr, FALSE);
         return;
     }
+    HDC dc = picture.dc();
     drawDirtyLines(dc, style, g);
     WindowDc target(window);
     if (target) BitBlt(target.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, dc, r.left, r.top, SRCCOPY);
-}
-
-// Lines whose values follow the caret are shown once the keyboard lets go
-// (a timer comes after every key press and paint waiting in the queue), so
-// that a caret move, or a key held down, is painted in the view as fast as
-// without the pane; lines the user selects are shown at once.
-void showLines(uint32_t lines, bool followingCaret) {
-    HWND window = paneWindow();
-    if (window == nullptr || lines == 0) return;
-    pane.dirtyLines |= lines;
-    if (!followingCaret) {
-        showDirtyLines();
-        return;
-    }
-    if (!pane.followPending) pane.followPending = SetTimer(window, kFollowTimerId, USER_TIMER_MINIMUM, nullptr) != 0;
-    if (!pane.followPending) showDirtyLines();
 }
 
 void select(InspectRow row, Endian side) {
@@ -387,7 +420,9 @@ void select(InspectRow row, Endian side) {
     const uint32_t lines = lineBit(static_cast<int>(pane.selectedRow) + 1) | lineBit(static_cast<int>(row) + 1);
     pane.selectedRow = row;
     pane.selectedSide = side;
-    showLines(lines, false);
+    // Lines the user selects are shown at once.
+    pane.dirtyLines |= lines;
+    showDirtyLines();
 }
 
 // ---------------------------------------------------------------- the value editor
@@ -480,7 +515,7 @@ std::wstring editorText(const InspectValue& v, InspectRow row) {
     if ((row == InspectRow::utf8 || row == InspectRow::utf16) && v.wide[0] != 0) {
         return reinterpret_cast<const wchar_t*>(v.wide);
     }
-    for (const char* p = v.text; *p != '\0'; ++p) out += static_cast<wchar_t>(*p);
+    appendAscii(out, v.text);
     return out;
 }
 
@@ -489,6 +524,8 @@ void openEditor() {
     if (window == nullptr || editorState == nullptr || pane.editor != nullptr) return;
     // Nothing to write to, or writing is locked: nothing happens, as with typed digits.
     if (!isDocumentLoaded(*editorState) || isEditLocked()) return;
+    // The editor opens with the value at the caret as it is now.
+    inspectorCatchUp();
     const InspectorGeometry g = geometry();
     RECT client{};
     GetClientRect(window, &client);
@@ -612,7 +649,10 @@ LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, L
     if (editorState == nullptr || editorState->windows == nullptr)
         return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-        case WM_CREATE: resetPane(); return 0;
+        case WM_CREATE:
+            resetPane();
+            loadTexts();
+            return 0;
         case WM_DESTROY:
             KillTimer(window, kFollowTimerId);
             pane.followPending = false;
@@ -678,16 +718,16 @@ void placeInspector(int left, int width, int height) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
+// The caret's values are read and the lines that changed shown once the
+// keyboard lets go (a timer comes after every key press and paint waiting in
+// the queue), so that a caret move, or a key held down, is painted in the
+// view as fast as without the pane. Without a timer they are shown at once.
 void inspectorFollow() {
     if (!paneShown()) return;
-    inspectCaret(*editorState, pane.latest);
-    uint32_t changed = 0;
-    for (int r = 0; r < kInspectRowCount; ++r) {
-        if (std::memcmp(pane.latest.at[r], pane.shown.at[r], sizeof pane.shown.at[r]) == 0) continue;
-        std::memcpy(pane.shown.at[r], pane.latest.at[r], sizeof pane.shown.at[r]);
-        changed |= lineBit(r + 1);
-    }
-    showLines(changed, true);
+    pane.stale = true;
+    if (pane.followPending) return;
+    pane.followPending = SetTimer(paneWindow(), kFollowTimerId, USER_TIMER_MINIMUM, nullptr) != 0;
+    if (!pane.followPending) inspectorCatchUp();
 }
 
 void inspectorCatchUp() {
@@ -695,6 +735,7 @@ void inspectorCatchUp() {
     if (window == nullptr) return;
     if (pane.followPending) KillTimer(window, kFollowTimerId);
     pane.followPending = false;
+    if (pane.stale) readCaret();
     showDirtyLines();
 }
 

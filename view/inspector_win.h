@@ -21,12 +21,12 @@ int inspectorWidthIn(int containerWidth);
 void placeInspector(int left, int width, int height);
 
 // The pane follows the caret and the bytes under it: called wherever the view
-// is told to repaint or the caret's texts are written. Cheap when nothing it
-// shows changed.
+// is told to repaint or the caret's texts are written. Cheap: the values are
+// read and shown once the keyboard lets go.
 void inspectorFollow();
 
-// Shows at once what the pane has yet to show of the caret's values, which
-// otherwise waits until the keyboard lets go.
+// Reads and shows at once what the pane has yet to show of the caret's
+// values, which otherwise waits until the keyboard lets go.
 void inspectorCatchUp();
 
 // Whether `window` is the pane's value editor, whose keys the accelerators

@@ -13,6 +13,7 @@
 #include "shell/settings_win.h"
 #include "support/gui_harness_win.h"
 #include "view/inspector_pane.h"
+#include "view/inspector_win.h"
 
 using namespace gui;
 
@@ -22,14 +23,14 @@ class InspectorTest : public ViewFrameTest {
 protected:
     HWND pane() const { return win().inspectorWindow; }
 
-    // Double-clicks the value of `row` (its big-endian side when asked) and types `text` into the editor.
+    // Double-clicks the value of `row` (its big-endian side when asked) and types `text` (if any) into the editor.
     HWND typeInto(InspectRow row, bool big, const wchar_t* text) {
         const InspectorGeometry g = inspectorGeometry(s().charWidth, s().lineHeight);
         const int x = (big ? g.bigLeft : g.littleLeft) + s().charWidth;
         const int y = (static_cast<int>(row) + 1) * g.rowHeight + g.rowHeight / 2;
         SendMessageA(pane(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
         HWND editor = GetDlgItem(pane(), IDC_INSPECTOR_EDIT);
-        if (editor != nullptr) SetWindowTextW(editor, text);
+        if (editor != nullptr && text != nullptr) SetWindowTextW(editor, text);
         return editor;
     }
 
@@ -113,4 +114,26 @@ TEST_F(InspectorTest, TypedValueIsWrittenAtTheCaretAndRecordedAndBadOnesAreRefus
     ASSERT_TRUE(key.readRaw("Inspect", raw));
     EXPECT_EQ(decodeInspectorPlacement(raw.data(), raw.size(), stored), 1);
     EXPECT_EQ(stored.shown, 0);
+}
+
+TEST_F(InspectorTest, EditorOpensWithTheValueAtTheCaretBeforeThePaneCaughtUp) {
+    loadDocument(std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8), "C:\\data\\follow.bin");
+    SendMessageA(frame(), WM_COMMAND, IDM_INSPECTOR, 0);
+    pumpMessages();
+    ASSERT_NE(pane(), nullptr);
+
+    // The caret moves and the pane is told so; its timer has yet to run.
+    for (int32_t caret : {5, 2}) {
+        s().caretOffset = caret;
+        inspectorFollow();
+        HWND editor = typeInto(InspectRow::uint8, false, nullptr);
+        ASSERT_NE(editor, nullptr);
+        wchar_t text[16] = {};
+        GetWindowTextW(editor, text, 16);
+        EXPECT_EQ(std::wstring(text), std::to_wstring(caret + 1)) << "caret " << caret;
+        SendMessageA(editor, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_EQ(GetDlgItem(pane(), IDC_INSPECTOR_EDIT), nullptr);
+    }
+    SendMessageA(frame(), WM_COMMAND, IDM_INSPECTOR, 0);
+    pumpMessages();
 }
