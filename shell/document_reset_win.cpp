@@ -14,23 +14,10 @@ int documentReset() {
 
 void refreshViewAfterReset() {
     if (editorState == nullptr || editorState->windows == nullptr) return;
-    EditorState& s = *editorState;
     EditorWindows& w = win();
     showFileStatus();
     showCaretStatus();
-    if (w.viewWindow != nullptr) {
-        RECT view{};
-        GetClientRect(w.viewWindow, &view);
-        s.visibleRows = s.lineHeight != 0 ? view.bottom / s.lineHeight : 0;
-        SCROLLINFO& si = w.viewScrollInfo;
-        si.cbSize = sizeof si;
-        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        si.nMin = 0;
-        si.nMax = scrollRangeMaximum(s);
-        si.nPage = static_cast<UINT>(s.visibleRows);
-        si.nPos = 0;
-        SetScrollInfo(w.viewWindow, SB_VERT, &si, TRUE);
-    }
+    fitViewToHeight();
     // The strip first, then the view, each painted at once.
     if (w.labelWindow != nullptr) {
         InvalidateRect(w.labelWindow, nullptr, TRUE);

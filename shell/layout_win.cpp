@@ -194,22 +194,27 @@ void layoutFrame() {
     MoveWindow(w.viewWindow, 0, stripHeight, width, inner.bottom - stripHeight, TRUE);
     placeInspector(width, paneWidth, inner.bottom);
 
-    if (s.documentBytes != nullptr && s.lineHeight != 0) {
-        RECT view{};
-        GetClientRect(w.viewWindow, &view);
-        // A taller view must not show empty rows below the end, nor hide the
-        // first rows of a document that now fits: the top row follows the height.
-        const unsigned effects = setVisibleRows(s, view.bottom / s.lineHeight);
-        SCROLLINFO& si = w.viewScrollInfo;
-        si.cbSize = sizeof si;
-        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        GetScrollInfo(w.viewWindow, SB_VERT, &si);
-        si.nPage = static_cast<UINT>(s.visibleRows);
-        si.nMax = scrollRangeMaximum(s);
-        si.nPos = thumbForTopRow(s);
-        SetScrollInfo(w.viewWindow, SB_VERT, &si, TRUE);
-        if ((effects & effectRepaint) != 0) repaintView();
-    }
+    if (s.documentBytes != nullptr && s.lineHeight != 0) fitViewToHeight();
+}
+
+void fitViewToHeight() {
+    if (!haveState() || win().viewWindow == nullptr) return;
+    EditorState& s = *editorState;
+    EditorWindows& w = win();
+    RECT view{};
+    GetClientRect(w.viewWindow, &view);
+    // A taller view must not show empty rows below the end, nor hide the
+    // first rows of a document that now fits: the top row follows the height.
+    const unsigned effects = setVisibleRows(s, s.lineHeight != 0 ? view.bottom / s.lineHeight : 0);
+    SCROLLINFO& si = w.viewScrollInfo;
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = scrollRangeMaximum(s);
+    si.nPage = static_cast<UINT>(s.visibleRows);
+    si.nPos = thumbForTopRow(s);
+    SetScrollInfo(w.viewWindow, SB_VERT, &si, TRUE);
+    if ((effects & effectRepaint) != 0) repaintView();
 }
 
 void setStatusParts() {

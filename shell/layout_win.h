@@ -21,6 +21,9 @@ int isEditLocked();
 void toggleMenuCheck(int id);
 
 void layoutFrame();
+// The rows the view has room for and its scroll bar, after a change of the
+// view's height or of the document; the top row is kept within the rows.
+void fitViewToHeight();
 void setStatusParts();
 void showFileStatus();
 void showSelectionStatus();
