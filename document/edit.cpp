@@ -14,26 +14,19 @@ namespace {
 
 constexpr uint32_t kNoRoomError = 14;
 
-bool caretOnDocument(const EditorState& s) {
-    return isDocumentLoaded(s) && s.caretOffset >= 0 &&
-           static_cast<uint32_t>(s.caretOffset) < s.documentSize;
-}
-
-// Every insertion and deletion leaves a document that differs in length from
-// the file, which the change list cannot show.
-void markLengthChanged(EditorState& s) {
-    s.modified = 1;
-    s.lengthChanged = 1;
-}
-
 // Where a byte can go in: in front of the caret byte, or at offset 0 of a
 // document that deletions have emptied (its buffer is still there).
 bool caretOnInsertionPoint(const EditorState& s) {
-    if (s.documentBytes == nullptr || s.caretOffset < 0) return false;
+    if (!hasDocumentBuffer(s) || s.caretOffset < 0) return false;
     return static_cast<uint32_t>(s.caretOffset) < s.documentSize || (s.documentSize == 0 && s.caretOffset == 0);
 }
 
 }  // namespace
+
+void markLengthChanged(EditorState& s) {
+    s.modified = 1;
+    s.lengthChanged = 1;
+}
 
 int checkInsertRoom(EditorState& s, WindowRef owner) {
     if (s.spareCapacity != 0) return 1;
@@ -160,25 +153,28 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
     if (confirm != 0 && rewrites && confirmOverwrite(owner, offset) == 0) return 0;
 
     for (size_t i = 0; i < n; ++i) {
-        const uint8_t before = document[i];
-        const uint8_t after = bytes[i];
-        if (before == after) continue;
-        const int32_t at = offset + static_cast<int32_t>(i);
-        // The high digit first, as it is typed: the low nibble's record holds
-        // the byte with the new high nibble.
-        const uint8_t between = static_cast<uint8_t>((after & 0xF0) | (before & 0x0F));
-        if (between != before) {
-            if (recordChange(s, at, 0, before, 0, nullptr) == 0) break;
-            document[i] = between;
-            s.modified = 1;
-        }
-        if (after != between) {
-            if (recordChange(s, at, 1, between, 0, nullptr) == 0) break;
-            document[i] = after;
-            s.modified = 1;
-        }
+        if (!writeByteAsTyped(s, offset + static_cast<int32_t>(i), bytes[i])) break;
     }
     return 1;
+}
+
+bool writeByteAsTyped(EditorState& s, int32_t at, uint8_t after) {
+    uint8_t& byte = s.documentBytes[at];
+    const uint8_t before = byte;
+    // The high digit first, as it is typed: the low nibble's record holds
+    // the byte with the new high nibble.
+    const uint8_t between = static_cast<uint8_t>((after & 0xF0) | (before & 0x0F));
+    if (between != before) {
+        if (recordChange(s, at, 0, before, 0, nullptr) == 0) return false;
+        byte = between;
+        s.modified = 1;
+    }
+    if (after != between) {
+        if (recordChange(s, at, 1, between, 0, nullptr) == 0) return false;
+        byte = after;
+        s.modified = 1;
+    }
+    return true;
 }
 
 TextEdit beginTextEdit(const EditorState& s) {

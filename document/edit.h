@@ -10,6 +10,11 @@
 #include "platform/platform.h"
 #include "shell/editor_state.h"
 
+// Every insertion, deletion and replacement of another length leaves a
+// document that differs in length from the file, which the change list cannot
+// show: sets modified and lengthChanged.
+void markLengthChanged(EditorState& s);
+
 // Whether one more byte fits into the buffer; reports error 14 on `owner`
 // when not. The insert command asks this before it asks for the value.
 int checkInsertRoom(EditorState& s, WindowRef owner);
@@ -47,6 +52,11 @@ int overwriteText(EditorState& s, const char* text);
 // Sets modified when a byte changed; the caret stays. 1 when written.
 int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count,
                       int confirm = 0);
+
+// One byte of writeBytesAsTyped, its room already counted: each changing
+// nibble recorded as typing it records it. False when a record could not be
+// made (out of memory); what was written before stays recorded.
+bool writeByteAsTyped(EditorState& s, int32_t at, uint8_t after);
 
 // The text edit at the caret offers the bytes there as text and accepts at
 // most this many bytes, fewer near the end of the document.

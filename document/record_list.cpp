@@ -30,11 +30,6 @@ int32_t countOf(const EditorState& s, RecordList list) {
     return std::clamp(n, 0, kRecordListSlots);
 }
 
-bool caretOnDocument(const EditorState& s) {
-    return isDocumentLoaded(s) && s.caretOffset >= 0 &&
-           static_cast<uint32_t>(s.caretOffset) < s.documentSize;
-}
-
 }  // namespace
 
 int addRecord(EditorState& s, RecordList list, int32_t offset, int32_t nibble, uint8_t byteValue) {

@@ -34,7 +34,7 @@ bool selectedBytes(const EditorState& s, int64_t* start, int64_t* end) {
 // A selection can hold no byte (both ends one past the last row): it counts as none.
 bool hexCopyBytes(const EditorState& s, int64_t* start, int64_t* end) {
     if (selectedBytes(s, start, end) && *end > *start) return true;
-    if (!isDocumentLoaded(s) || s.caretOffset < 0 || static_cast<uint32_t>(s.caretOffset) >= s.documentSize) return false;
+    if (!caretOnDocument(s)) return false;
     *start = s.caretOffset;
     *end = *start + 1;
     return true;
@@ -121,8 +121,7 @@ int pasteText(EditorState& s, WindowRef owner, int editLocked) {
 }
 
 int pasteHexText(EditorState& s, WindowRef owner, int editLocked) {
-    if (!isDocumentLoaded(s) || editLocked != 0) return 0;
-    if (s.caretOffset < 0 || static_cast<uint32_t>(s.caretOffset) >= s.documentSize) return 0;
+    if (!caretOnDocument(s) || editLocked != 0) return 0;
     std::unique_ptr<char, decltype(&std::free)> text(getClipboardText(owner, nullptr), &std::free);
     if (text == nullptr) return 0;
     // Two digits a byte: a room for that many bytes holds all the text can give.

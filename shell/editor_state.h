@@ -173,3 +173,8 @@ inline bool isDocumentLoaded(const EditorState& s) {
 // A document that deletions emptied keeps its buffer: it has no byte to show
 // or edit, but it can still be saved (as an empty file) and take an insertion.
 inline bool hasDocumentBuffer(const EditorState& s) { return s.documentBytes != nullptr; }
+
+// Whether the caret stands on a byte of a loaded document.
+inline bool caretOnDocument(const EditorState& s) {
+    return isDocumentLoaded(s) && s.caretOffset >= 0 && static_cast<uint32_t>(s.caretOffset) < s.documentSize;
+}

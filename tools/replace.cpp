@@ -6,6 +6,7 @@
 #include <new>
 
 #include "document/document.h"
+#include "document/edit.h"
 #include "document/record_list.h"
 #include "resource_ids.h"
 #include "tools/search.h"
@@ -14,20 +15,42 @@ namespace {
 
 constexpr uint32_t kNoRoomError = 14;
 
-// The search moves the caret onto a match as find next does.
-void takeMatch(EditorState& s, int64_t at, int32_t length) {
-    s.foundOffset = static_cast<int32_t>(at);
-    s.foundLength = length;
-    s.caretOffset = s.foundOffset;
-    s.caretNibble = 0;
+// Where the dialog's search looks: the selected rows with searchInSelection
+// (the whole document when no row is selected), else the whole document.
+SearchScope replaceScope(const EditorState& s, uint32_t options) {
+    SearchScope scope = wholeDocument(s.documentBytes, s.documentBytes != nullptr ? s.documentSize : 0,
+                                      (options & searchWholeChars) != 0);
+    if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
+        const int64_t first = std::min(s.selectionAnchorRow, s.selectionEndRow);
+        const int64_t last = std::max(s.selectionAnchorRow, s.selectionEndRow);
+        scope.begin = std::min<int64_t>(first * 16, scope.size);
+        scope.end = std::min<int64_t>((last + 1) * 16, scope.size);
+    }
+    return scope;
 }
 
+// Find next's search from `from`, with searchWrap once more from the other end.
 int64_t searchOnce(const EditorState& s, const ReplaceQuery& q, int64_t from, bool up) {
-    const SearchScope scope = replaceScope(s, q.options);
-    const bool wrap = (q.options & searchWrap) != 0;
-    int64_t hit = up ? findBackward(scope, q.pattern, from) : findForward(scope, q.pattern, from);
-    if (hit < 0 && wrap) hit = up ? findBackward(scope, q.pattern, scope.end) : findForward(scope, q.pattern, scope.begin);
-    return hit;
+    SearchScope scope = replaceScope(s, q.options);
+    const int64_t hit = up ? findBackward(scope, q.pattern, from) : findForward(scope, q.pattern, from);
+    if (hit >= 0 || (q.options & searchWrap) == 0) return hit;
+    // Once more from the other end, over the starts the first pass left out
+    // only. The bytes and their size stay, so characters pair up as before.
+    if (up) {
+        scope.begin = std::max(scope.begin, from);
+        return findBackward(scope, q.pattern, scope.end);
+    }
+    scope.end = std::min(scope.end, from + q.pattern.length - 1);
+    return findForward(scope, q.pattern, scope.begin);
+}
+
+// Whether the remembered match is still a match of the query at its place:
+// the scope ends with it, so that only that one start is tried.
+bool currentMatchHolds(const EditorState& s, const ReplaceQuery& q) {
+    if (!isDocumentLoaded(s) || s.foundOffset < 0 || s.foundLength != q.pattern.length) return false;
+    SearchScope scope = replaceScope(s, q.options);
+    scope.end = std::min(scope.end, int64_t{s.foundOffset} + q.pattern.length);
+    return findForward(scope, q.pattern, s.foundOffset) == s.foundOffset;
 }
 
 // The (offset, nibble) positions of the change list as sorted keys, so that
@@ -42,16 +65,17 @@ std::vector<int64_t> recordedPositions(const EditorState& s) {
     return keys;
 }
 
-// Whether the change list can take a record for every nibble of every byte
-// the replacement changes (positions already recorded need none).
+// Whether the change list can take a record for every nibble the replacement
+// changes (positions already recorded need none), as typing would count them.
 bool changeRecordsFit(const EditorState& s, const std::vector<uint32_t>& offsets, const ReplaceQuery& q) {
     const std::vector<int64_t> recorded = recordedPositions(s);
     const int64_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
     int64_t needed = 0;
     for (uint32_t at : offsets) {
         for (int32_t j = 0; j < q.replacementLength; ++j) {
-            if (s.documentBytes[at + j] == q.replacement[j]) continue;
+            const uint8_t diff = s.documentBytes[at + j] ^ q.replacement[j];
             for (int64_t nibble = 0; nibble < 2; ++nibble) {
+                if ((diff & (nibble == 0 ? 0xF0 : 0x0F)) == 0) continue;
                 if (!std::binary_search(recorded.begin(), recorded.end(), (int64_t{at} + j) * 2 + nibble)) ++needed;
             }
             if (needed > room) return false;
@@ -68,14 +92,8 @@ ReplaceOutcome overwriteMatches(EditorState& s, WindowRef owner, const std::vect
     }
     for (uint32_t at : offsets) {
         for (int32_t j = 0; j < q.replacementLength; ++j) {
-            const int32_t p = static_cast<int32_t>(at) + j;
-            const uint8_t before = s.documentBytes[p];
-            if (before == q.replacement[j]) continue;
-            if (recordChange(s, p, 0, before, 0, nullptr) == 0 || recordChange(s, p, 1, before, 0, nullptr) == 0) {
-                return ReplaceOutcome::Written;  // out of memory: what was written stays recorded
-            }
-            s.documentBytes[p] = q.replacement[j];
-            s.modified = 1;
+            // Out of memory: what was written stays recorded.
+            if (!writeByteAsTyped(s, static_cast<int32_t>(at) + j, q.replacement[j])) return ReplaceOutcome::Written;
         }
     }
     return ReplaceOutcome::Written;
@@ -143,8 +161,7 @@ ReplaceOutcome resizeMatches(EditorState& s, WindowRef owner, const std::vector<
     resetDocumentModel(s);
     s.caretOffset = static_cast<int32_t>(std::min<int64_t>(offsets[0], newSize - 1));
     s.caretNibble = 0;
-    s.modified = 1;
-    s.lengthChanged = 1;
+    markLengthChanged(s);
     return ReplaceOutcome::Resized;
 }
 
@@ -167,18 +184,6 @@ int readReplaceQuery(const char* findText, const char* replaceText, uint32_t opt
 
 uint32_t defaultSearchOptions(int kanji) { return searchMatchCase | (kanji != 0 ? searchWholeChars : 0u); }
 
-SearchScope replaceScope(const EditorState& s, uint32_t options) {
-    SearchScope scope = wholeDocument(s.documentBytes, s.documentBytes != nullptr ? s.documentSize : 0,
-                                      (options & searchWholeChars) != 0);
-    if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
-        const int64_t first = std::min(s.selectionAnchorRow, s.selectionEndRow);
-        const int64_t last = std::max(s.selectionAnchorRow, s.selectionEndRow);
-        scope.begin = std::min<int64_t>(first * 16, scope.size);
-        scope.end = std::min<int64_t>((last + 1) * 16, scope.size);
-    }
-    return scope;
-}
-
 int findInDirection(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText) {
     if (!isDocumentLoaded(s) || q.pattern.length <= 0) return 0;
     const bool up = (q.options & searchUp) != 0;
@@ -188,19 +193,7 @@ int findInDirection(EditorState& s, WindowRef owner, const ReplaceQuery& q, cons
     void* previousCursor = beginWaitCursor();
     const int64_t hit = searchOnce(s, q, from, up);
     endWaitCursor(previousCursor);
-    s.foundLength = q.pattern.length;
-    if (hit < 0) {
-        reportNotFound(owner, findText);
-        s.foundOffset = -1;
-        return 0;
-    }
-    takeMatch(s, hit, q.pattern.length);
-    return 1;
-}
-
-bool currentMatchHolds(const EditorState& s, const ReplaceQuery& q) {
-    if (!isDocumentLoaded(s) || s.foundOffset < 0 || s.foundLength != q.pattern.length) return false;
-    return findForward(replaceScope(s, q.options), q.pattern, s.foundOffset) == s.foundOffset;
+    return settleSearch(s, owner, findText, hit, q.pattern.length);
 }
 
 ReplaceOutcome replaceMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,

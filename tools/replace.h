@@ -29,19 +29,12 @@ int readReplaceQuery(const char* findText, const char* replaceText, uint32_t opt
 // matters, down, no wrap, text; whole characters in kanji mode.
 uint32_t defaultSearchOptions(int kanji);
 
-// Where the dialog's search looks: the selected rows with searchInSelection
-// (the whole document when no row is selected), else the whole document.
-SearchScope replaceScope(const EditorState& s, uint32_t options);
-
 // Find next in the dialog's direction: down from the byte after the current
 // match (from the caret when there is none), up from before the match or the
 // caret; with searchWrap once more from the other end of the scope. Found:
 // foundOffset, foundLength, the caret on the match's high nibble, 1. Not
 // found: IDS_ERR_NOT_FOUND with the search text, foundOffset -1, 0.
 int findInDirection(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText);
-
-// Whether the remembered match is still a match of the query at its place.
-bool currentMatchHolds(const EditorState& s, const ReplaceQuery& q);
 
 // The outcome of a replacement.
 enum class ReplaceOutcome {
@@ -52,7 +45,7 @@ enum class ReplaceOutcome {
 
 // Replaces the matches starting at `offsets` (ascending, not overlapping,
 // each q.pattern.length bytes long) with the replacement. Same length: every
-// changed byte gets its two change records, as typed text does; when the
+// changed nibble gets its change record, as typed digits do; when the
 // change list cannot take them all, error 14 and nothing is written. Another
 // length: asks first (the reset warning), needs the insertion room for the
 // growth (IDS_ERR_NO_ROOM otherwise) and refuses to empty the document

@@ -134,10 +134,7 @@ void goToListedMatch(int row) {
     EditorState& s = *editorState;
     const uint32_t at = foundList.offsets[static_cast<size_t>(row)];
     if (static_cast<uint64_t>(at) + foundList.length > s.documentSize) return;
-    s.foundOffset = static_cast<int32_t>(at);
-    s.foundLength = foundList.length;
-    s.caretOffset = s.foundOffset;
-    s.caretNibble = 0;
+    takeMatch(s, at, foundList.length);
     bringCaretIntoView();
 }
 

@@ -1,5 +1,6 @@
 #include "tools/search.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -15,31 +16,49 @@
 #include <immintrin.h>
 #endif
 
+int readHexPairs(const char* text, int maxDigits, bool stopAtLimit, bool wildcards, uint8_t* value,
+                 uint8_t* ignore) {
+    if (text == nullptr) return -1;
+    // Checked and counted first, so that an invalid text writes nothing.
+    int count = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == ' ') continue;
+        if (count == maxDigits) {
+            if (stopAtLimit) break;
+            return -1;
+        }
+        if (hexDigitValue(*p) < 0 && !(wildcards && *p == '?')) return -1;
+        ++count;
+    }
+    if (count % 2 != 0) return -1;
+    if (value == nullptr) return count / 2;
+    const char* p = text;
+    for (int i = 0; i < count / 2; ++i) {
+        uint8_t pair = 0;
+        uint8_t wild = 0;
+        for (const int shift : {4, 0}) {
+            while (*p == ' ') ++p;
+            const int digit = hexDigitValue(*p++);
+            const uint8_t bits = static_cast<uint8_t>(0x0F << shift);
+            if (digit < 0) wild |= bits;  // a '?': its nibble holds the ignored bits
+            pair |= digit < 0 ? bits : static_cast<uint8_t>(digit << shift);
+        }
+        value[i] = pair;
+        if (ignore != nullptr) ignore[i] = wild;
+    }
+    return count / 2;
+}
+
 int hexTextToBytes(const char* text, uint8_t* out) {
     if (out == nullptr) return 0;
-    out[0] = 0;
-    if (text == nullptr) return 0;
-    char digits[2 * kMaxHexPatternBytes];
-    int count = 0;
-    for (const char* p = text; *p != '\0' && count < static_cast<int>(sizeof digits); ++p) {
-        if (*p == ' ') continue;
-        if (hexDigitValue(*p) < 0) return 0;
-        digits[count++] = *p;
-    }
-    if (count % 2 != 0) return 0;
-    int n = 0;
-    for (int i = 0; i < count; i += 2) {
-        out[n++] = static_cast<uint8_t>(hexDigitValue(digits[i]) * 16 + hexDigitValue(digits[i + 1]));
-    }
+    int n = readHexPairs(text, 2 * kMaxHexPatternBytes, true, false, out, nullptr);
+    if (n < 0) n = 0;
     out[n] = 0;
     return n;
 }
 
 bool isHexPatternText(const char* text) {
-    if (text == nullptr || !isHexText(text, true)) return false;
-    int digits = 0;
-    for (const char* p = text; *p != '\0'; ++p) digits += *p != ' ';
-    return digits % 2 == 0;
+    return readHexPairs(text, INT_MAX, false, false, nullptr, nullptr) >= 0;
 }
 
 int32_t findBytesPlain(const uint8_t* data, int32_t n, const uint8_t* pattern, int32_t m) {
@@ -252,6 +271,24 @@ void reportNotFound(WindowRef owner, const char* text) {
     showError(owner, IDS_ERR_NOT_FOUND, message);
 }
 
+void takeMatch(EditorState& s, int64_t at, int32_t length) {
+    s.foundOffset = static_cast<int32_t>(at);
+    s.foundLength = length;
+    s.caretOffset = s.foundOffset;
+    s.caretNibble = 0;
+}
+
+int settleSearch(EditorState& s, WindowRef owner, const char* text, int64_t hit, int32_t length) {
+    s.foundLength = length;
+    if (hit < 0) {
+        reportNotFound(owner, text);
+        s.foundOffset = -1;
+        return 0;
+    }
+    takeMatch(s, hit, length);
+    return 1;
+}
+
 int searchFrom(EditorState& s, WindowRef owner, int searchAsHex, int32_t start) {
     if (!isDocumentLoaded(s)) return 0;
     if (static_cast<uint32_t>(start) > s.documentSize - 1) start = 0;
@@ -265,29 +302,21 @@ int searchFrom(EditorState& s, WindowRef owner, int searchAsHex, int32_t start) 
     void* previousCursor = beginWaitCursor();
     uint8_t hexPattern[kHexPatternBufferSize];
     const uint8_t* pattern;
+    int32_t length;
     if (searchAsHex) {
-        s.foundLength = hexTextToBytes(s.findText, hexPattern);
+        length = hexTextToBytes(s.findText, hexPattern);
         pattern = hexPattern;
     } else {
-        s.foundLength = static_cast<int32_t>(strnlen(s.findText, sizeof s.findText));
+        length = static_cast<int32_t>(strnlen(s.findText, sizeof s.findText));
         pattern = reinterpret_cast<const uint8_t*>(s.findText);
     }
     int64_t hit = -1;
-    if (s.foundLength > 0) {
-        hit = findBytes(s.documentBytes + start, static_cast<int64_t>(s.documentSize) - start, pattern,
-                        s.foundLength);
+    if (length > 0) {
+        hit = findBytes(s.documentBytes + start, static_cast<int64_t>(s.documentSize) - start, pattern, length);
+        if (hit >= 0) hit += start;
     }
     endWaitCursor(previousCursor);
-
-    if (hit < 0) {
-        reportNotFound(owner, s.findText);
-        s.foundOffset = -1;
-        return 0;
-    }
-    s.foundOffset = static_cast<int32_t>(start + hit);
-    s.caretOffset = s.foundOffset;
-    s.caretNibble = 0;
-    return 1;
+    return settleSearch(s, owner, s.findText, hit, length);
 }
 
 int searchPrevious(EditorState& s, WindowRef owner, int searchAsHex) {
@@ -296,17 +325,10 @@ int searchPrevious(EditorState& s, WindowRef owner, int searchAsHex) {
         showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
         return 0;
     }
+    // A checked hexadecimal findText has no wildcard and at most 64 digits:
+    // the same bytes as find next reads from it.
     SearchPattern pattern;
-    if (searchAsHex) {
-        uint8_t bytes[kHexPatternBufferSize];
-        const int n = hexTextToBytes(s.findText, bytes);
-        std::memset(&pattern, 0, sizeof pattern);
-        std::memcpy(pattern.value, bytes, static_cast<size_t>(n));
-        pattern.length = n;
-    } else {
-        parseSearchPattern(s.findText, false, true, pattern);
-    }
-    s.foundLength = pattern.length;
+    parseSearchPattern(s.findText, searchAsHex != 0, true, pattern);
     // Nothing before the first byte: from the end, as find next starts again at 0.
     const int64_t before = s.caretOffset > 0 ? int64_t{s.caretOffset} : int64_t{s.documentSize};
     void* previousCursor = beginWaitCursor();
@@ -314,15 +336,7 @@ int searchPrevious(EditorState& s, WindowRef owner, int searchAsHex) {
                             ? findBackward(wholeDocument(s.documentBytes, s.documentSize, false), pattern, before)
                             : -1;
     endWaitCursor(previousCursor);
-    if (hit < 0) {
-        reportNotFound(owner, s.findText);
-        s.foundOffset = -1;
-        return 0;
-    }
-    s.foundOffset = static_cast<int32_t>(hit);
-    s.caretOffset = s.foundOffset;
-    s.caretNibble = 0;
-    return 1;
+    return settleSearch(s, owner, s.findText, hit, pattern.length);
 }
 
 int searchAfterCaret(EditorState& s, WindowRef owner, int searchAsHex, const char* text) {

@@ -23,6 +23,17 @@ int hexTextToBytes(const char* text, uint8_t* out);
 // an even number of digits (none at all is allowed: it finds nothing).
 bool isHexPatternText(const char* text);
 
+// The one reader of hexadecimal pairs behind the calls above and the search
+// and replace dialog's texts. Spaces are dropped; with `wildcards` a "?"
+// stands for any nibble (0xF0 or 0x0F set in `ignore` and in `value`). At
+// most `maxDigits` digits are read: with `stopAtLimit` the text after them
+// is not looked at, otherwise more digits make the text invalid. Returns the
+// number of bytes, or -1 for an odd digit count or another character; only
+// then are `value` (and `ignore`, when not null) written. Without `value` it
+// only checks and counts.
+int readHexPairs(const char* text, int maxDigits, bool stopAtLimit, bool wildcards, uint8_t* value,
+                 uint8_t* ignore);
+
 // The plain right-to-left Boyer-Moore with a bad-character table: the
 // reference that findBytes must agree with. Index of the leftmost occurrence,
 // -1 when there is none, when m > n, or when the pattern is empty.
@@ -69,6 +80,15 @@ int searchPrevious(EditorState& s, WindowRef owner, int searchAsHex);
 
 // The not-found error box: string IDS_ERR_NOT_FOUND formatted with `text`.
 void reportNotFound(WindowRef owner, const char* text);
+
+// Takes a match as find next does: foundOffset and foundLength, the caret on
+// the match's high nibble.
+void takeMatch(EditorState& s, int64_t at, int32_t length);
+
+// The end of every search command: sets foundLength to `length`; with a
+// match at `hit` takes it and returns 1, with none (hit < 0) reports
+// IDS_ERR_NOT_FOUND with `text`, sets foundOffset to -1 and returns 0.
+int settleSearch(EditorState& s, WindowRef owner, const char* text, int64_t hit, int32_t length);
 
 // Jump: when `value` differs from the caret, puts the caret there (held within
 // the document) on its high nibble and returns 1; otherwise changes nothing

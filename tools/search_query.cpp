@@ -4,7 +4,6 @@
 
 #include "document/shift_jis.h"
 #include "tools/search.h"
-#include "tools/value_parse.h"
 
 // MOXEL_SCALAR leaves out the vector scanners (see search.cpp).
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__)) && !defined(MOXEL_SCALAR)
@@ -15,40 +14,6 @@
 namespace {
 
 bool isAsciiLetter(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-// A hexadecimal digit or '?' as a nibble: its value, and whether it is a wildcard.
-bool readNibble(char c, uint8_t& value, bool& wild) {
-    wild = c == '?';
-    if (wild) {
-        value = 0x0F;
-        return true;
-    }
-    int d = hexDigitValue(c);
-    value = static_cast<uint8_t>(d);
-    return d >= 0;
-}
-
-// Hexadecimal pairs with spaces dropped; `wildcards` allows '?'. Returns the
-// number of bytes, -1 when invalid.
-int parseHexPairs(const char* text, bool wildcards, uint8_t* value, uint8_t* ignore) {
-    char digits[2 * kMaxQueryBytes];
-    int count = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p == ' ') continue;
-        if (count == static_cast<int>(sizeof digits)) return -1;
-        if (*p == '?' && !wildcards) return -1;
-        digits[count++] = *p;
-    }
-    if (count % 2 != 0 || count / 2 > kMaxQueryBytes) return -1;
-    for (int i = 0; i < count; i += 2) {
-        uint8_t hi, lo;
-        bool hiWild, loWild;
-        if (!readNibble(digits[i], hi, hiWild) || !readNibble(digits[i + 1], lo, loWild)) return -1;
-        value[i / 2] = static_cast<uint8_t>(hi << 4 | lo);
-        if (ignore != nullptr) ignore[i / 2] = static_cast<uint8_t>((hiWild ? 0xF0 : 0) | (loWild ? 0x0F : 0));
-    }
-    return count / 2;
-}
 
 // Where characters begin, for offsets asked in rising or falling order: the
 // run of lead bytes last looked at is kept, so each byte is looked at a
@@ -310,7 +275,7 @@ int parseSearchPattern(const char* text, bool hex, bool matchCase, SearchPattern
     std::memset(&out, 0, sizeof out);
     if (text == nullptr) return 0;
     if (hex) {
-        int n = parseHexPairs(text, true, out.value, out.ignore);
+        int n = readHexPairs(text, 2 * kMaxQueryBytes, false, true, out.value, out.ignore);
         out.length = n < 0 ? 0 : n;
         return n;
     }
@@ -333,7 +298,7 @@ int parseSearchPattern(const char* text, bool hex, bool matchCase, SearchPattern
 
 int parseReplacement(const char* text, bool hex, uint8_t* out) {
     if (text == nullptr || out == nullptr) return 0;
-    if (hex) return parseHexPairs(text, false, out, nullptr);
+    if (hex) return readHexPairs(text, 2 * kMaxQueryBytes, false, false, out, nullptr);
     const size_t n = strnlen(text, kMaxQueryBytes + 1);
     if (n > static_cast<size_t>(kMaxQueryBytes)) return -1;
     std::memcpy(out, text, n);

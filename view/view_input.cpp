@@ -242,8 +242,7 @@ unsigned bringCaretIntoView(EditorState& s) {
 }
 
 unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocked) {
-    if (editLocked || !isDocumentLoaded(s)) return effectNone;
-    if (s.caretOffset < 0 || s.caretOffset > lastOffset(s)) return effectNone;
+    if (editLocked || !caretOnDocument(s)) return effectNone;
     const uint8_t old = s.documentBytes[s.caretOffset];
     const uint8_t digit = static_cast<uint8_t>(value & 0x0F);
     const uint8_t now = s.caretNibble == 0 ? static_cast<uint8_t>((digit << 4) | (old & 0x0F))
@@ -267,7 +266,7 @@ namespace {
 // Overwrites the bytes at the caret with one typed character and moves the
 // caret past it (on the last byte it stays).
 unsigned typeTextBytes(EditorState& s, WindowRef owner, const uint8_t* bytes, int32_t count, bool editLocked) {
-    if (editLocked || s.caretOffset < 0 || s.caretOffset > lastOffset(s)) return effectNone;
+    if (editLocked || !caretOnDocument(s)) return effectNone;
     // Half a character is no character: nothing is written at all.
     if (count > static_cast<int32_t>(s.documentSize) - s.caretOffset) return effectBeep;
     const bool changes = std::memcmp(s.documentBytes + s.caretOffset, bytes, static_cast<size_t>(count)) != 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -11,6 +12,7 @@
 #include "resource_ids.h"
 #include "shell/editor_state.h"
 #include "document/document.h"
+#include "document/edit.h"
 #include "document/record_list.h"
 #include "document/shift_jis.h"
 #include "tools/replace.h"
@@ -373,6 +375,9 @@ TEST_F(SearchFrom, ReplaceAllChangesNothingUnlessEverythingFits) {
     EXPECT_EQ(text().substr(0, 6), "xb.xb.");
     EXPECT_EQ(state->changeList[0]->byteValue, 'a');
     EXPECT_EQ(state->modified, 1);
+    // Only the nibbles that change are recorded, as typed digits are: 61 -> 71 takes one.
+    EXPECT_EQ(run("a.a", "a", "q", 0), std::make_pair(ReplaceOutcome::Written, int64_t{2}));
+    EXPECT_EQ(state->changeCount, 2);
 
     // Longer: 501 x 2 more bytes than the 1000 spare ones. Refused, nothing asked.
     EXPECT_EQ(run(many, "ab", "abcd", 0).first, ReplaceOutcome::Refused);
@@ -390,4 +395,130 @@ TEST_F(SearchFrom, ReplaceAllChangesNothingUnlessEverythingFits) {
     EXPECT_EQ(run("abab", "ab", "", answerYes).first, ReplaceOutcome::Refused);  // would leave nothing
     EXPECT_EQ(nativeSeam().events.back().messageId, IDS_ERR_WOULD_EMPTY);
     freeRecordLists(*state);
+}
+
+TEST(ReadHexPairs, OneReaderForEveryHexText) {
+    uint8_t value[8], ignore[8];
+    EXPECT_EQ(readHexPairs("0d ?A f?", 16, false, true, value, ignore), 3);
+    EXPECT_EQ(value[0], 0x0D);
+    EXPECT_EQ(ignore[0], 0x00);
+    EXPECT_EQ(value[1], 0xFA);  // the wildcard nibble holds the ignored bits
+    EXPECT_EQ(ignore[1], 0xF0);
+    EXPECT_EQ(value[2], 0xFF);
+    EXPECT_EQ(ignore[2], 0x0F);
+    EXPECT_EQ(readHexPairs("0d ?A", 16, false, false, value, nullptr), -1);  // no wildcards asked for
+    EXPECT_EQ(readHexPairs("0102 03", 4, false, false, value, nullptr), -1);  // too many digits
+    EXPECT_EQ(readHexPairs("0102 0Z", 4, true, false, value, nullptr), 2);   // the rest is not read
+    EXPECT_EQ(readHexPairs(nullptr, 4, true, false, value, nullptr), -1);
+    EXPECT_EQ(readHexPairs("a b c d e f", 100, false, false, nullptr, nullptr), 3);  // only counted
+
+    // An invalid text writes nothing.
+    std::memset(value, 0x55, sizeof value);
+    EXPECT_EQ(readHexPairs("1234 5", 16, false, true, value, ignore), -1);
+    EXPECT_EQ(readHexPairs("1234 zz", 16, false, true, value, ignore), -1);
+    EXPECT_EQ(value[0], 0x55);
+
+    EXPECT_TRUE(isHexPatternText(""));
+    EXPECT_TRUE(isHexPatternText(std::string(100, 'A').c_str()));  // no limit on the check
+    EXPECT_FALSE(isHexPatternText("A?"));
+    EXPECT_FALSE(isHexPatternText("ABC"));
+    EXPECT_FALSE(isHexPatternText(nullptr));
+    SearchPattern p;
+    EXPECT_EQ(parseSearchPattern(std::string(128, 'A').c_str(), true, true, p), kMaxQueryBytes);
+    EXPECT_EQ(parseSearchPattern(std::string(130, 'A').c_str(), true, true, p), -1);
+}
+
+TEST_F(SearchFrom, TheSearchEndSetsOrForgetsTheMatch) {
+    state->caretNibble = 1;
+    EXPECT_EQ(settleSearch(*state, nullptr, "ab", 6, 2), 1);
+    EXPECT_EQ(state->foundOffset, 6);
+    EXPECT_EQ(state->foundLength, 2);
+    EXPECT_EQ(state->caretOffset, 6);
+    EXPECT_EQ(state->caretNibble, 0);
+    EXPECT_TRUE(nativeSeam().events.empty());
+    EXPECT_EQ(settleSearch(*state, nullptr, "ab", -1, 3), 0);
+    EXPECT_EQ(state->foundOffset, -1);
+    EXPECT_EQ(state->foundLength, 3);
+    EXPECT_EQ(state->caretOffset, 6);
+    ASSERT_EQ(nativeSeam().events.size(), 1u);
+    EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_NOT_FOUND);
+}
+
+TEST_F(SearchFrom, FindPreviousReadsHexAsFindNextDoes) {
+    load("ab\x0D\x0A" "cd\x0D\x0A");
+    state->caretOffset = 7;
+    std::snprintf(state->findText, sizeof state->findText, "%s", "0d 0A");
+    ASSERT_EQ(searchPrevious(*state, nullptr, 1), 1);
+    EXPECT_EQ(state->foundOffset, 6);
+    EXPECT_EQ(state->foundLength, 2);
+    ASSERT_EQ(searchPrevious(*state, nullptr, 1), 1);
+    EXPECT_EQ(state->foundOffset, 2);
+}
+
+// With wrap, the second pass looks only at the starts the first one left
+// out, including a match that reaches over the place the search began.
+TEST_F(SearchFrom, WrapFindsWhatTheFirstPassLeftOut) {
+    load("xabx");
+    ReplaceQuery q;
+    ASSERT_EQ(readReplaceQuery("ab", "", searchMatchCase | searchWrap, false, nullptr, q), 1);
+    state->caretOffset = 2;
+    ASSERT_EQ(findInDirection(*state, nullptr, q, "ab"), 1);
+    EXPECT_EQ(state->foundOffset, 1);
+    q.options |= searchUp;
+    state->foundOffset = -1;
+    state->caretOffset = 1;
+    ASSERT_EQ(findInDirection(*state, nullptr, q, "ab"), 1);
+    EXPECT_EQ(state->foundOffset, 1);
+    EXPECT_TRUE(nativeSeam().events.empty());
+    // Nothing anywhere: one not-found report.
+    ASSERT_EQ(readReplaceQuery("ba", "", searchMatchCase | searchWrap, false, nullptr, q), 1);
+    EXPECT_EQ(findInDirection(*state, nullptr, q, "ba"), 0);
+    EXPECT_EQ(state->foundOffset, -1);
+    EXPECT_EQ(nativeSeam().events.size(), 1u);
+}
+
+// Replace writes over the current match only while its bytes still match it
+// there (with whole characters: while it still begins and ends on one).
+TEST_F(SearchFrom, ReplaceChecksTheCurrentMatchAtItsPlace) {
+    load("ab.ab.ab");
+    EXPECT_EQ(resetDocumentModel(*state), 1);
+    ReplaceQuery q;
+    ASSERT_EQ(readReplaceQuery("ab", "xy", searchMatchCase, true, nullptr, q), 1);
+    int found = 0;
+    state->foundOffset = 3;
+    state->foundLength = 2;
+    doc[3] = 'z';  // changed since it was found: not replaced, the next is found
+    EXPECT_EQ(replaceCurrentAndFind(*state, nullptr, q, "ab", found), ReplaceOutcome::Refused);
+    EXPECT_EQ(found, 1);
+    EXPECT_EQ(state->foundOffset, 6);
+    EXPECT_EQ(replaceCurrentAndFind(*state, nullptr, q, "ab", found), ReplaceOutcome::Written);
+    EXPECT_EQ(std::string(doc.begin(), doc.end()), "ab.zb.xy");
+
+    // The same bytes after a lead byte are the second half of a character.
+    load("\x82" "ab");
+    EXPECT_EQ(resetDocumentModel(*state), 1);
+    ASSERT_EQ(readReplaceQuery("ab", "xy", searchMatchCase | searchWholeChars, true, nullptr, q), 1);
+    state->foundOffset = 1;
+    state->foundLength = 2;
+    resetNativeSeam();
+    EXPECT_EQ(replaceCurrentAndFind(*state, nullptr, q, "ab", found), ReplaceOutcome::Refused);
+    EXPECT_EQ(found, 0);
+    EXPECT_EQ(std::string(doc.begin(), doc.end()), "\x82" "ab");
+    freeRecordLists(*state);
+}
+
+TEST_F(SearchFrom, CaretOnDocumentAndLengthChanges) {
+    state->caretOffset = static_cast<int32_t>(state->documentSize) - 1;
+    EXPECT_TRUE(caretOnDocument(*state));
+    state->caretOffset = static_cast<int32_t>(state->documentSize);
+    EXPECT_FALSE(caretOnDocument(*state));
+    state->caretOffset = -1;
+    EXPECT_FALSE(caretOnDocument(*state));
+    state->caretOffset = 0;
+    state->documentSize = 0;  // emptied by deletions: the buffer stays, no byte is left
+    EXPECT_FALSE(caretOnDocument(*state));
+    EXPECT_TRUE(hasDocumentBuffer(*state));
+    markLengthChanged(*state);
+    EXPECT_EQ(state->modified, 1);
+    EXPECT_EQ(state->lengthChanged, 1);
 }
