@@ -12,7 +12,6 @@
 #include "resource_ids.h"
 #include "shell/editor_state.h"
 #include "document/document.h"
-#include "document/edit.h"
 #include "document/record_list.h"
 #include "document/shift_jis.h"
 #include "tools/replace.h"
@@ -428,22 +427,6 @@ TEST(ReadHexPairs, OneReaderForEveryHexText) {
     EXPECT_EQ(parseSearchPattern(std::string(130, 'A').c_str(), true, true, p), -1);
 }
 
-TEST_F(SearchFrom, TheSearchEndSetsOrForgetsTheMatch) {
-    state->caretNibble = 1;
-    EXPECT_EQ(settleSearch(*state, nullptr, "ab", 6, 2), 1);
-    EXPECT_EQ(state->foundOffset, 6);
-    EXPECT_EQ(state->foundLength, 2);
-    EXPECT_EQ(state->caretOffset, 6);
-    EXPECT_EQ(state->caretNibble, 0);
-    EXPECT_TRUE(nativeSeam().events.empty());
-    EXPECT_EQ(settleSearch(*state, nullptr, "ab", -1, 3), 0);
-    EXPECT_EQ(state->foundOffset, -1);
-    EXPECT_EQ(state->foundLength, 3);
-    EXPECT_EQ(state->caretOffset, 6);
-    ASSERT_EQ(nativeSeam().events.size(), 1u);
-    EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_NOT_FOUND);
-}
-
 TEST_F(SearchFrom, FindPreviousReadsHexAsFindNextDoes) {
     load("ab\x0D\x0A" "cd\x0D\x0A");
     state->caretOffset = 7;
@@ -507,18 +490,3 @@ TEST_F(SearchFrom, ReplaceChecksTheCurrentMatchAtItsPlace) {
     freeRecordLists(*state);
 }
 
-TEST_F(SearchFrom, CaretOnDocumentAndLengthChanges) {
-    state->caretOffset = static_cast<int32_t>(state->documentSize) - 1;
-    EXPECT_TRUE(caretOnDocument(*state));
-    state->caretOffset = static_cast<int32_t>(state->documentSize);
-    EXPECT_FALSE(caretOnDocument(*state));
-    state->caretOffset = -1;
-    EXPECT_FALSE(caretOnDocument(*state));
-    state->caretOffset = 0;
-    state->documentSize = 0;  // emptied by deletions: the buffer stays, no byte is left
-    EXPECT_FALSE(caretOnDocument(*state));
-    EXPECT_TRUE(hasDocumentBuffer(*state));
-    markLengthChanged(*state);
-    EXPECT_EQ(state->modified, 1);
-    EXPECT_EQ(state->lengthChanged, 1);
-}
