@@ -128,13 +128,14 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
     uint8_t* document = s.documentBytes + offset;
     const size_t n = std::min<size_t>(count, s.documentSize - static_cast<uint32_t>(offset));
 
-    // Nibbles that change and have no record yet, counted only as far as they
-    // could still fit: the list is checked before anything is written.
+    // Nibbles that change and have no record yet: the list is checked before
+    // anything is written.
     const int32_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
-    int32_t needed = 0;
+    int64_t needed = 0;
     bool rewrites = false;  // a changing nibble is recorded already
-    for (size_t i = 0; i < n && needed <= room; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         const uint8_t diff = document[i] ^ bytes[i];
+        if (diff == 0) continue;
         const int32_t at = offset + static_cast<int32_t>(i);
         for (int32_t nibble : {0, 1}) {
             if ((diff & (nibble == 0 ? 0xF0 : 0x0F)) == 0) continue;
@@ -145,10 +146,7 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
             }
         }
     }
-    if (needed > room) {
-        showErrorCode(owner, kNoRoomError);
-        return 0;
-    }
+    if (needed > room) return reportTooManyChanges(owner, needed);
     // One question for the whole write, as for one typed digit.
     if (confirm != 0 && rewrites && confirmOverwrite(owner, offset) == 0) return 0;
 
@@ -156,6 +154,14 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
         if (!writeByteAsTyped(s, offset + static_cast<int32_t>(i), bytes[i])) break;
     }
     return 1;
+}
+
+int reportTooManyChanges(WindowRef owner, int64_t nibbles) {
+    char format[256];
+    char text[320];
+    loadText(IDS_ERR_TOO_MANY_CHANGES, format, sizeof format);
+    std::snprintf(text, sizeof text, format, static_cast<long long>(nibbles), kChangeLimitShown);
+    return showError(owner, IDS_ERR_TOO_MANY_CHANGES, text);
 }
 
 bool writeByteAsTyped(EditorState& s, int32_t at, uint8_t after) {

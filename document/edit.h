@@ -46,12 +46,17 @@ int overwriteText(EditorState& s, const char* text);
 // byte as it stood just before that nibble changed; a nibble already recorded
 // keeps its record with that byte. Bytes past the end are dropped. The
 // records needed are counted first: when the change list cannot take them
-// all, error 14 on `owner` and nothing is written. With `confirm`, a write
+// all, reportTooManyChanges on `owner` and nothing is written. With `confirm`, a write
 // that changes a recorded nibble again is then asked about once on `owner`,
 // as typing a digit asks (No: nothing written); without it nothing is asked.
 // Sets modified when a byte changed; the caret stays. 1 when written.
 int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count,
                       int confirm = 0);
+
+// The message of the commands beyond the basic set when a write needs more
+// change records than the list has room for: how many nibbles it would change
+// and the limit between saves, in words, on `owner`. Always returns 0.
+int reportTooManyChanges(WindowRef owner, int64_t nibbles);
 
 // One byte of writeBytesAsTyped, its room already counted: each changing
 // nibble recorded as typing it records it. False when a record could not be

@@ -32,6 +32,7 @@
 #define IDD_CHECKSUMS            1604
 #define IDD_REPLACE              1621
 #define IDD_FIND_ALL             1622
+#define IDD_PROGRESS             1623
 
 /* Commands (also the ids of their menu-help strings; tooltips are id + 10000) */
 #define IDM_OPEN                 1101
@@ -120,6 +121,9 @@
 #define IDC_AB_VERSION           101
 #define IDC_AB_NAME              102
 #define IDC_AB_DESCRIPTION       103
+
+/* Progress window 1623 of long commands */
+#define IDC_PG_BAR               101
 
 /* Checksums dialog 1604: a field and a copy button for each digest */
 #define IDC_CS_RANGE             101
@@ -265,6 +269,7 @@
 #define IDS_ERR_PAST_END         8121
 #define IDS_ERR_NO_ROOM          8151
 #define IDS_ERR_WOULD_EMPTY      8152
+#define IDS_ERR_TOO_MANY_CHANGES 8153
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000

@@ -13,6 +13,7 @@ constexpr int kFindTextLength = 65;       // 64 characters and the terminator
 constexpr int kMessageTextLength = 1024;
 constexpr int kRecentFileCount = 10;
 constexpr int kRecordListSlots = 2001;    // slots of the change list and the mark list
+constexpr int kChangeLimitShown = 2000;   // the change limit between saves as messages state it
 constexpr uint32_t kSpareBytes = 1000;    // room for insertions after a load
 // Offsets are signed 32-bit numbers, so a document and its spare room stay
 // within 0x7FFFFFFF bytes: larger files are refused at load.

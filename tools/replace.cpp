@@ -65,11 +65,10 @@ std::vector<int64_t> recordedPositions(const EditorState& s) {
     return keys;
 }
 
-// Whether the change list can take a record for every nibble the replacement
-// changes (positions already recorded need none), as typing would count them.
-bool changeRecordsFit(const EditorState& s, const std::vector<uint32_t>& offsets, const ReplaceQuery& q) {
+// The change records the replacement needs: one for every nibble it changes
+// that is not recorded yet, as typing would count them.
+int64_t changeRecordsNeeded(const EditorState& s, const std::vector<uint32_t>& offsets, const ReplaceQuery& q) {
     const std::vector<int64_t> recorded = recordedPositions(s);
-    const int64_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
     int64_t needed = 0;
     for (uint32_t at : offsets) {
         for (int32_t j = 0; j < q.replacementLength; ++j) {
@@ -78,16 +77,16 @@ bool changeRecordsFit(const EditorState& s, const std::vector<uint32_t>& offsets
                 if ((diff & (nibble == 0 ? 0xF0 : 0x0F)) == 0) continue;
                 if (!std::binary_search(recorded.begin(), recorded.end(), (int64_t{at} + j) * 2 + nibble)) ++needed;
             }
-            if (needed > room) return false;
         }
     }
-    return true;
+    return needed;
 }
 
 ReplaceOutcome overwriteMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
                                 const ReplaceQuery& q) {
-    if (!changeRecordsFit(s, offsets, q)) {
-        showErrorCode(owner, kNoRoomError);
+    const int64_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
+    if (const int64_t needed = changeRecordsNeeded(s, offsets, q); needed > room) {
+        reportTooManyChanges(owner, needed);
         return ReplaceOutcome::Refused;
     }
     for (uint32_t at : offsets) {
