@@ -1,5 +1,6 @@
 // The template language's reader: a lexer and a recursive-descent parser
 // that stops at the first error with its line and column.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -268,7 +269,8 @@ private:
 
 // ---------------------------------------------------------------- parser
 
-constexpr int kMaxDepth = 64;  // nested expressions and blocks
+constexpr int kMaxDepth = 32;        // nested blocks and parentheses
+constexpr int kMaxExprDepth = 100;  // operators within one another, however written
 
 class Parser {
 public:
@@ -479,8 +481,13 @@ private:
         return static_cast<int32_t>(p_->exprs.size() - 1);
     }
 
+    int depthOf(int32_t e) const { return e < 0 ? 0 : p_->exprs[static_cast<size_t>(e)].depth; }
+
     int32_t binary(Op op, int32_t a, int32_t b, const Token& at) {
         Expr e;
+        // The evaluator recurses through operands: a long chain "a+b+c+..." is as deep as it is long.
+        e.depth = 1 + std::max(depthOf(a), depthOf(b));
+        if (e.depth > kMaxExprDepth) fail(at, TemplateMessage::tooDeep);
         e.op = op;
         e.a = a;
         e.b = b;
@@ -544,6 +551,7 @@ private:
         e.column = token_.column;
         e.endian = endian_;
         if (accept("(")) {
+            if (depth > kMaxDepth) fail(token_, TemplateMessage::tooDeep);
             const int32_t inner = level(0, depth + 1);
             expect(")");
             return inner;
@@ -580,6 +588,8 @@ private:
         e.text = fn.text;
         if (f->arguments == 1) e.a = level(0, depth + 1);
         expect(")");
+        e.depth = 1 + depthOf(e.a);
+        if (e.depth > kMaxExprDepth) fail(fn, TemplateMessage::tooDeep);
         return add(std::move(e));
     }
 
@@ -616,8 +626,6 @@ private:
         }
     }
 
-    // Names of enumerators become their numbers, so expressions compare
-    // fields with them (`kind == sword`) unless a field of that name exists.
     void resolve() {
         for (StructDecl& s : p_->structs) resolveBody(s.body);
         resolveBody(p_->top);
@@ -665,7 +673,8 @@ private:
     bool fixSize(size_t index) {
         StructDecl& d = p_->structs[index];
         if (d.sizeIsFixed) return true;
-        if (visiting_.count(index) != 0 || done_.count(index) != 0) return false;
+        // Deep chains of structs are simply not taken as fixed: the recursion stays short.
+        if (visiting_.count(index) != 0 || done_.count(index) != 0 || visiting_.size() > 32) return false;
         visiting_.insert(index);
         uint64_t size = 0;
         const bool fixed = fixedBodySize(d.body, size);
@@ -690,6 +699,13 @@ private:
 bool isTextType(FieldType t) { return t >= FieldType::chr && t <= FieldType::sjisz; }
 bool isZeroEnded(FieldType t) { return t == FieldType::cstring || t == FieldType::sjisz; }
 bool isIntegerType(FieldType t) { return t <= FieldType::s64; }
+
+const char* typeNameOf(FieldType t) {
+    for (const BuiltinType& b : kBuiltins) {
+        if (b.type == t) return b.name;
+    }
+    return "";
+}
 
 uint32_t fixedTypeSize(FieldType t) {
     switch (t) {

@@ -19,6 +19,8 @@ enum class FieldType : uint8_t {
 bool isTextType(FieldType t);
 bool isZeroEnded(FieldType t);
 bool isIntegerType(FieldType t);
+// The keyword of a built-in type ("u32"); empty for structs and enums.
+const char* typeNameOf(FieldType t);
 // Bytes of one value of a type of fixed size (0: structs, zero-ended texts).
 uint32_t fixedTypeSize(FieldType t);
 
@@ -41,6 +43,7 @@ struct Expr {
     std::string text;
     std::vector<std::string> path;
     Endian endian = Endian::little;  // the byte order in force where it was written (the u32at family)
+    int depth = 1;                   // operators nested in it, itself included
     int line = 0, column = 0;
 };
 
