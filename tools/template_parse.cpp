@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "document/shift_jis.h"
 #include "tools/template_program.h"
 
 namespace {
@@ -81,9 +82,24 @@ int hexDigit(char c) {
     return -1;
 }
 
+// Whether the whole text is UTF-8; a template that is not is read as
+// Shift-JIS, whose second bytes may be a backslash inside a string.
+bool isUtf8(std::string_view t) {
+    for (size_t i = 0; i < t.size();) {
+        const auto b = static_cast<uint8_t>(t[i]);
+        const size_t len = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        if (len == 0 || i + len > t.size()) return false;
+        for (size_t k = 1; k < len; ++k) {
+            if ((static_cast<uint8_t>(t[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
 class Lexer {
 public:
-    explicit Lexer(std::string_view text) : text_(text) {}
+    explicit Lexer(std::string_view text) : text_(text), shiftJis_(!isUtf8(text)) {}
 
     Token next() {
         skipSpace();
@@ -208,6 +224,12 @@ private:
                 advance(1);
                 return t;
             }
+            if (shiftJis_ && isShiftJisLead(static_cast<uint8_t>(c)) && pos_ + 1 < text_.size() &&
+                text_[pos_ + 1] != '\n') {
+                t.text += text_.substr(pos_, 2);
+                advance(2);
+                continue;
+            }
             if (c != '\\') {
                 t.text += c;
                 advance(1);
@@ -263,6 +285,7 @@ private:
     }
 
     std::string_view text_;
+    bool shiftJis_;
     size_t pos_ = 0, lineStart_ = 0;
     int line_ = 1;
 };
@@ -458,6 +481,8 @@ private:
             if (accept("]")) {
                 s.array = ArrayForm::toEnd;
                 if (isWord("while")) {
+                    // A text to the end takes no condition: its bytes are its elements.
+                    if (isTextType(s.type) && !isZeroEnded(s.type)) fail(token_, TemplateMessage::badLength, s.name);
                     take();
                     expect("(");
                     s.until = expression(0);

@@ -23,6 +23,7 @@ constexpr size_t kAllMembers = std::numeric_limits<size_t>::max();
 struct Stop {
     TemplateMessage message = TemplateMessage::none;
     std::string detail;
+    bool shown = false;  // the last member laid out carries it
 };
 
 // One field laid out in a struct.
@@ -172,9 +173,8 @@ struct TemplateEvaluator {
         return v.number;
     }
 
-    static int64_t checked(bool overflowed, int64_t v) {
+    static void check(bool overflowed) {
         if (overflowed) throw Stop{TemplateMessage::overflow, {}};
-        return v;
     }
 
     Value eval(int32_t index, const Context& c) {
@@ -207,12 +207,12 @@ struct TemplateEvaluator {
         if (e.b >= 0) b = number(e.b, c);
         int64_t r = 0;
         switch (e.op) {
-            case Op::negate: r = checked(__builtin_sub_overflow(int64_t{0}, a, &r), r); break;
+            case Op::negate: check(__builtin_sub_overflow(int64_t{0}, a, &r)); break;
             case Op::logicalNot: r = a == 0; break;
             case Op::bitNot: r = ~a; break;
-            case Op::add: r = checked(__builtin_add_overflow(a, b, &r), r); break;
-            case Op::subtract: r = checked(__builtin_sub_overflow(a, b, &r), r); break;
-            case Op::multiply: r = checked(__builtin_mul_overflow(a, b, &r), r); break;
+            case Op::add: check(__builtin_add_overflow(a, b, &r)); break;
+            case Op::subtract: check(__builtin_sub_overflow(a, b, &r)); break;
+            case Op::multiply: check(__builtin_mul_overflow(a, b, &r)); break;
             case Op::divide:
             case Op::modulo:
                 if (b == 0) throw Stop{TemplateMessage::divisionByZero, {}};
@@ -370,8 +370,7 @@ struct TemplateEvaluator {
     }
 
     // Lays out the statements of a body from `pos` on into `out`, the frame's
-    // own members. False when a field stopped it (`stop` says why; its
-    // message stays none when the last member shows it).
+    // own members. False when a field stopped it: `stop` says why.
     bool layOut(const std::vector<Statement>& body, const Frame& frame, std::vector<Member>& out, uint64_t& pos,
                 bool keep, int depth, Stop& stop) {
         for (const Statement& s : body) {
@@ -393,7 +392,7 @@ struct TemplateEvaluator {
             const Member& m = out.back();
             if (s.at < 0) pos = m.offset + m.size;
             if (m.note != TemplateMessage::none) {
-                stop = {};
+                stop = {m.note, m.detail, true};
                 return false;
             }
         }
@@ -496,7 +495,7 @@ struct TemplateEvaluator {
         const Frame own{&n.members, kAllMembers, chain.empty() ? nullptr : &chain[0]};
         uint64_t pos = n.offset;
         Stop stop;
-        if (!layOut(*n.body, own, n.members, pos, true, 0, stop)) {
+        if (!layOut(*n.body, own, n.members, pos, true, 0, stop) && !stop.shown) {
             n.stopped = stop.message;
             n.stoppedDetail = stop.detail;
         }
@@ -555,11 +554,7 @@ struct TemplateEvaluator {
         n->detail = m.detail;
         const Shape shape = shapeOf(*m.stmt);
         n->kind = shape == Shape::array ? TemplateNodeKind::array : leafKind(*m.stmt);
-        if (n->kind == TemplateNodeKind::structure) {
-            n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
-            // A struct that stopped short shows why within itself.
-            n->note = TemplateMessage::none;
-        }
+        if (n->kind == TemplateNodeKind::structure) n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
         return n;
     }
 
