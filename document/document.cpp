@@ -7,6 +7,7 @@
 #include "tools/compare.h"
 
 int resetDocumentModel(EditorState& s) {
+    ++s.bytesVersion;
     freeRecordLists(s);
     dropCompareRows(s);
     s.markList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));
