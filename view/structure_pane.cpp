@@ -16,6 +16,14 @@ std::string structureItemPrefix(const TemplateNodeInfo& info) {
     return line;
 }
 
+std::string runName(const std::string& first, const std::string& last) {
+    auto element = [](const std::string& name) {
+        return name.size() > 2 && name.front() == '[' && name.back() == ']' && name.find("..") == std::string::npos;
+    };
+    if (element(first) && element(last)) return first.substr(0, first.size() - 1) + ".." + last.substr(1);
+    return first + ".." + last;
+}
+
 bool nodeHolds(const TemplateNodeInfo& info, uint64_t offset) {
     return info.kind != TemplateNodeKind::note && offset >= info.offset && offset - info.offset < info.size;
 }

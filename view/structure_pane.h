@@ -17,6 +17,10 @@
 // none: its message is the line.
 std::string structureItemPrefix(const TemplateNodeInfo& info);
 
+// The name of a run of children from the one named `first` to the one named
+// `last`: "[5000..5099]" for elements, "a..z" for others.
+std::string runName(const std::string& first, const std::string& last);
+
 // Whether the node holds the byte at `offset` (a node of no bytes holds none).
 bool nodeHolds(const TemplateNodeInfo& info, uint64_t offset);
 

@@ -36,6 +36,18 @@ constexpr int32_t kDefaultChars = 56;
 
 using Path = std::vector<uint64_t>;
 
+// What an item stands for: a node, or a run of a node's children. The tree
+// control looks at every item in sight whenever an item opens, so no item
+// opens onto more than kRun others (an array group of 1000 elements opens
+// onto ten runs of 100).
+constexpr uint64_t kRun = 100;
+
+struct Entry {
+    const TemplateNode* node;    // null for a run
+    const TemplateNode* parent;  // a run's: whose children it holds
+    uint64_t first, count;       // a run's children
+};
+
 struct Pane {
     HWND window = nullptr;
     HWND list = nullptr;     // the templates
@@ -54,10 +66,11 @@ struct Pane {
     bool followPending = false;  // the follow timer runs
     bool quiet = false;          // items are chosen by the pane itself: the caret stays
     bool visible = false;        // a highlight is shown only while the pane is seen
-    int64_t placedCaret = -1;    // where choosing an item in the tree put the caret
+    int64_t followedCaret = -1;  // the caret offset the chosen item was last chosen for
     ValueEditor editor;
     const TemplateNode* editNode = nullptr;
     TemplateFieldEdit edit{};
+    std::vector<Entry> entries;  // what each item stands for: its lParam indexes them
 };
 
 Pane pane;
@@ -185,69 +198,116 @@ void layoutPane() {
                std::max<int>(0, client.bottom - y), TRUE);
 }
 
+// The tree writes in the display font, which the font command replaces (and deletes).
+void keepTreeFont() {
+    HFONT font = win().displayFont;
+    if (pane.tree != nullptr && reinterpret_cast<HFONT>(SendMessageW(pane.tree, WM_GETFONT, 0, 0)) != font) {
+        SendMessageW(pane.tree, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
 void showMessage(const std::string& text) {
     SetWindowTextA(pane.message, text.c_str());
     ShowWindow(pane.message, text.empty() ? SW_HIDE : SW_SHOWNA);
     layoutPane();
 }
 
-// ---------------------------------------------------------------- the highlight
+// ---------------------------------------------------------------- the tree's items
 
-const TemplateNode* nodeOf(HTREEITEM item) {
+const Entry* entryOf(HTREEITEM item) {
     if (item == nullptr) return nullptr;
     TVITEMW it{};
     it.mask = TVIF_PARAM;
     it.hItem = item;
     if (!SendMessageW(pane.tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it))) return nullptr;
-    return reinterpret_cast<const TemplateNode*>(it.lParam);
+    const auto index = static_cast<size_t>(it.lParam);
+    return index < pane.entries.size() ? &pane.entries[index] : nullptr;
 }
+
+const TemplateNode* nodeOf(HTREEITEM item) {
+    const Entry* e = entryOf(item);
+    return e != nullptr ? e->node : nullptr;
+}
+
+// A node's columns; a run's reach from its first child's first byte to its last child's last.
+TemplateNodeInfo infoOf(TemplateTree& tree, const Entry& e) {
+    if (e.node != nullptr) return tree.info(e.node);
+    const TemplateNode* a = tree.child(e.parent, e.first);
+    const TemplateNode* b = e.count != 0 ? tree.child(e.parent, e.first + e.count - 1) : nullptr;
+    if (a == nullptr || b == nullptr) return TemplateNodeInfo{TemplateNodeKind::note};
+    TemplateNodeInfo first = tree.info(a);
+    const TemplateNodeInfo last = tree.info(b);
+    first.name = runName(first.name, last.name);
+    first.typeName.clear();
+    first.value.clear();
+    first.kind = TemplateNodeKind::group;
+    first.size = last.offset + last.size > first.offset ? last.offset + last.size - first.offset : 0;
+    first.hasChildren = true;
+    return first;
+}
+
+TemplateNodeInfo infoOf(const Entry& e) { return infoOf(*pane.nodes, e); }
 
 HTREEITEM selectedItem() { return TreeView_GetSelection(pane.tree); }
 
-// The view shows the chosen node's bytes while the pane can be seen.
+// The view shows the chosen item's bytes while the pane can be seen.
 void showHighlight() {
     EditorState& s = *editorState;
     ByteHighlight h{0, 0};
-    const TemplateNode* node = nodeOf(selectedItem());
-    if (pane.visible && pane.nodes != nullptr && node != nullptr && isDocumentLoaded(s)) {
-        h = highlightOf(pane.nodes->info(node), s.documentSize);
+    const Entry* e = entryOf(selectedItem());
+    if (pane.visible && pane.nodes != nullptr && e != nullptr && isDocumentLoaded(s)) {
+        h = highlightOf(infoOf(*e), s.documentSize);
     }
     if (h.offset == s.highlight.offset && h.length == s.highlight.length) return;
     s.highlight = h;
     repaintView();
 }
 
-// ---------------------------------------------------------------- the tree
-
-std::wstring itemText(const TemplateNode* node) {
-    const TemplateNodeInfo info = pane.nodes->info(node);
+std::wstring itemText(const TemplateNodeInfo& info) {
     if (info.kind == TemplateNodeKind::note) return widen(templateMessageText(info.note, info.noteDetail), CP_ACP);
     return widen(structureItemPrefix(info), CP_ACP) + widen(info.value, codePageOf(info.encoding));
 }
 
-HTREEITEM insertItem(HTREEITEM parent, const TemplateNode* node) {
-    std::wstring text = itemText(node);
+void insertItem(HTREEITEM parent, const Entry& e) {
+    const TemplateNodeInfo info = infoOf(e);
+    std::wstring text = itemText(info);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
     insert.item.pszText = text.data();
-    insert.item.lParam = reinterpret_cast<LPARAM>(node);
-    insert.item.cChildren = pane.nodes->info(node).hasChildren ? 1 : 0;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(pane.tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    insert.item.lParam = static_cast<LPARAM>(pane.entries.size());
+    insert.item.cChildren = info.hasChildren ? 1 : 0;
+    pane.entries.push_back(e);
+    SendMessageW(pane.tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
 }
 
-// The items of a node's children, made when it first opens (an array's
-// elements come in groups, so that there are never many at once).
-void insertChildren(HTREEITEM item, const TemplateNode* node) {
-    if (TreeView_GetChild(pane.tree, item) != nullptr) return;
-    const uint64_t count = pane.nodes->childCount(node);
-    for (uint64_t i = 0; i < count; ++i) {
-        const TemplateNode* child = pane.nodes->child(node, i);
-        if (child == nullptr) break;
-        insertItem(item, child);
+// What the children of an entry are in `tree`: a node's children, in runs
+// when there are many; a run's nodes.
+std::vector<Entry> childrenOf(TemplateTree& tree, const Entry& e) {
+    std::vector<Entry> out;
+    const TemplateNode* parent = e.node != nullptr ? e.node : e.parent;
+    const uint64_t count = e.node != nullptr ? tree.childCount(e.node) : e.count;
+    const uint64_t first = e.node != nullptr ? 0 : e.first;
+    if (e.node != nullptr && count > kRun) {
+        for (uint64_t r = 0; r < count; r += kRun) out.push_back(Entry{nullptr, parent, r, std::min(kRun, count - r)});
+    } else {
+        for (uint64_t i = first; i < first + count; ++i) {
+            if (const TemplateNode* child = tree.child(parent, i)) out.push_back(Entry{child, nullptr, 0, 0});
+        }
     }
-    if (count == 0 && item != TVI_ROOT) {
+    return out;
+}
+
+// The items of an item's children (TVI_ROOT: the template's top level), made when it first opens.
+void insertChildren(HTREEITEM item) {
+    if (TreeView_GetChild(pane.tree, item) != nullptr) return;
+    const Entry* found = item == TVI_ROOT ? nullptr : entryOf(item);
+    if (item != TVI_ROOT && found == nullptr) return;
+    const std::vector<Entry> children =
+        childrenOf(*pane.nodes, found != nullptr ? *found : Entry{pane.nodes->root(), nullptr, 0, 0});
+    for (const Entry& child : children) insertItem(item, child);
+    if (children.empty() && item != TVI_ROOT) {
         TVITEMW it{};
         it.mask = TVIF_CHILDREN;
         it.hItem = item;
@@ -256,38 +316,147 @@ void insertChildren(HTREEITEM item, const TemplateNode* node) {
     }
 }
 
-// The item of the node at `path` (child indexes from the top), its parents
-// opened on the way; null when the tree has no such node.
-HTREEITEM itemAtPath(const Path& path) {
+bool isOpen(HTREEITEM item) { return (TreeView_GetItemState(pane.tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
+
+// Items are found by their paths: sibling indexes from the top.
+
+// The item path of a node's path (child indexes from the top): two steps where the children come in runs.
+Path itemPathOf(const Path& nodePath) {
+    Path out;
+    const TemplateNode* node = pane.nodes->root();
+    for (uint64_t index : nodePath) {
+        if (pane.nodes->childCount(node) > kRun) {
+            out.push_back(index / kRun);
+            out.push_back(index % kRun);
+        } else {
+            out.push_back(index);
+        }
+        node = pane.nodes->child(node, index);
+        if (node == nullptr) break;
+    }
+    return out;
+}
+
+Path itemPath(HTREEITEM item) {
+    Path out;
+    for (; item != nullptr; item = TreeView_GetParent(pane.tree, item)) {
+        uint64_t index = 0;
+        for (HTREEITEM before = item; (before = TreeView_GetPrevSibling(pane.tree, before)) != nullptr;) ++index;
+        out.insert(out.begin(), index);
+    }
+    return out;
+}
+
+// The item at `path`, its parents opened (and with `openItself` the item
+// too); null when the tree has no such item. The items are made first and
+// opened from the innermost out, while they are still out of sight, so that
+// the tree control looks at the items in sight once.
+HTREEITEM itemAtPath(const Path& path, bool openItself = false) {
+    std::vector<HTREEITEM> opening;
     HTREEITEM item = nullptr;
     for (uint64_t index : path) {
-        if (item != nullptr) TreeView_Expand(pane.tree, item, TVE_EXPAND);
+        if (item != nullptr) {
+            insertChildren(item);
+            opening.push_back(item);
+        }
         HTREEITEM child = item != nullptr ? TreeView_GetChild(pane.tree, item) : TreeView_GetRoot(pane.tree);
         for (uint64_t i = 0; i < index && child != nullptr; ++i) child = TreeView_GetNextSibling(pane.tree, child);
         if (child == nullptr) return nullptr;
         item = child;
     }
+    if (openItself && item != nullptr) {
+        insertChildren(item);
+        opening.push_back(item);
+    }
+    for (auto i = opening.rbegin(); i != opening.rend(); ++i) {
+        if (!isOpen(*i)) TreeView_Expand(pane.tree, *i, TVE_EXPAND);
+    }
     return item;
 }
 
-Path pathOf(HTREEITEM item) {
-    const TemplateNode* node = nodeOf(item);
-    return node != nullptr && pane.nodes != nullptr ? pane.nodes->path(node) : Path{};
-}
-
-// The open items, parents before their children.
-void collectOpen(HTREEITEM item, std::vector<Path>& out) {
-    for (; item != nullptr; item = TreeView_GetNextSibling(pane.tree, item)) {
-        if ((TreeView_GetItemState(pane.tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) == 0) continue;
-        out.push_back(pathOf(item));
-        collectOpen(TreeView_GetChild(pane.tree, item), out);
+// The paths of the open items below `parent`.
+void collectOpen(HTREEITEM parent, Path& at, std::vector<Path>& out) {
+    at.push_back(0);
+    for (HTREEITEM item = parent != nullptr ? TreeView_GetChild(pane.tree, parent) : TreeView_GetRoot(pane.tree);
+         item != nullptr; item = TreeView_GetNextSibling(pane.tree, item), ++at.back()) {
+        if (!isOpen(item)) continue;
+        out.push_back(at);
+        collectOpen(item, at, out);
     }
+    at.pop_back();
 }
 
 void selectQuietly(HTREEITEM item) {
     pane.quiet = true;
     TreeView_SelectItem(pane.tree, item);
     pane.quiet = false;
+}
+
+std::wstring shownText(HTREEITEM item) {
+    wchar_t text[1024] = L"";
+    TVITEMW it{};
+    it.mask = TVIF_TEXT;
+    it.hItem = item;
+    it.pszText = text;
+    it.cchTextMax = 1024;
+    SendMessageW(pane.tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+    return text;
+}
+
+// The items made so far, each with what it stands for in `fresh` and its
+// new text when that differs; false where the items no longer match the new
+// tree's nodes (other children, names, types or places).
+struct Renewal {
+    HTREEITEM item;
+    LPARAM index;
+    Entry entry;
+    std::wstring text;  // empty: unchanged
+};
+bool renewItems(TemplateTree& fresh, HTREEITEM parent, const Entry& of, std::vector<Renewal>& out) {
+    HTREEITEM item = parent == TVI_ROOT ? TreeView_GetRoot(pane.tree) : TreeView_GetChild(pane.tree, parent);
+    if (item == nullptr) return true;  // not made yet: made from the new tree when it opens
+    for (const Entry& e : childrenOf(fresh, of)) {
+        if (item == nullptr) return false;
+        const TemplateNodeInfo info = infoOf(fresh, e);
+        const std::wstring text = itemText(info), shown = shownText(item);
+        // Only a new value may differ: the offset, the name and the type stay.
+        const std::wstring prefix = info.kind == TemplateNodeKind::note ? text : widen(structureItemPrefix(info), CP_ACP);
+        if (shown.compare(0, prefix.size(), prefix) != 0 || (prefix.empty() && shown != text)) return false;
+        TVITEMW it{};
+        it.mask = TVIF_PARAM | TVIF_CHILDREN;
+        it.hItem = item;
+        SendMessageW(pane.tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+        if ((it.cChildren != 0) != info.hasChildren) return false;
+        out.push_back(Renewal{item, it.lParam, e, text == shown ? std::wstring() : text});
+        if (!renewItems(fresh, item, e, out)) return false;
+        item = TreeView_GetNextSibling(pane.tree, item);
+    }
+    return item == nullptr;
+}
+
+// After a change of the bytes that keeps the tree's shape (a value typed over
+// a field), the items stand for the new tree's nodes and only the texts that
+// changed are set again. False, with nothing changed, where the shape differs.
+bool renewInPlace() {
+    const EditorState& s = *editorState;
+    if (pane.nodes == nullptr || pane.program == nullptr || !isDocumentLoaded(s)) return false;
+    auto fresh = std::make_unique<TemplateTree>(pane.program, s.documentBytes, s.documentSize);
+    std::vector<Renewal> renewals;
+    if (!renewItems(*fresh, TVI_ROOT, Entry{fresh->root(), nullptr, 0, 0}, renewals)) return false;
+    for (Renewal& r : renewals) {
+        if (static_cast<size_t>(r.index) < pane.entries.size()) pane.entries[static_cast<size_t>(r.index)] = r.entry;
+        if (r.text.empty()) continue;
+        TVITEMW it{};
+        it.mask = TVIF_TEXT;
+        it.hItem = r.item;
+        it.pszText = r.text.data();
+        SendMessageW(pane.tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+    }
+    pane.nodes = std::move(fresh);
+    pane.version = s.bytesVersion;
+    pane.bytes = s.documentBytes;
+    pane.size = s.documentSize;
+    return true;
 }
 
 // A new tree over the document as it is; `keep`: the items that were open,
@@ -298,46 +467,56 @@ void rebuild(bool keep) {
     std::vector<Path> open;
     Path chosen, top;
     if (keep && pane.nodes != nullptr) {
-        collectOpen(TreeView_GetRoot(pane.tree), open);
-        chosen = pathOf(selectedItem());
-        top = pathOf(TreeView_GetFirstVisible(pane.tree));
+        Path at;
+        collectOpen(nullptr, at, open);
+        if (HTREEITEM item = selectedItem()) chosen = itemPath(item);
+        if (HTREEITEM item = TreeView_GetFirstVisible(pane.tree)) top = itemPath(item);
     }
     SendMessageW(pane.tree, WM_SETREDRAW, FALSE, 0);
     selectQuietly(nullptr);
     pane.quiet = true;
     TreeView_DeleteAllItems(pane.tree);
     pane.quiet = false;
+    pane.entries.clear();
     pane.nodes.reset();
     pane.version = s.bytesVersion;
     pane.bytes = s.documentBytes;
     pane.size = s.documentSize;
     if (pane.program != nullptr && isDocumentLoaded(s)) {
         pane.nodes = std::make_unique<TemplateTree>(pane.program, s.documentBytes, s.documentSize);
-        insertChildren(TVI_ROOT, pane.nodes->root());
-        for (const Path& p : open) {
-            if (HTREEITEM item = itemAtPath(p)) TreeView_Expand(pane.tree, item, TVE_EXPAND);
-        }
+        insertChildren(TVI_ROOT);
+        // The deepest first: their parents open with them.
+        for (auto p = open.rbegin(); p != open.rend(); ++p) itemAtPath(*p, true);
         if (HTREEITEM item = chosen.empty() ? nullptr : itemAtPath(chosen)) selectQuietly(item);
         if (HTREEITEM item = top.empty() ? nullptr : itemAtPath(top)) TreeView_SelectSetFirstVisible(pane.tree, item);
     }
     SendMessageW(pane.tree, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(pane.tree, nullptr, TRUE);
+    // A new template's tree shows its top level: it follows the caret once the caret moves.
+    if (!keep) pane.followedCaret = s.caretOffset;
 }
 
-// The innermost node the caret stands in is chosen, unless the caret stays
-// where choosing a node in the tree put it (a struct keeps its place then,
-// rather than giving it to its first field).
+// Whether the item's row lies wholly in the tree's window.
+bool inSight(HTREEITEM item) {
+    RECT r{}, client{};
+    GetClientRect(pane.tree, &client);
+    return TreeView_GetItemRect(pane.tree, item, &r, FALSE) && r.top >= 0 && r.bottom <= client.bottom;
+}
+
+// Once the caret moved, the innermost node it stands in is chosen (a node
+// chosen in the tree puts the caret on its first byte and keeps its place
+// there, rather than giving it to its first field).
 void followCaret() {
     const EditorState& s = *editorState;
-    if (pane.nodes == nullptr || !caretOnDocument(s)) return;
-    const auto caret = static_cast<uint64_t>(s.caretOffset);
-    const TemplateNode* chosen = nodeOf(selectedItem());
-    if (chosen != nullptr && s.caretOffset == pane.placedCaret && nodeHolds(pane.nodes->info(chosen), caret)) return;
-    pane.placedCaret = -1;
-    const TemplateNode* node = pane.nodes->nodeAt(caret);
-    HTREEITEM item = node != nullptr && node != pane.nodes->root() ? itemAtPath(pane.nodes->path(node)) : nullptr;
+    if (pane.nodes == nullptr || !caretOnDocument(s) || s.caretOffset == pane.followedCaret) return;
+    pane.followedCaret = s.caretOffset;
+    const TemplateNode* node = pane.nodes->nodeAt(static_cast<uint64_t>(s.caretOffset));
+    HTREEITEM item = nullptr;
+    if (node != nullptr && node != pane.nodes->root()) item = itemAtPath(itemPathOf(pane.nodes->path(node)));
+    if (item == selectedItem()) return;
     selectQuietly(item);
-    if (item != nullptr) TreeView_EnsureVisible(pane.tree, item);
+    // Scrolling costs the tree control a look at every item in sight.
+    if (item != nullptr && !inSight(item)) TreeView_EnsureVisible(pane.tree, item);
 }
 
 void chooseSource(int index) {
@@ -379,7 +558,6 @@ bool tryChoose(const TemplateSource& source, int index) {
         }
     }
     chooseSource(index);
-    followCaret();
     showHighlight();
     return true;
 }
@@ -480,7 +658,7 @@ void catchUp() {
         chooseAutomatically();
     } else if (pane.nodes == nullptr || pane.version != s.bytesVersion || pane.bytes != s.documentBytes ||
                pane.size != s.documentSize) {
-        rebuild(true);
+        if (!renewInPlace()) rebuild(true);
     }
     followCaret();
     showHighlight();
@@ -502,11 +680,12 @@ void follow() {
 void onSelectionChanged(const NMTREEVIEWW& change) {
     if (!pane.quiet && pane.nodes != nullptr && (change.action == TVC_BYMOUSE || change.action == TVC_BYKEYBOARD)) {
         EditorState& s = *editorState;
-        const TemplateNodeInfo info = pane.nodes->info(reinterpret_cast<const TemplateNode*>(change.itemNew.lParam));
-        if (info.kind != TemplateNodeKind::note && info.offset < s.documentSize) {
+        const Entry* e = entryOf(change.itemNew.hItem);
+        const TemplateNodeInfo info = e != nullptr ? infoOf(*e) : TemplateNodeInfo{};
+        if (e != nullptr && info.kind != TemplateNodeKind::note && info.offset < s.documentSize) {
             s.caretOffset = static_cast<int32_t>(info.offset);
             s.caretNibble = 0;
-            pane.placedCaret = s.caretOffset;
+            pane.followedCaret = s.caretOffset;
             bringCaretIntoView();
         }
     }
@@ -518,9 +697,7 @@ LRESULT onNotify(const NMHDR* n) {
     switch (n->code) {
         case TVN_ITEMEXPANDINGW: {
             const auto* change = reinterpret_cast<const NMTREEVIEWW*>(n);
-            if ((change->action & TVE_EXPAND) != 0) {
-                insertChildren(change->itemNew.hItem, reinterpret_cast<const TemplateNode*>(change->itemNew.lParam));
-            }
+            if ((change->action & TVE_EXPAND) != 0) insertChildren(change->itemNew.hItem);
             return FALSE;
         }
         case TVN_SELCHANGEDW: onSelectionChanged(*reinterpret_cast<const NMTREEVIEWW*>(n)); return 0;
@@ -567,7 +744,7 @@ LRESULT onCreate(HWND window) {
                                 appInstance, nullptr);
     if (pane.list == nullptr || pane.open == nullptr || pane.message == nullptr || pane.tree == nullptr) return -1;
     ShowWindow(pane.message, SW_HIDE);
-    SendMessageW(pane.tree, WM_SETFONT, reinterpret_cast<WPARAM>(win().displayFont), FALSE);
+    keepTreeFont();
     pane.sources = folderTemplates();
     for (const TemplateSource& source : pane.sources) {
         SendMessageA(pane.list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shortName(source.path).c_str()));
@@ -585,13 +762,17 @@ void onDestroy() {
     pane.chosen = -1;
     pane.program = nullptr;
     pane.nodes.reset();
+    pane.entries.clear();
     pane.documentPath.clear();
     pane.stale = pane.followPending = pane.quiet = pane.visible = false;
     pane.editNode = nullptr;
-    pane.placedCaret = -1;
+    pane.followedCaret = -1;
 }
 
-void paintSplitter(HWND window) {
+// The splitter and the room around the controls; the host has the pane
+// painted after every placement, which is when a new font arrives.
+void paintPane(HWND window) {
+    keepTreeFont();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     if (dc == nullptr) return;
@@ -609,7 +790,7 @@ LRESULT CALLBACK structureWindowProc(HWND window, UINT message, WPARAM wParam, L
         case WM_CREATE: return onCreate(window);
         case WM_DESTROY: onDestroy(); return 0;
         case WM_SIZE: layoutPane(); return 0;
-        case WM_PAINT: paintSplitter(window); return 0;
+        case WM_PAINT: paintPane(window); return 0;
         case WM_SETFOCUS:
             if (pane.tree != nullptr) SetFocus(pane.tree);
             return 0;
