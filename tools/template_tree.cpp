@@ -34,6 +34,11 @@ struct Member {
     TemplateMessage note = TemplateMessage::none;  // why it stops short; ends its struct
     std::string detail;
     std::shared_ptr<std::vector<uint64_t>> checkpoints;  // elements of several sizes: offset of every 16th
+    // A struct laid out for the tree: its own members, kept for when it is
+    // opened, so that what its size took to find is not done again.
+    std::shared_ptr<std::vector<Member>> inner;
+    TemplateMessage innerStop = TemplateMessage::none;  // a stop none of them shows
+    std::string innerDetail;
 };
 
 // The fields a name can see: a struct's members so far, then the enclosing
@@ -420,6 +425,27 @@ struct TemplateEvaluator {
             if (wanted < 0) throw Stop{TemplateMessage::negativeCount, s.name};
         }
         const uint64_t unit = unitSize(s);
+        if (shape == Shape::single && keep && s.type == FieldType::structure && unit == 0) {
+            m.count = 1;
+            if (depth + 1 > limits.depth) {
+                m.note = TemplateMessage::nestedTooDeep;
+                return;
+            }
+            m.inner = std::make_shared<std::vector<Member>>();
+            const Frame own{m.inner.get(), kAllMembers, &frame};
+            uint64_t end = m.offset;
+            Stop stop;
+            if (!layOut(p.structs[static_cast<size_t>(s.typeIndex)].body, own, *m.inner, end, true, depth + 1, stop)) {
+                m.note = stop.message;
+                m.detail = stop.detail;
+                if (!stop.shown) {
+                    m.innerStop = stop.message;
+                    m.innerDetail = stop.detail;
+                }
+            }
+            m.size = end - m.offset;
+            return;
+        }
         if (shape == Shape::single) {
             m.count = 1;
             Stop stop;
@@ -555,6 +581,13 @@ struct TemplateEvaluator {
         const Shape shape = shapeOf(*m.stmt);
         n->kind = shape == Shape::array ? TemplateNodeKind::array : leafKind(*m.stmt);
         if (n->kind == TemplateNodeKind::structure) n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
+        if (m.inner != nullptr) {
+            n->members = std::move(*m.inner);
+            n->stopped = m.innerStop;
+            n->stoppedDetail = m.innerDetail;
+            n->opened = true;
+            n->kids.resize(n->members.size() + (n->stopped != TemplateMessage::none ? 1 : 0));
+        }
         return n;
     }
 
