@@ -329,6 +329,7 @@
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
 #define IDH_INSPECTOR            1041
+#define IDH_TEMPLATES            1051
 #define IDH_REPLACE              1031
 
 /* Private frame message: open the command-line file */
