@@ -329,7 +329,7 @@ struct TemplateEvaluator {
             v.text = true;
             v.bytes = bytes + m.offset;
             const uint64_t n = std::min(m.size, size - m.offset);
-            const void* zero = std::memchr(v.bytes, 0, n);
+            const void* zero = n == 0 ? nullptr : std::memchr(v.bytes, 0, static_cast<size_t>(n));
             v.length = zero == nullptr ? n : static_cast<size_t>(static_cast<const uint8_t*>(zero) - v.bytes);
             return v;
         }
