@@ -114,6 +114,8 @@ TEST(Template, ParsesEveryFormAndPlacesEachError) {
         {"\xEF\xBB\xBFu8 a;", 0, 0, M::none, ""},
         {"u8 a$;", 1, 5, M::badCharacter, "$"},
         {"u8 a;\nmatch \"abc", 2, 7, M::unclosedString, ""},
+        {"match @ 0 x\"41 4", 1, 11, M::unclosedString, ""},
+        {"match @ 0 x\"41 4G\";", 1, 17, M::badCharacter, "G"},
         {"u8 a; /* ...", 1, 7, M::unclosedComment, ""},
         {"u8 a[0x];", 1, 6, M::badNumber, "0x"},
         {"u8 a[99999999999999999999];", 1, 6, M::badNumber, "99999999999999999999"},
