@@ -621,10 +621,12 @@ struct TemplateEvaluator {
                 n->offset = elementOffset(*arrayNode, i, scope, stop);
                 n->kind = leafKind(*m.stmt);
                 n->count = 1;
-                if (stop.message == TemplateMessage::none) n->size = elementSize(*m.stmt, n->offset, scope, 0, stop);
-                if (n->kind == TemplateNodeKind::structure) {
-                    n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
-                    stop = {};  // the element shows its own stop when opened
+                if (n->kind == TemplateNodeKind::structure) n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
+                if (stop.message == TemplateMessage::none) {
+                    Stop own;
+                    n->size = elementSize(*m.stmt, n->offset, scope, 0, own);
+                    // A struct shows why it stops short among its own fields when opened.
+                    if (n->kind != TemplateNodeKind::structure) stop = own;
                 }
             }
         } catch (Stop& failure) {
