@@ -211,6 +211,11 @@ TEST_F(ValueEntryTest, RangeDeleteTakesTheEnteredEndBelowTheCaret) {
     EXPECT_EQ(editorState->caretOffset, 10);
     EXPECT_EQ(editorState->spareCapacity, kSpareBytes + 8);
     EXPECT_EQ(editorState->modified, 1);
+
+    // Ten decimal digits, as the last address of the largest file has.
+    DialogScript::expect(steps({enter("0000000023")}));
+    command(IDM_DELETE_RANGE);
+    EXPECT_EQ(document(), expected.substr(0, 10));
 }
 
 TEST_F(ValueEntryTest, EditingCommandsRefuseSilentlyWithoutDocumentOrUnderTheLock) {
@@ -402,6 +407,13 @@ TEST_F(ValueEntryTest, JumpPastTheEndAsksAndOkLandsOnTheLastByte) {
     command(IDM_JUMP);
     EXPECT_EQ(editorState->caretOffset, 31);
     EXPECT_EQ(editorState->hexInput, 1);
+
+    // Ten digits in decimal, eight in hexadecimal.
+    DialogScript::expect(steps({enter("000000001F"), expectKept("000000001F"), enter("0000000050", IDC_VE_DECIMAL)}));
+    DialogScript::expect(box(IDOK));
+    command(IDM_JUMP);
+    EXPECT_EQ(boxTexts.back(), kTooLong);
+    EXPECT_EQ(editorState->caretOffset, 50);
 }
 
 // ---------------------------------------------------------------- compare
