@@ -129,8 +129,9 @@ bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly) {
     PrintLayout layout = layoutPrint(request);
 
     // A double-byte character split by a row end runs on into the next line,
-    // on the next page too, as the view shows it.
-    uint8_t lead = 0;
+    // on the next page too, as the view shows it; one that began above the
+    // selection's first row is paired as it is there.
+    uint8_t lead = firstLinePendingLead(layout, s.documentBytes, kanji);
     bool cancelled = false;
     for (int32_t index = 0; index < layout.pageCount && !cancelled; ++index) {
         if (index > 0) {
