@@ -206,6 +206,10 @@
 #define IDS_FIND_ALL_CAPTION     7403
 #define IDS_COL_MATCH            7404
 #define IDS_COL_ROW_TEXT         7405
+
+/* Hex paste past the end of the document */
+#define IDS_ASK_PASTE_PAST_END   7471
+
 /* Stepping through the differences of the last compare */
 #define IDS_FMT_DIFFERENCE_STATUS 7451
 /* Tabs of the panes beside the view */
@@ -313,6 +317,9 @@
 #define IDS_ERR_NO_ROOM          8151
 #define IDS_ERR_WOULD_EMPTY      8152
 #define IDS_ERR_TOO_MANY_CHANGES 8153
+#define IDS_ERR_DOCUMENT_TOO_LARGE 8161
+#define IDS_ERR_FILE_TOO_LARGE   8162
+#define IDS_ERR_SYSTEM_CODE      8163
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000
@@ -343,7 +350,8 @@
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
 #define IDH_INSPECTOR            1041
-#define IDH_STRUCTURE            1051
+#define IDH_STRUCTURE            1061
+#define IDH_TEMPLATES            1051
 #define IDH_REPLACE              1031
 
 /* Private frame message: open the command-line file */

@@ -181,7 +181,7 @@ struct TemplateEncoded {
 };
 
 struct TemplateLimits {
-    uint64_t steps = 20000000;  // fields and elements evaluated in one call
+    uint64_t steps = 10000000;  // fields and elements laid out in one call (about a second)
     int depth = 48;             // structs nested within each other
 };
 

@@ -217,13 +217,8 @@ private:
     Token string(Token& t) {
         advance(1);
         t.kind = Tok::string;
-        while (true) {
-            if (pos_ >= text_.size() || text_[pos_] == '\n') fail(t, TemplateMessage::unclosedString);
+        while (insideLiteral(t)) {
             const char c = text_[pos_];
-            if (c == '"') {
-                advance(1);
-                return t;
-            }
             if (shiftJis_ && isShiftJisLead(static_cast<uint8_t>(c)) && pos_ + 1 < text_.size() &&
                 text_[pos_ + 1] != '\n') {
                 t.text += text_.substr(pos_, 2);
@@ -244,45 +239,57 @@ private:
                 case 't': t.text += '\t'; break;
                 case '0': t.text += '\0'; break;
                 case 'x': {
-                    const int hi = pos_ < text_.size() ? hexDigit(text_[pos_]) : -1;
-                    const int lo = pos_ + 1 < text_.size() ? hexDigit(text_[pos_ + 1]) : -1;
-                    if (hi < 0 || lo < 0) fail(t, TemplateMessage::badCharacter, "\\x");
-                    t.text += static_cast<char>(hi << 4 | lo);
+                    const int pair = hexPair();
+                    if (pair < 0) fail(t, TemplateMessage::badCharacter, "\\x");
+                    t.text += static_cast<char>(pair);
                     advance(2);
                     break;
                 }
                 default: t.text += e; break;
             }
         }
+        return t;
+    }
+
+    // Within a literal: false at its closing quote (taken); an error at the end of the line.
+    bool insideLiteral(const Token& t) {
+        if (pos_ >= text_.size() || text_[pos_] == '\n') fail(t, TemplateMessage::unclosedString);
+        if (text_[pos_] != '"') return true;
+        advance(1);
+        return false;
+    }
+
+    // The byte two hexadecimal digits at the position give, or -1.
+    int hexPair() const {
+        const int hi = pos_ < text_.size() ? hexDigit(text_[pos_]) : -1;
+        const int lo = pos_ + 1 < text_.size() ? hexDigit(text_[pos_ + 1]) : -1;
+        return hi < 0 || lo < 0 ? -1 : hi << 4 | lo;
     }
 
     // x"89 50 4E 47": pairs of hexadecimal digits, spaces between them allowed.
     Token hexString(Token& t) {
         advance(1);
         t.kind = Tok::hexString;
-        while (true) {
-            if (pos_ >= text_.size() || text_[pos_] == '\n') fail(t, TemplateMessage::unclosedString);
-            const char c = text_[pos_];
-            if (c == '"') {
-                advance(1);
-                return t;
-            }
-            if (c == ' ') {
+        while (insideLiteral(t)) {
+            if (text_[pos_] == ' ') {
                 advance(1);
                 continue;
             }
-            const int hi = hexDigit(c);
-            const int lo = pos_ + 1 < text_.size() ? hexDigit(text_[pos_ + 1]) : -1;
-            if (hi < 0 || lo < 0) {
+            const int pair = hexPair();
+            if (pair < 0) {
+                const size_t bad = hexDigit(text_[pos_]) < 0 ? pos_ : pos_ + 1;
+                if (bad >= text_.size() || text_[bad] == '\n') fail(t, TemplateMessage::unclosedString);
                 Token at;
                 at.line = line_;
-                at.column = column();
-                fail(at, TemplateMessage::badCharacter, printable(lo < 0 && hi >= 0 ? text_[pos_ + 1] : c));
+                at.column = column() + static_cast<int>(bad - pos_);
+                fail(at, TemplateMessage::badCharacter, printable(text_[bad]));
             }
-            t.text += static_cast<char>(hi << 4 | lo);
+            t.text += static_cast<char>(pair);
             advance(2);
         }
+        return t;
     }
+
 
     std::string_view text_;
     bool shiftJis_;

@@ -34,6 +34,11 @@ struct Member {
     TemplateMessage note = TemplateMessage::none;  // why it stops short; ends its struct
     std::string detail;
     std::shared_ptr<std::vector<uint64_t>> checkpoints;  // elements of several sizes: offset of every 16th
+    // A struct laid out for the tree: its own members, kept for when it is
+    // opened, so that what its size took to find is not done again.
+    std::shared_ptr<std::vector<Member>> inner;
+    TemplateMessage innerStop = TemplateMessage::none;  // a stop none of them shows
+    std::string innerDetail;
 };
 
 // The fields a name can see: a struct's members so far, then the enclosing
@@ -324,7 +329,7 @@ struct TemplateEvaluator {
             v.text = true;
             v.bytes = bytes + m.offset;
             const uint64_t n = std::min(m.size, size - m.offset);
-            const void* zero = std::memchr(v.bytes, 0, n);
+            const void* zero = n == 0 ? nullptr : std::memchr(v.bytes, 0, static_cast<size_t>(n));
             v.length = zero == nullptr ? n : static_cast<size_t>(static_cast<const uint8_t*>(zero) - v.bytes);
             return v;
         }
@@ -420,6 +425,27 @@ struct TemplateEvaluator {
             if (wanted < 0) throw Stop{TemplateMessage::negativeCount, s.name};
         }
         const uint64_t unit = unitSize(s);
+        if (shape == Shape::single && keep && s.type == FieldType::structure && unit == 0) {
+            m.count = 1;
+            if (depth + 1 > limits.depth) {
+                m.note = TemplateMessage::nestedTooDeep;
+                return;
+            }
+            m.inner = std::make_shared<std::vector<Member>>();
+            const Frame own{m.inner.get(), kAllMembers, &frame};
+            uint64_t end = m.offset;
+            Stop stop;
+            if (!layOut(p.structs[static_cast<size_t>(s.typeIndex)].body, own, *m.inner, end, true, depth + 1, stop)) {
+                m.note = stop.message;
+                m.detail = stop.detail;
+                if (!stop.shown) {
+                    m.innerStop = stop.message;
+                    m.innerDetail = stop.detail;
+                }
+            }
+            m.size = end - m.offset;
+            return;
+        }
         if (shape == Shape::single) {
             m.count = 1;
             Stop stop;
@@ -555,6 +581,13 @@ struct TemplateEvaluator {
         const Shape shape = shapeOf(*m.stmt);
         n->kind = shape == Shape::array ? TemplateNodeKind::array : leafKind(*m.stmt);
         if (n->kind == TemplateNodeKind::structure) n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
+        if (m.inner != nullptr) {
+            n->members = std::move(*m.inner);
+            n->stopped = m.innerStop;
+            n->stoppedDetail = m.innerDetail;
+            n->opened = true;
+            n->kids.resize(n->members.size() + (n->stopped != TemplateMessage::none ? 1 : 0));
+        }
         return n;
     }
 
@@ -588,10 +621,12 @@ struct TemplateEvaluator {
                 n->offset = elementOffset(*arrayNode, i, scope, stop);
                 n->kind = leafKind(*m.stmt);
                 n->count = 1;
-                if (stop.message == TemplateMessage::none) n->size = elementSize(*m.stmt, n->offset, scope, 0, stop);
-                if (n->kind == TemplateNodeKind::structure) {
-                    n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
-                    stop = {};  // the element shows its own stop when opened
+                if (n->kind == TemplateNodeKind::structure) n->body = &p.structs[static_cast<size_t>(m.stmt->typeIndex)].body;
+                if (stop.message == TemplateMessage::none) {
+                    Stop own;
+                    n->size = elementSize(*m.stmt, n->offset, scope, 0, own);
+                    // A struct shows why it stops short among its own fields when opened.
+                    if (n->kind != TemplateNodeKind::structure) stop = own;
                 }
             }
         } catch (Stop& failure) {

@@ -3,8 +3,6 @@
 // and values it must refuse.
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -38,45 +36,29 @@ protected:
         return editor;
     }
 
-    static std::wstring windowTextW(HWND window) {
-        wchar_t text[128] = {};
-        GetWindowTextW(window, text, 128);
-        return text;
-    }
-
     std::string bytes(uint32_t from, uint32_t n) const {
         return std::string(reinterpret_cast<const char*>(s().documentBytes) + from, n);
     }
 
     // What the pane shows of each row's values: the pixels of its line right of the names.
     std::vector<std::string> shownLines() const {
-        RECT client{};
-        GetClientRect(pane(), &client);
+        RECT c{};
+        GetClientRect(pane(), &c);
         const InspectorGeometry g = inspectorGeometry(s().charWidth, s().lineHeight);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = client.right;
-        info.bmiHeader.biHeight = -client.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         WindowDc window(pane());
         MemoryDc dc(window.get());
-        void* bits = nullptr;
-        GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(window.get(), c.right, c.bottom));
+        {
+            SelectedObject use(dc.get(), bitmap.get());
+            BitBlt(dc.get(), 0, 0, c.right, c.bottom, window.get(), 0, 0, SRCCOPY);
+        }
+        BITMAPINFO info{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        std::vector<uint32_t> pixels(static_cast<size_t>(c.right) * c.bottom);
+        GetDIBits(dc.get(), bitmap.get(), 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
         std::vector<std::string> lines;
-        if (!bitmap || client.bottom < (kInspectRowCount + 1) * g.rowHeight) return lines;
-        SelectedObject use(dc.get(), bitmap.get());
-        BitBlt(dc.get(), 0, 0, client.right, client.bottom, window.get(), 0, 0, SRCCOPY);
-        GdiFlush();
-        const auto* pixels = static_cast<const uint32_t*>(bits);
-        for (int line = 1; line <= kInspectRowCount; ++line) {
-            std::string shown;
-            for (int y = line * g.rowHeight; y < (line + 1) * g.rowHeight; ++y) {
-                const uint32_t* from = pixels + static_cast<size_t>(y) * client.right + g.littleLeft;
-                shown.append(reinterpret_cast<const char*>(from), sizeof(uint32_t) * (client.right - g.littleLeft));
-            }
-            lines.push_back(shown);
+        for (int line = 1; line <= kInspectRowCount && (line + 1) * g.rowHeight <= c.bottom; ++line) {
+            const auto* from = reinterpret_cast<const char*>(pixels.data() + line * g.rowHeight * c.right);
+            lines.emplace_back(from, sizeof(uint32_t) * g.rowHeight * c.right);
         }
         return lines;
     }
@@ -190,85 +172,43 @@ TEST_F(InspectorTest, EnterOnAnUnchangedValueWritesNothingAndAWriteShowsOnEveryR
     loadDocument(original, "C:\\data\\unchanged.bin");
     SendMessageA(frame(), WM_COMMAND, IDM_INSPECTOR, 0);
     pumpMessages();
-    ASSERT_NE(pane(), nullptr);
     for (int32_t caret : {0, 8, 12, 16, 18, 30}) {
         s().caretOffset = caret;
         inspectorFollow();
-        for (int r = 0; r < kInspectRowCount; ++r) {
-            const auto row = static_cast<InspectRow>(r);
-            for (bool big : {false, true}) {
-                if (big && !hasBothEndians(row)) continue;
-                // Enter as it opened, then on the same value typed with a space after it.
-                for (bool retyped : {false, true}) {
-                    HWND editor = typeInto(row, big, nullptr);
-                    ASSERT_NE(editor, nullptr);
-                    const std::wstring text = windowTextW(editor);
-                    if (retyped) SetWindowTextW(editor, (text + L" ").c_str());
-                    SendMessageA(editor, WM_KEYDOWN, text.empty() && retyped ? VK_ESCAPE : VK_RETURN, 0);
-                    pumpMessages();
-                    const std::string at = "caret " + std::to_string(caret) + " row " + std::to_string(r) +
-                                           (big ? " BE" : " LE") + (retyped ? " typed" : "");
-                    EXPECT_EQ(GetDlgItem(pane(), IDC_INSPECTOR_EDIT), nullptr) << at;
-                    ASSERT_EQ(s().changeCount, 0) << at;
-                    ASSERT_EQ(s().modified, 0) << at;
-                    ASSERT_EQ(bytes(0, 32), original) << at;
-                }
-            }
+        for (int cell = 0; cell < 4 * kInspectRowCount; ++cell) {
+            // Each value's sides, Enter as it opened and on it typed again with a space after it.
+            const auto row = static_cast<InspectRow>(cell / 4);
+            const bool big = cell % 2 != 0, retyped = cell % 4 >= 2;
+            if (big && !hasBothEndians(row)) continue;
+            HWND editor = typeInto(row, big, nullptr);
+            ASSERT_NE(editor, nullptr);
+            wchar_t text[64] = {};
+            if (retyped && GetWindowTextW(editor, text, 60) > 0)
+                SetWindowTextW(editor, (std::wstring(text) + L" ").c_str());
+            SendMessageA(editor, WM_KEYDOWN, retyped && text[0] == 0 ? VK_ESCAPE : VK_RETURN, 0);
+            pumpMessages();
+            const std::string at = "caret " + std::to_string(caret) + " cell " + std::to_string(cell);
+            EXPECT_EQ(GetDlgItem(pane(), IDC_INSPECTOR_EDIT), nullptr) << at;
+            ASSERT_EQ(s().changeCount + s().modified, 0) << at;
+            ASSERT_EQ(bytes(0, 32), original) << at;
         }
     }
 
-    // A write shows on every line whose value it changed, at once.
+    // A write shows at once on every line, as a whole new paint shows them.
     s().caretOffset = 20;
     inspectorFollow();
     inspectorCatchUp();
-    const InspectorGeometry g = inspectorGeometry(s().charWidth, s().lineHeight);
-    SendMessageA(pane(), WM_LBUTTONDOWN, MK_LBUTTON,
-                 MAKELPARAM(g.littleLeft + s().charWidth, (static_cast<int>(InspectRow::uint8) + 1) * g.rowHeight + 1));
-    pumpMessages();
-    InspectorValues before, after;
-    inspectCaret(s(), before);
-    const std::vector<std::string> linesBefore = shownLines();
-    HWND editor = typeInto(InspectRow::uint8, false, L"0x5E");
+    const std::vector<std::string> before = shownLines();
+    HWND editor = typeInto(InspectRow::uint8, false, L"0x5A");
     ASSERT_NE(editor, nullptr);
     SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
     pumpMessages();
-    ASSERT_EQ(bytes(20, 1), "\x5E");
-    inspectCaret(s(), after);
     const std::vector<std::string> shown = shownLines();
     InvalidateRect(pane(), nullptr, FALSE);
     UpdateWindow(pane());
-    const std::vector<std::string> repainted = shownLines();
-    ASSERT_EQ(shown.size(), static_cast<size_t>(kInspectRowCount));
-    ASSERT_EQ(linesBefore.size(), shown.size());
+    EXPECT_TRUE(shown == shownLines());
+    ASSERT_EQ(shown.size(), before.size());
     int changed = 0;
-    for (int r = 0; r < kInspectRowCount; ++r) {
-        const bool differs = std::memcmp(before.at[r], after.at[r], sizeof before.at[r]) != 0;
-        changed += differs ? 1 : 0;
-        EXPECT_EQ(shown[r] != linesBefore[r], differs) << "row " << r;
-        EXPECT_TRUE(shown[r] == repainted[r]) << "row " << r;
-    }
-    EXPECT_GE(changed, 15);
-
-    // More new records than the list holds: said once, in words, and nothing written.
-    for (int32_t at = 100000; s().changeCount < kRecordListSlots - 1; ++at)
-        addRecord(s(), RecordList::Change, at, 0, 0);
-    const int records = s().changeCount;
-    s().caretOffset = 22;
-    inspectorFollow();
-    editor = typeInto(InspectRow::uint16, false, L"0x1111");
-    ASSERT_NE(editor, nullptr);
-    const int dialogs = dialogsShown();
-    DialogScript::expect(answerWith(IDOK));
-    SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
-    pumpMessages();
-    char expected[512];
-    // 5D 58 to 11 11: four nibbles.
-    std::snprintf(expected, sizeof expected, stringText(IDS_ERR_TOO_MANY_CHANGES).c_str(), 4LL, kChangeLimitShown);
-    EXPECT_EQ(dialogsShown(), dialogs + 1);
-    EXPECT_EQ(lastDialogText(), expected);
-    EXPECT_EQ(s().changeCount, records);
-    EXPECT_EQ(bytes(20, 4), "\x5E\x64\x5D\x58");
-    SendMessageA(editor, WM_KEYDOWN, VK_ESCAPE, 0);
-    SendMessageA(frame(), WM_COMMAND, IDM_INSPECTOR, 0);
-    pumpMessages();
+    for (size_t line = 0; line < shown.size(); ++line) changed += shown[line] != before[line] ? 1 : 0;
+    EXPECT_EQ(changed, kInspectRowCount - 1);  // all but the GUID, which would reach past the end
 }

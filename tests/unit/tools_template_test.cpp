@@ -114,6 +114,8 @@ TEST(Template, ParsesEveryFormAndPlacesEachError) {
         {"\xEF\xBB\xBFu8 a;", 0, 0, M::none, ""},
         {"u8 a$;", 1, 5, M::badCharacter, "$"},
         {"u8 a;\nmatch \"abc", 2, 7, M::unclosedString, ""},
+        {"match @ 0 x\"41 4", 1, 11, M::unclosedString, ""},
+        {"match @ 0 x\"41 4G\";", 1, 17, M::badCharacter, "G"},
         {"u8 a; /* ...", 1, 7, M::unclosedComment, ""},
         {"u8 a[0x];", 1, 6, M::badNumber, "0x"},
         {"u8 a[99999999999999999999];", 1, 6, M::badNumber, "99999999999999999999"},
@@ -186,6 +188,12 @@ TEST(Template, LaysOutFieldsAsWorkedOutByHand) {
         {"u8 huge[0x7FFFFFFFFFFFFFFF];", "000000", "huge u8[3] = 00 00 00 @0+3" + note(M::pastEnd) + "\n", 1},
         {"s8 n; u8 a[n];", "FF", "n s8 = -1 @0+1\n" + note(M::negativeCount, "a") + "\n"},
         {"u8 a[zz];", "00", note(M::unknownName, "zz") + "\n"},
+        {"u8 x[parent.y];", "00", note(M::unknownName, "parent.y") + "\n"},
+        {"u8 a; u8 b[a.c];", "00", "a u8 = 0 @0+1\n" + note(M::unknownName, "a.c") + "\n"},
+        {"struct S { u8 a; }; S s; u8 x[s];", "00", "s S @0+1\n" + note(M::notANumber, "s") + "\n", 1},
+        {"f32 f; u8 b[f];", "0000803F", "f f32 = 1 @0+4\n" + note(M::notANumber, "f") + "\n"},
+        {"u8 n; u8 d[n << 70];", "01", "n u8 = 1 @0+1\n" + note(M::overflow, "d") + "\n"},
+        {"if (1 / 0) { u8 a; }", "00", note(M::divisionByZero) + "\n"},
         {"u8 a @ 5;", "00", "a u8 @5+0" + note(M::pastEnd) + "\n"},
         {"struct A { u8 x; A next; }; A a;", std::string(200, '0'), "a A @0+48" + note(M::nestedTooDeep) + "\n", 1},
         {"struct E { if (0) { u8 z; } }; E es[];", "01", "es E[1] @0+0" + note(M::emptyElement) + "\n", 1},
@@ -198,6 +206,13 @@ TEST(Template, LaysOutFieldsAsWorkedOutByHand) {
          "s S[3] @0+6\n  [0] S @0+1\n  [1] S @1+2\n  [2] S @3+3\nend u8 = 255 @6+1\n", 2},
         {"struct H { u8 len; char t[len]; }; H h; if (h.t == \"ab\" && h.len == 2) { u8 yes; } u8 k @ h.len;",
          "02 6162 07", "h H @0+3\nyes u8 = 7 @3+1\nk u8 = 98 @2+1\n", 1},
+        {"cstring names[3]; u8 after; sjisz j; cstring open;", "6100 626300 00 07 8341805C00 4142",
+         "names cstring[3] @0+6\n  [0] cstring = a @0+2\n  [1] cstring = bc @2+3\n  [2] cstring @5+1\n"
+         "after u8 = 7 @6+1\nj sjisz = \x83\x41\\x80\\\\ @7+5\nopen cstring = AB @12+2" + note(M::pastEnd) + "\n"},
+        {"char rest[]; utf16 odd[];", "414243", "rest char[3] = ABC @0+3\nodd utf16[0] @3+0\n"},
+        {"le utf16 w[3];", "00D8 4100 0000", "w utf16[3] = \\uD800A @0+6\n"},
+        {"struct C { u8 v; }; struct B { C c; }; struct A { B b; }; A a; u8 x[a.b.c.v];", "02 AABB",
+         "a A @0+1\nx u8[2] = AA BB @1+2\n", 1},
         {"struct In { u8 v; u8 w[parent.n]; }; struct Out { u8 n; In in; }; Out o;", "02 09 AABB",
          "o Out @0+4\n  n u8 = 2 @0+1\n  in In @1+3\n    v u8 = 9 @1+1\n    w u8[2] = AA BB @2+2\n", 3},
     };
@@ -376,4 +391,47 @@ TEST(Template, ShippedTemplatesShowTheirSamples) {
             EXPECT_EQ(node == nullptr ? "(none)" : tree.info(node).value, value) << c.file << " " << path;
         }
     }
+}
+
+TEST(Template, PlacesEveryElementOfLongArraysAsAWalkDoes) {
+    // Records of 1 to 8 bytes: element i of a large array, reached through its
+    // groups and by its offset, sits where a plain walk puts it.
+    std::vector<uint8_t> bytes;
+    std::vector<uint64_t> starts;
+    uint32_t seed = 7;
+    while (bytes.size() < 200000) {
+        seed = seed * 1103515245 + 12345;
+        starts.push_back(bytes.size());
+        const uint8_t n = static_cast<uint8_t>(seed >> 16) % 8;
+        bytes.push_back(n);
+        bytes.insert(bytes.end(), n, 0x55);
+    }
+    TemplateTree tree(parsed("struct R { u8 n; u8 d[n]; }; R r[];"), bytes.data(), bytes.size());
+    const TemplateNode* array = tree.child(tree.root(), 0);
+    ASSERT_EQ(tree.info(array).typeName, "R[" + std::to_string(starts.size()) + "]");
+    for (size_t i = 0; i < starts.size(); i += 1 + i / 3) {
+        const TemplateNode* e = tree.child(tree.child(array, i / 1000), i % 1000);
+        EXPECT_EQ(tree.info(e).offset, starts[i]) << i;
+        EXPECT_EQ(tree.info(e).size, 1u + bytes[starts[i]]) << i;
+        EXPECT_EQ(tree.nodeAt(starts[i]), tree.child(e, 0)) << i;
+    }
+
+    // Ten million elements open at once: groups of groups, the last element at its place.
+    std::vector<uint8_t> big(10000000, 0xA5);
+    TemplateTree wide(parsed("u8 data[filesize()]; u32 after;"), big.data(), big.size());
+    const TemplateNode* data = wide.child(wide.root(), 0);
+    EXPECT_EQ(wide.childCount(data), 10u);
+    const TemplateNode* last = wide.child(wide.child(wide.child(data, 9), 999), 999);
+    EXPECT_EQ(wide.info(last).name, "[9999999]");
+    EXPECT_EQ(wide.info(last).offset, 9999999u);
+    EXPECT_EQ(wide.nodeAt(9999999), last);
+    EXPECT_EQ(wide.info(wide.child(wide.root(), 1)).note, M::pastEnd);
+
+    // A field placed beyond its struct's own bytes is still found at its place.
+    std::vector<uint8_t> save(0x200, 0);
+    std::memcpy(save.data(), "SAVE\x01\0\0\0\0\0\0\0", 12);
+    TemplateTree placed(parsed("struct S { char m[4]; u32 v; u32 n; u32 sum @ 0x1FC; }; S s @ 0;"), save.data(),
+                        save.size());
+    EXPECT_EQ(pathOf(placed, placed.nodeAt(0x1FD)), "s.sum");
+    EXPECT_EQ(pathOf(placed, placed.nodeAt(0x100)), "");
 }
