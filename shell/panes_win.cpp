@@ -312,8 +312,8 @@ bool paneSplitterMessage(HWND window, UINT message, WPARAM, LPARAM lParam, LRESU
         case WM_MOUSEMOVE: {
             if (drag.window != window) return false;
             EditorState& s = *editorState;
-            const int32_t width =
-                draggedPaneWidth(drag.startWidth, screenPoint(window, lParam).x - drag.startX, containerWidth(), s.charWidth);
+            const int dx = screenPoint(window, lParam).x - drag.startX;
+            const int32_t width = draggedPaneWidth(drag.startWidth, dx, containerWidth(), s.charWidth);
             PanePlacement& placement = pane->placement(s);
             if (width != placement.width) {
                 placement.width = width;

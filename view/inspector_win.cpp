@@ -19,6 +19,7 @@
 #include "shell/layout_win.h"
 #include "shell/panes_win.h"
 #include "view/inspector_pane.h"
+#include "view/value_editor_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -446,37 +447,6 @@ void closeEditor() {
     const bool hadFocus = GetFocus() == editor;
     DestroyWindow(editor);
     if (hadFocus && paneShown()) SetFocus(paneWindow());
-}
-
-std::wstring editorWindowText(HWND editor) {
-    const int length = GetWindowTextLengthW(editor);
-    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(editor, wide.data(), length + 1);
-    wide.resize(static_cast<size_t>(length));
-    return wide;
-}
-
-std::string narrowText(const std::wstring& wide, UINT codePage, bool& representable) {
-    representable = true;
-    if (wide.empty()) return {};
-    const int length = static_cast<int>(wide.size());
-    BOOL usedDefault = FALSE;
-    BOOL* check = codePage == CP_UTF8 ? nullptr : &usedDefault;
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, check);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), n, nullptr, check);
-    representable = n > 0 && usedDefault == FALSE;
-    return out;
-}
-
-std::wstring wideText(const std::string& narrow, UINT codePage) {
-    if (narrow.empty()) return {};
-    const int length = static_cast<int>(narrow.size());
-    const int n = MultiByteToWideChar(codePage, 0, narrow.data(), length, nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(codePage, 0, narrow.data(), length, out.data(), n);
-    return out;
 }
 
 void commitEditor() {

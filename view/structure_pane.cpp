@@ -39,7 +39,8 @@ int writeStructureValue(EditorState& s, TemplateTree& tree, const TemplateNode* 
     if (!isDocumentLoaded(s) || node == nullptr) return 0;
     const TemplateEncoded value = tree.encode(node, text);
     if (!value.ok) {
-        return showError(owner, static_cast<int>(value.message), templateMessageText(value.message, value.detail).c_str());
+        const std::string message = templateMessageText(value.message, value.detail);
+        return showError(owner, static_cast<int>(value.message), message.c_str());
     }
     const TemplateNodeInfo info = tree.info(node);
     if (info.offset >= s.documentSize || value.bytes.size() > s.documentSize - info.offset) {

@@ -1,7 +1,8 @@
 // The structure pane. Its tree items stand for the nodes of one TemplateTree
-// (each item's lParam is its node); they are made as their parents open, and
-// made anew over a new tree whenever the bytes change, with the open and the
-// chosen items opened and chosen again by their paths.
+// (or runs of their children), made as their parents open. When the bytes
+// change, a new tree is read: where it has the same shape the items only take
+// their new texts; otherwise they are made anew, with the open and the chosen
+// items opened and chosen again by their paths.
 #include "view/structure_win.h"
 
 #include <commctrl.h>
@@ -26,7 +27,7 @@
 
 namespace {
 
-// Reads the bytes and the caret once the keyboard lets go (see structureFollow).
+// Reads the bytes and the caret once the keyboard lets go (see follow).
 constexpr UINT_PTR kFollowTimerId = 1;
 constexpr int kMargin = 3;
 // The longest template file read, in bytes.
@@ -76,14 +77,6 @@ struct Pane {
 Pane pane;
 
 bool haveState() { return editorState != nullptr && editorState->windows != nullptr; }
-
-std::wstring widen(const std::string& text, UINT codePage) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
 
 UINT codePageOf(TemplateTextEncoding encoding) { return encoding == TemplateTextEncoding::shiftJis ? 932 : CP_UTF8; }
 
@@ -139,8 +132,9 @@ std::vector<TemplateSource> folderTemplates() {
         if (readTextFile(source.path, source.text)) found.push_back(std::move(source));
     } while (FindNextFileA(search, &data));
     FindClose(search);
-    std::sort(found.begin(), found.end(),
-              [](const TemplateSource& a, const TemplateSource& b) { return lstrcmpiA(a.path.c_str(), b.path.c_str()) < 0; });
+    std::sort(found.begin(), found.end(), [](const TemplateSource& a, const TemplateSource& b) {
+        return lstrcmpiA(a.path.c_str(), b.path.c_str()) < 0;
+    });
     return found;
 }
 
@@ -264,8 +258,8 @@ void showHighlight() {
 }
 
 std::wstring itemText(const TemplateNodeInfo& info) {
-    if (info.kind == TemplateNodeKind::note) return widen(templateMessageText(info.note, info.noteDetail), CP_ACP);
-    return widen(structureItemPrefix(info), CP_ACP) + widen(info.value, codePageOf(info.encoding));
+    if (info.kind == TemplateNodeKind::note) return wideText(templateMessageText(info.note, info.noteDetail), CP_ACP);
+    return wideText(structureItemPrefix(info), CP_ACP) + wideText(info.value, codePageOf(info.encoding));
 }
 
 void insertItem(HTREEITEM parent, const Entry& e) {
@@ -420,7 +414,8 @@ bool renewItems(TemplateTree& fresh, HTREEITEM parent, const Entry& of, std::vec
         const TemplateNodeInfo info = infoOf(fresh, e);
         const std::wstring text = itemText(info), shown = shownText(item);
         // Only a new value may differ: the offset, the name and the type stay.
-        const std::wstring prefix = info.kind == TemplateNodeKind::note ? text : widen(structureItemPrefix(info), CP_ACP);
+        const std::wstring prefix =
+            info.kind == TemplateNodeKind::note ? text : wideText(structureItemPrefix(info), CP_ACP);
         if (shown.compare(0, prefix.size(), prefix) != 0 || (prefix.empty() && shown != text)) return false;
         TVITEMW it{};
         it.mask = TVIF_PARAM | TVIF_CHILDREN;
@@ -440,6 +435,7 @@ bool renewItems(TemplateTree& fresh, HTREEITEM parent, const Entry& of, std::vec
 bool renewInPlace() {
     const EditorState& s = *editorState;
     if (pane.nodes == nullptr || pane.program == nullptr || !isDocumentLoaded(s)) return false;
+    pane.editor.close();  // its node goes with the old tree
     auto fresh = std::make_unique<TemplateTree>(pane.program, s.documentBytes, s.documentSize);
     std::vector<Renewal> renewals;
     if (!renewItems(*fresh, TVI_ROOT, Entry{fresh->root(), nullptr, 0, 0}, renewals)) return false;
@@ -519,10 +515,10 @@ void followCaret() {
     if (item != nullptr && !inSight(item)) TreeView_EnsureVisible(pane.tree, item);
 }
 
-void chooseSource(int index) {
+// The list's entry `index` (-1: none) shown with its parsed program.
+void chooseSource(int index, std::shared_ptr<const TemplateProgram> program) {
     pane.chosen = index;
-    pane.program = nullptr;
-    if (index >= 0) pane.program = parseTemplate(pane.sources[static_cast<size_t>(index)].text).program;
+    pane.program = std::move(program);
     SendMessageA(pane.list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     showMessage({});
     rebuild(false);
@@ -533,7 +529,11 @@ void chooseAutomatically() {
     const EditorState& s = *editorState;
     pane.documentPath = s.filePath;
     const std::vector<size_t> apply = templatesThatApply(pane.sources, s.filePath, s.documentBytes, s.documentSize);
-    chooseSource(apply.empty() ? -1 : static_cast<int>(apply.front()));
+    if (apply.empty()) {
+        chooseSource(-1, nullptr);
+    } else {
+        chooseSource(static_cast<int>(apply.front()), parseTemplate(pane.sources[apply.front()].text).program);
+    }
 }
 
 // A template the user chose: shown when it parses; otherwise its error, and nothing else changes.
@@ -557,7 +557,7 @@ bool tryChoose(const TemplateSource& source, int index) {
             same->text = source.text;
         }
     }
-    chooseSource(index);
+    chooseSource(index, parsed.program);
     showHighlight();
     return true;
 }
@@ -622,7 +622,7 @@ void openEditor(HTREEITEM item) {
     RECT r{};
     if (!TreeView_GetItemRect(pane.tree, item, &r, TRUE)) return;
     // Over the value: after the offset, the name and the type.
-    const std::wstring prefix = widen(structureItemPrefix(pane.nodes->info(node)), CP_ACP);
+    const std::wstring prefix = wideText(structureItemPrefix(pane.nodes->info(node)), CP_ACP);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(pane.tree, WM_GETFONT, 0, 0));
     SIZE size{};
     if (HDC dc = GetDC(pane.tree)) {
@@ -635,7 +635,7 @@ void openEditor(HTREEITEM item) {
     GetClientRect(pane.tree, &client);
     const RECT place{std::min<LONG>(r.left + size.cx, client.right - 8 * editorState->charWidth), r.top - 1,
                      client.right, r.bottom + 1};
-    if (!pane.editor.open(pane.tree, IDC_STRUCTURE_EDIT, place, widen(edit.text, codePageOf(edit.encoding)), font,
+    if (!pane.editor.open(pane.tree, IDC_STRUCTURE_EDIT, place, wideText(edit.text, codePageOf(edit.encoding)), font,
                           commitEditor)) {
         return;
     }
@@ -727,7 +727,8 @@ LRESULT onNotify(const NMHDR* n) {
 HWND createChild(const char* className, const char* text, DWORD style, int id) {
     HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, pane.window,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance, nullptr);
-    if (child != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
+    if (child != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
 

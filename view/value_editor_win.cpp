@@ -36,14 +36,18 @@ void ValueEditor::close() {
     if (hadFocus && parent != nullptr && IsWindowVisible(parent)) SetFocus(parent);
 }
 
-std::string ValueEditor::text(UINT codePage, bool& representable) const {
-    representable = true;
-    if (window_ == nullptr) return {};
-    const int length = GetWindowTextLengthW(window_);
+std::wstring editorWindowText(HWND editor) {
+    const int length = GetWindowTextLengthW(editor);
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(window_, wide.data(), length + 1);
+    GetWindowTextW(editor, wide.data(), length + 1);
     wide.resize(static_cast<size_t>(length));
+    return wide;
+}
+
+std::string narrowText(const std::wstring& wide, UINT codePage, bool& representable) {
+    representable = true;
     if (wide.empty()) return {};
+    const int length = static_cast<int>(wide.size());
     BOOL usedDefault = FALSE;
     BOOL* check = codePage == CP_UTF8 ? nullptr : &usedDefault;
     const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
@@ -52,6 +56,20 @@ std::string ValueEditor::text(UINT codePage, bool& representable) const {
     if (n > 0) WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), n, nullptr, check);
     representable = n > 0 && usedDefault == FALSE;
     return out;
+}
+
+std::wstring wideText(const std::string& narrow, UINT codePage) {
+    if (narrow.empty()) return {};
+    const int length = static_cast<int>(narrow.size());
+    const int n = MultiByteToWideChar(codePage, 0, narrow.data(), length, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, narrow.data(), length, out.data(), n);
+    return out;
+}
+
+std::string ValueEditor::text(UINT codePage, bool& representable) const {
+    representable = true;
+    return window_ != nullptr ? narrowText(editorWindowText(window_), codePage, representable) : std::string();
 }
 
 LRESULT CALLBACK ValueEditor::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

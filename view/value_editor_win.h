@@ -7,6 +7,12 @@
 
 #include <string>
 
+// An edit box's text.
+std::wstring editorWindowText(HWND editor);
+// A text in `codePage`; `representable` false when a character has no form there.
+std::string narrowText(const std::wstring& wide, UINT codePage, bool& representable);
+std::wstring wideText(const std::string& narrow, UINT codePage);
+
 class ValueEditor {
 public:
     using Commit = void (*)();

@@ -57,7 +57,8 @@ bool writeText(const std::string& path, const std::string& text) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+    const auto size = static_cast<DWORD>(text.size());
+    const bool ok = WriteFile(h, text.data(), size, &written, nullptr) && written == size;
     CloseHandle(h);
     return ok;
 }
@@ -99,10 +100,11 @@ int main() {
     SendMessageA(mainWindow, WM_COMMAND, IDM_STRUCTURE, 0);
     catchUp();
     const double firstShow = (now() - t0) * 1000.0;
-    const auto other = static_cast<WPARAM>(
-        SendMessageA(list(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("bench_records_2.mxt")));
-    const auto first = static_cast<WPARAM>(
-        SendMessageA(list(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("bench_records.mxt")));
+    auto listed = [](const char* name) {
+        return static_cast<WPARAM>(
+            SendMessageA(list(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name)));
+    };
+    const WPARAM other = listed("bench_records_2.mxt"), first = listed("bench_records.mxt");
     std::vector<double> choices;
     for (int i = 0; i < 20; ++i) {
         choices.push_back(untilPainted(
@@ -168,7 +170,8 @@ int main() {
             into.push_back((now() - start) * 1000.0);
         }
     }
-    std::printf("caret move until the view is painted, pane hidden: %7.3f ms, shown: %7.3f ms (%.2fx; medians of %zu)\n",
+    std::printf("caret move until the view is painted, pane hidden: %7.3f ms, shown: %7.3f ms "
+                "(%.2fx; medians of %zu)\n",
                 median(hidden), median(shown), median(shown) / median(hidden), shown.size());
     std::printf("caret move until the pane has caught up too:                 shown: %7.3f ms (%.2fx)\n",
                 median(shownBoth), median(shownBoth) / median(hiddenBoth));

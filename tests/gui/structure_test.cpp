@@ -13,6 +13,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/settings_codec.h"
 #include "shell/settings_win.h"
+#include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
 #include "view/structure_win.h"
 
@@ -91,6 +92,8 @@ TEST_F(StructureTest, FieldsFollowTheCaretAndTakeTypedValuesAndBadTemplatesChang
 
     // F2 edits the value; Enter writes it as typed digits would. The text it
     // opened with writes nothing; a value out of the type's range is refused.
+    // A new value keeps the items, which take their new texts.
+    HTREEITEM chosen = TreeView_GetSelection(tree());
     struct Edit {
         const wchar_t* text;
         const char* expected;  // bytes 10 and 11 afterwards
@@ -117,13 +120,27 @@ TEST_F(StructureTest, FieldsFollowTheCaretAndTakeTypedValuesAndBadTemplatesChang
     }
     for (int offset : {10, 11}) EXPECT_NE(findRecord(s(), RecordList::Change, offset, 1), -1) << offset;
     EXPECT_EQ(chosenText(), "0000000A  [1] : u16 = 513") << "the tree reads the new bytes, the field stays chosen";
+    EXPECT_EQ(TreeView_GetSelection(tree()), chosen);
+
+    // A new count: the tree made anew, with what was open opened again.
+    s().caretOffset = 7;
+    structureCatchUp();
+    SendMessageA(tree(), WM_KEYDOWN, VK_F2, 0);
+    SetWindowTextW(GetDlgItem(tree(), IDC_STRUCTURE_EDIT), L"2");
+    SendMessageA(GetDlgItem(tree(), IDC_STRUCTURE_EDIT), WM_KEYDOWN, VK_RETURN, 0);
+    structureCatchUp();
+    EXPECT_EQ(chosenText(), "00000004  count : be u32 = 2");
+    HTREEITEM values = TreeView_GetNextSibling(tree(), TreeView_GetRoot(tree()));
+    EXPECT_EQ(itemText(values), "00000008  values : u16[2]");
+    EXPECT_TRUE(TreeView_GetItemState(tree(), values, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(itemText(TreeView_GetNextSibling(tree(), TreeView_GetChild(tree(), values))), "0000000A  [1] : u16 = 513");
 
     // A template that does not parse: its line and column, and nothing else changes.
     openTemplate(bad);
     HWND message = GetDlgItem(pane(), IDC_STRUCTURE_MESSAGE);
     EXPECT_TRUE(IsWindowVisible(message));
     EXPECT_EQ(windowText(message).rfind("broken.mxt: " + std::string("行 2, 列 12: "), 0), 0u) << windowText(message);
-    EXPECT_EQ(chosenText(), "0000000A  [1] : u16 = 513");
+    EXPECT_EQ(chosenText(), "00000004  count : be u32 = 2");
     EXPECT_EQ(SendDlgItemMessageA(pane(), IDC_STRUCTURE_LIST, CB_GETCOUNT, 0, 0),
               SendDlgItemMessageA(pane(), IDC_STRUCTURE_LIST, CB_FINDSTRINGEXACT, -1,
                                   reinterpret_cast<LPARAM>("pane.mxt")) + 1);
@@ -165,4 +182,60 @@ TEST_F(StructureTest, FieldsFollowTheCaretAndTakeTypedValuesAndBadTemplatesChang
     ASSERT_TRUE(key.readRaw("Struct", raw));
     EXPECT_EQ(decodeInspectorPlacement(raw.data(), raw.size(), stored), 1);
     EXPECT_EQ(stored.shown, 0);
+}
+
+TEST_F(StructureTest, ManyElementsComeInRunsAndPanesComeBackAsTheyWereLeft) {
+    const std::string runs = makeTempFile("runs.mxt", "u8 data[250];\n");
+    loadDocument(std::string(260, '\x07'), "C:\\data\\runs.bin");
+    for (int command : {IDM_INSPECTOR, IDM_STRUCTURE}) SendMessageA(frame(), WM_COMMAND, command, 0);
+    pumpMessages();
+    openTemplate(runs);
+
+    // 250 elements open onto runs of 100; the caret's element is found in its run.
+    s().caretOffset = 150;
+    structureCatchUp();
+    EXPECT_EQ(chosenText(), "00000096  [150] : u8 = 7");
+    EXPECT_EQ(itemText(TreeView_GetParent(tree(), TreeView_GetSelection(tree()))), "00000064  [100..199]");
+    EXPECT_EQ(s().highlight.offset, 150);
+
+    // A click on the inspector's tab brings it to the front.
+    HWND tabs = GetDlgItem(win().clientWindow, IDC_PANE_TABS);
+    ASSERT_NE(tabs, nullptr);
+    RECT tab{};
+    TabCtrl_GetItemRect(tabs, 0, &tab);
+    const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+    SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(tabs, WM_LBUTTONUP, 0, at);
+    pumpMessages();
+    EXPECT_TRUE(IsWindowVisible(win().inspectorWindow));
+    EXPECT_FALSE(IsWindowVisible(pane()));
+    EXPECT_EQ(s().highlight.length, 0);
+
+    // Its splitter dragged 40 pixels to the left: the pane 40 wider, the view 40 narrower.
+    HWND inspector = win().inspectorWindow;
+    const RECT before = childRect(inspector), viewBefore = childRect(view());
+    SendMessageA(inspector, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 50));
+    SendMessageA(inspector, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-38), 50));
+    SendMessageA(inspector, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-38), 50));
+    pumpMessages();
+    const RECT after = childRect(inspector);
+    EXPECT_EQ(after.right - after.left, before.right - before.left + 40);
+    EXPECT_EQ(childRect(view()).right, viewBefore.right - 40);
+
+    // The next start: both panes, the inspector in front at its width.
+    DestroyWindow(frame());
+    pumpMessages();
+    freeEditorStateRecord();
+    ASSERT_EQ(initEditorState(), 1);
+    ASSERT_EQ(createMainWindow(0, SW_SHOWNORMAL), 1);
+    MoveWindow(frame(), 0, 0, 1000, 600, TRUE);
+    pumpMessages();
+    EXPECT_EQ(s().frontPane, IDM_INSPECTOR);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(win().clientWindow, IDC_PANE_TABS)));
+    EXPECT_TRUE(IsWindowVisible(win().inspectorWindow));
+    ASSERT_NE(pane(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(pane()));
+    EXPECT_TRUE(GetMenuState(GetMenu(frame()), IDM_STRUCTURE, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(childRect(win().inspectorWindow).right - childRect(win().inspectorWindow).left,
+              after.right - after.left);
 }
