@@ -6,13 +6,14 @@
 // (a) the pane shown for the first time (the folder read, the template that
 //     applies chosen, its tree made and painted), and a template chosen in
 //     the list until its tree is painted, beside a full repaint of the view;
-// (b) a typed digit in the view, then the pane's catching up (a new tree,
-//     the open items opened again, painted), beside the digit alone;
+// (b) a typed digit in the view, then the pane's catching up until painted,
+//     beside the digit alone: in a record's value (the items keep their
+//     places and take new texts) and in the records' count (the tree made
+//     anew, the open items opened again);
 // (c) a caret move until the view is painted with the pane shown and
 //     hidden, in alternating blocks, and until the pane has caught up too.
 // Prints medians. No assertions: figures only.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -152,7 +153,7 @@ int main() {
 
     // (c) caret moves with the pane shown and hidden
     std::vector<double> hidden, shown, hiddenBoth, shownBoth;
-    for (int block = 0; block < 80; ++block) {
+    for (int block = 0; block < 240; ++block) {
         const bool withPane = block % 4 >= 2;
         const bool both = block % 2 == 1;
         if (withPane != (s.structurePane.shown != 0)) SendMessageA(mainWindow, WM_COMMAND, IDM_STRUCTURE, 0);
