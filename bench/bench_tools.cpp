@@ -260,7 +260,7 @@ void benchSearchKinds() {
     };
     const int64_t n = static_cast<int64_t>(kKindSize);
     const SearchScope scope = wholeDocument(data.data(), n, false);
-    std::printf("\nsearch by kind, random bytes, %zu MiB, beside hex of the same bytes (best of 5, in turns)\n",
+    std::printf("\nsearch by kind, random bytes, %zu MiB, beside hex of the same bytes (best of 15, in turns)\n",
                 kKindSize >> 20);
     std::printf("  %-24s %3s %10s %10s %7s\n", "kind", "m", "kind", "hex", "ratio");
     for (const auto& row : rows) {
@@ -279,7 +279,7 @@ void benchSearchKinds() {
             continue;
         }
         auto [a, b] = bestOfPair(
-            5, [&] { sink = findForward(scope, byKind, 0); }, [&] { sink = findForward(scope, hex, 0); });
+            15, [&] { sink = findForward(scope, byKind, 0); }, [&] { sink = findForward(scope, hex, 0); });
         std::printf("  %-24s %3d %5.2f GB/s %5.2f GB/s %6.2fx\n", row.name, m, gbps(kKindSize, a), gbps(kKindSize, b),
                     b / a);
         std::memset(data.data() + n - m, 0, static_cast<size_t>(m));
