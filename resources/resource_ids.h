@@ -209,6 +209,10 @@
 #define IDS_KIND_UTF16LE         7409
 #define IDS_KIND_UTF16BE         7410
 #define IDS_KIND_UTF8            7411
+
+/* Hex paste past the end of the document */
+#define IDS_ASK_PASTE_PAST_END   7471
+
 /* Stepping through the differences of the last compare */
 #define IDS_FMT_DIFFERENCE_STATUS 7451
 /* Texts the program formats or shows outside dialogs */
@@ -281,6 +285,9 @@
 #define IDS_ERR_NO_ROOM          8151
 #define IDS_ERR_WOULD_EMPTY      8152
 #define IDS_ERR_TOO_MANY_CHANGES 8153
+#define IDS_ERR_DOCUMENT_TOO_LARGE 8161
+#define IDS_ERR_FILE_TOO_LARGE   8162
+#define IDS_ERR_SYSTEM_CODE      8163
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000
