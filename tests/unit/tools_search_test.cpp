@@ -135,6 +135,14 @@ protected:
         state->documentBytes = doc.data();
         state->documentSize = static_cast<uint32_t>(doc.size());
     }
+    // With the room for insertions behind it and empty record lists.
+    void loadEditable(const std::string& text) {
+        load(text);
+        doc.resize(text.size() + kSpareBytes);
+        state->documentBytes = doc.data();
+        state->spareCapacity = kSpareBytes;
+        EXPECT_EQ(resetDocumentModel(*state), 1);
+    }
     struct Free {
         void operator()(EditorState* s) const { freeEditorState(s); }
     };
@@ -364,12 +372,7 @@ TEST(SearchModes, PatternTexts) {
 // same-length replacement, the insertion room of a longer one.
 TEST_F(SearchFrom, ReplaceAllChangesNothingUnlessEverythingFits) {
     auto run = [&](const std::string& text, const char* find, const char* with, int answer) {
-        doc.assign(text.begin(), text.end());
-        doc.resize(text.size() + kSpareBytes);
-        state->documentBytes = doc.data();
-        state->documentSize = static_cast<uint32_t>(text.size());
-        state->spareCapacity = kSpareBytes;
-        EXPECT_EQ(resetDocumentModel(*state), 1);
+        loadEditable(text);
         resetNativeSeam();
         if (answer != 0) nativeSeam().answers.push_back(answer);
         ReplaceQuery q;
@@ -553,13 +556,7 @@ TEST(SearchModes, ValueAndUnicodeTexts) {
 
 // A replacement is given in the search's kind; UTF-16 letters fold in either case.
 TEST_F(SearchFrom, ReplaceAllByKind) {
-    std::string text("x\x12\x34.\x12\x34" "A\0b\0a\0b\0", 14);
-    doc.assign(text.begin(), text.end());
-    doc.resize(text.size() + kSpareBytes);
-    state->documentBytes = doc.data();
-    state->documentSize = static_cast<uint32_t>(text.size());
-    state->spareCapacity = kSpareBytes;
-    ASSERT_EQ(resetDocumentModel(*state), 1);
+    loadEditable(std::string("x\x12\x34.\x12\x34" "A\0b\0a\0b\0", 14));
     ReplaceQuery q;
     int64_t count = 0;
     ASSERT_EQ(readReplaceQuery("0x1234", "-1", kindOf(SearchKind::int16, true), true, nullptr, q), 1);
