@@ -274,6 +274,35 @@
 #define IDS_INSPECT_INVALID      7334
 #define IDS_INSPECT_OUT_OF_RANGE 7335
 
+/* Structure templates: messages 8171..8199 */
+#define IDS_TEMPLATE_BAD_CHARACTER     8171
+#define IDS_TEMPLATE_UNCLOSED_STRING   8172
+#define IDS_TEMPLATE_UNCLOSED_COMMENT  8173
+#define IDS_TEMPLATE_BAD_NUMBER        8174
+#define IDS_TEMPLATE_EXPECTED          8175
+#define IDS_TEMPLATE_UNKNOWN_TYPE      8176
+#define IDS_TEMPLATE_DUPLICATE_NAME    8177
+#define IDS_TEMPLATE_TOO_DEEP          8178
+#define IDS_TEMPLATE_EXPECTED_NAME     8179
+#define IDS_TEMPLATE_EXPECTED_NUMBER   8180
+#define IDS_TEMPLATE_EXPECTED_VALUE    8181
+#define IDS_TEMPLATE_EXPECTED_TEXT     8182
+#define IDS_TEMPLATE_BAD_LENGTH        8183
+#define IDS_TEMPLATE_PAST_END          8184
+#define IDS_TEMPLATE_DIVISION_BY_ZERO  8185
+#define IDS_TEMPLATE_OVERFLOW          8186
+#define IDS_TEMPLATE_UNKNOWN_NAME      8187
+#define IDS_TEMPLATE_NOT_A_NUMBER      8188
+#define IDS_TEMPLATE_NEGATIVE_COUNT    8189
+#define IDS_TEMPLATE_NESTED_TOO_DEEP   8190
+#define IDS_TEMPLATE_TOO_MUCH_WORK     8191
+#define IDS_TEMPLATE_EMPTY_ELEMENT     8192
+#define IDS_TEMPLATE_NOT_EDITABLE      8193
+#define IDS_TEMPLATE_BAD_VALUE         8194
+#define IDS_TEMPLATE_TEXT_TOO_LONG     8195
+#define IDS_TEMPLATE_ERROR_AT          8196
+#define IDS_TEMPLATE_UNKNOWN_FUNCTION  8197
+
 /* Error messages */
 #define IDS_ERR_NOT_FOUND        8001
 #define IDS_ERR_EMPTY_FILE       8002
@@ -318,6 +347,7 @@
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
 #define IDH_INSPECTOR            1041
+#define IDH_TEMPLATES            1051
 #define IDH_REPLACE              1031
 
 /* Private frame message: open the command-line file */
