@@ -155,6 +155,12 @@ struct EditorState {
     // The differences of the last compare (tools/compare.h), owned; null
     // when none are kept.
     CompareRows* compareRows;
+
+    // The search and replace dialog's last search, which find next and find
+    // previous repeat while repeatOptions is not 0 (its SearchOption bits);
+    // a search from the prompt clears it. Not stored.
+    char repeatFindText[kFindTextLength];
+    uint32_t repeatOptions;
 };
 
 // The process-wide pointer; null before start-up allocates the record and
@@ -174,6 +180,10 @@ inline bool isDocumentLoaded(const EditorState& s) {
 // A document that deletions emptied keeps its buffer: it has no byte to show
 // or edit, but it can still be saved (as an empty file) and take an insertion.
 inline bool hasDocumentBuffer(const EditorState& s) { return s.documentBytes != nullptr; }
+
+// Whether find next has a search to repeat: the prompt's findText, or the
+// search and replace dialog's last search.
+inline bool hasSearchToRepeat(const EditorState& s) { return s.findText[0] != '\0' || s.repeatOptions != 0; }
 
 // Whether the caret stands on a byte of a loaded document.
 inline bool caretOnDocument(const EditorState& s) {
