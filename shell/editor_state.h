@@ -163,18 +163,25 @@ struct EditorState {
     // when none are kept.
     CompareRows* compareRows;
 
+    // The search and replace dialog's last search, which find next and find
+    // previous repeat while repeatOptions is not 0 (its SearchOption bits);
+    // a search from the prompt clears it. Not stored.
+    char repeatFindText[kFindTextLength];
+    uint32_t repeatOptions;
+
     // The structure pane beside the view, and which pane is in front while
     // several are shown (the command id of its menu item; 0: none chosen);
     // each written back at exit only when this process changed it.
     PanePlacement structurePane;
+    int32_t structurePaneChanged;
+    int32_t frontPane;
+    int32_t frontPaneChanged;
     // Counts the changes of the document's bytes (a load, an insertion or a
     // deletion, a changed nibble, a revert), so that what shows values read
     // from them knows when to read them again.
     uint32_t bytesVersion;
+    // The bytes the structure pane's chosen field takes, highlighted in the view.
     ByteHighlight highlight;
-    int32_t structurePaneChanged;
-    int32_t frontPane;
-    int32_t frontPaneChanged;
 };
 
 // The process-wide pointer; null before start-up allocates the record and
@@ -194,6 +201,10 @@ inline bool isDocumentLoaded(const EditorState& s) {
 // A document that deletions emptied keeps its buffer: it has no byte to show
 // or edit, but it can still be saved (as an empty file) and take an insertion.
 inline bool hasDocumentBuffer(const EditorState& s) { return s.documentBytes != nullptr; }
+
+// Whether find next has a search to repeat: the prompt's findText, or the
+// search and replace dialog's last search.
+inline bool hasSearchToRepeat(const EditorState& s) { return s.findText[0] != '\0' || s.repeatOptions != 0; }
 
 // Whether the caret stands on a byte of a loaded document.
 inline bool caretOnDocument(const EditorState& s) {
