@@ -557,6 +557,8 @@ bool tryChoose(const TemplateSource& source, int index) {
             same->text = source.text;
         }
     }
+    // The choice holds for this document: no automatic one replaces it.
+    pane.documentPath = editorState->filePath;
     chooseSource(index, parsed.program);
     showHighlight();
     return true;
