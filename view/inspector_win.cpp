@@ -641,13 +641,6 @@ void inspectorCatchUp() {
 
 bool isInspectorEditor(HWND window) { return window != nullptr && window == pane.editor; }
 
-bool inspectorHasFocus() {
-    HWND window = paneWindow();
-    if (window == nullptr) return false;
-    HWND focus = GetFocus();
-    return focus != nullptr && (focus == window || IsChild(window, focus));
-}
-
 // The pane in the pane host beside the view (shell/panes_win.h).
 extern const PaneHooks inspectorPaneHooks = {
     kInspectorClassName,

@@ -20,7 +20,5 @@ void inspectorFollow();
 // values, which otherwise waits until the keyboard lets go.
 void inspectorCatchUp();
 
-// Whether `window` is the pane's value editor, whose keys the accelerators
-// leave alone; whether the keyboard focus is in the pane.
+// Whether `window` is the pane's value editor, whose keys the accelerators leave alone.
 bool isInspectorEditor(HWND window);
-bool inspectorHasFocus();
