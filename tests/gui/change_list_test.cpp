@@ -21,6 +21,7 @@
 #include "shell/layout_win.h"
 #include "support/dialog_steps_win.h"
 #include "support/gui_harness_win.h"
+#include "tools/mapped_file_win.h"
 
 // Allocations through operator new of at least this many bytes fail while it
 // is not 0 (tests/gui/allocation_limit.cpp).
@@ -298,6 +299,77 @@ TEST_F(ChangeListTest, CompareThatRunsOutOfMemoryReportsItAndKeepsTheDocument) {
     // With memory to spare the same files give one row per byte.
     expectDialogSteps({[&](HWND d) { EXPECT_EQ(rowText(d, rows(d) - 1), "001FFFFF|61|62"); }});
     EXPECT_EQ(compare(other), 0);
+}
+
+// ---------------------------------------------------------------- the other file
+
+TEST_F(ChangeListTest, TheOtherFileIsReadWindowByWindowOfItsMapping) {
+    // Windows of the system's smallest size, so that a few hundred KiB cross several.
+    const uint32_t window = MappedFile(1).stretchBytes();
+    const uint32_t size = 3 * window + 77;
+    std::string bytes(size, '\0');
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + (i >> 12));
+    std::string document = bytes;
+    const std::vector<uint32_t> changed = {0, window - 1, window, 2 * window + 63, 3 * window, size - 1};
+    for (uint32_t at : changed) document[at] = static_cast<char>(~document[at]);
+    const std::string path = makeTempFile("moxel mapped.bin", bytes);
+
+    MappedFile other(1);
+    ASSERT_EQ(other.open(path.c_str()), 0u);
+    EXPECT_EQ(other.size(), size);
+    CompareRows rows;
+    ASSERT_EQ(collectCompareRows(reinterpret_cast<const uint8_t*>(document.data()), size, other, other.size(), rows),
+              CompareOutcome::Done);
+    EXPECT_EQ(rows.offsets, changed);
+    for (size_t k = 0; k < rows.count(); ++k) EXPECT_EQ(rows.targets[k], static_cast<uint8_t>(bytes[changed[k]]));
+
+    // Reads that do not fit the file fail and say why; so do files that cannot be opened.
+    EXPECT_FALSE(other.read(size - 10, 11, [](const uint8_t*) {}));
+    EXPECT_EQ(other.error(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+    EXPECT_EQ(MappedFile().open(tempPath("moxel none.bin").c_str()), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    MappedFile empty;
+    EXPECT_EQ(empty.open(makeTempFile("moxel empty.bin", "").c_str()), 0u);
+    EXPECT_EQ(empty.size(), 0u);
+    EXPECT_FALSE(empty.read(0, 0, [](const uint8_t*) {}));
+}
+
+TEST_F(ChangeListTest, AFaultWhileReadingTheOtherFileEndsTheReadNotTheProgram) {
+    // Pages that cannot be read as a file whose disk went away: reserved ones,
+    // and an in-page error as the system raises it for a lost network file.
+    auto* reserved = static_cast<const volatile uint8_t*>(VirtualAlloc(nullptr, 1u << 16, MEM_RESERVE, PAGE_NOACCESS));
+    ASSERT_NE(reserved, nullptr);
+    uint8_t readable[64] = {1, 2, 3};
+    struct Case {
+        const char* what;
+        const void* first;
+        std::function<void()> read;
+        bool completes;
+        DWORD fault;
+    };
+    int sum = 0;
+    const Case cases[] = {
+        {"a readable range", readable, [&] { sum = readable[0] + readable[2]; }, true, 0},
+        {"a page that is not there", const_cast<const uint8_t*>(reserved),
+         [&] { sum = reserved[4096 + 5]; }, false, ERROR_READ_FAULT},
+        {"an in-page error", readable,
+         [&] {
+             const ULONG_PTR information[3] = {0, reinterpret_cast<ULONG_PTR>(readable + 9),
+                                               static_cast<ULONG_PTR>(0xC00000C4L)};  // an unexpected network error
+             RaiseException(EXCEPTION_IN_PAGE_ERROR, 0, 3, information);
+             sum = -1;
+         },
+         false, ERROR_UNEXP_NET_ERR},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sum = 0;
+        DWORD fault = 0;
+        const size_t length = c.first == readable ? sizeof readable : 1u << 16;
+        EXPECT_EQ(readGuarded(c.first, length, c.read, fault), c.completes);
+        EXPECT_EQ(fault, c.fault);
+        EXPECT_EQ(sum, c.completes ? 4 : 0);
+    }
+    VirtualFree(const_cast<uint8_t*>(reserved), 0, MEM_RELEASE);
 }
 
 }  // namespace
