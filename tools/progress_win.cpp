@@ -16,6 +16,8 @@ constexpr int kBarRange = 1000;
 
 }  // namespace
 
+DWORD progressDelayMs = kProgressDelayMs;
+
 ProgressRun::ProgressRun(HWND owner, int captionId)
     : owner_(owner), captionId_(captionId), started_(GetTickCount64()), cursor_(beginWaitCursor()) {}
 
@@ -26,13 +28,20 @@ ProgressRun::~ProgressRun() {
         window_ = nullptr;
     }
     endWaitCursor(cursor_);
+    if (closeAfterwards_ != nullptr) PostMessageA(closeAfterwards_, WM_CLOSE, 0, 0);
 }
 
 INT_PTR CALLBACK ProgressRun::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
+        case WM_INITDIALOG: {
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+            // Before the focus goes to Cancel, which activates the window.
+            char caption[128];
+            const auto* run = reinterpret_cast<const ProgressRun*>(lParam);
+            if (loadText(run->captionId_, caption, sizeof caption) > 0) SetWindowTextA(dialog, caption);
+            SendDlgItemMessageA(dialog, IDC_PG_BAR, PBM_SETRANGE32, 0, kBarRange);
             return TRUE;
+        }
         case WM_COMMAND:
             if (LOWORD(wParam) == IDCANCEL) {
                 auto* run = reinterpret_cast<ProgressRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -53,9 +62,6 @@ void ProgressRun::show() {
     window_ = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_PROGRESS), owner_, dialogProc,
                                  reinterpret_cast<LPARAM>(this));
     if (window_ == nullptr) return;  // the work goes on without a window, as before
-    char caption[128];
-    if (loadText(captionId_, caption, sizeof caption) > 0) SetWindowTextA(window_, caption);
-    SendDlgItemMessageA(window_, IDC_PG_BAR, PBM_SETRANGE32, 0, kBarRange);
     centerWindow(window_, owner_, 0, 0);
     ShowWindow(window_, SW_SHOW);
     if (owner_ != nullptr) ownerWasEnabled_ = EnableWindow(owner_, FALSE) == 0;
@@ -71,6 +77,13 @@ void ProgressRun::pump() {
             cancelled_ = true;
             break;
         }
+        if (message.message == WM_CLOSE && message.hwnd != window_ && message.hwnd != nullptr) {
+            // Closing (another editor's "close all", say) would free what the
+            // work reads: the work stops, and the close follows it.
+            closeAfterwards_ = message.hwnd;
+            cancelled_ = true;
+            break;
+        }
         if (window_ != nullptr && IsDialogMessageA(window_, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
@@ -81,7 +94,7 @@ bool ProgressRun::step(uint64_t done, uint64_t total) {
     if (cancelled_) return false;
     const ULONGLONG now = GetTickCount64();
     if (window_ == nullptr) {
-        if (now - started_ < kProgressDelayMs) return true;
+        if (now - started_ < progressDelayMs) return true;
         show();
         if (window_ == nullptr) return true;
     } else if (now - lastPump_ < kPumpIntervalMs) {

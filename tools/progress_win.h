@@ -11,6 +11,9 @@
 
 // How long work runs before the progress window appears.
 constexpr DWORD kProgressDelayMs = 500;
+// The delay the runs use: kProgressDelayMs. Only tests change it, to see the
+// window of short work at once.
+extern DWORD progressDelayMs;
 
 class ProgressRun {
 public:
@@ -40,6 +43,7 @@ private:
     HWND owner_;
     int captionId_;
     HWND window_ = nullptr;
+    HWND closeAfterwards_ = nullptr;  // a window asked to close while the work ran
     bool ownerWasEnabled_ = false;
     bool cancelled_ = false;
     ULONGLONG started_;
