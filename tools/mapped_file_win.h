@@ -11,8 +11,9 @@
 
 #include "tools/compare.h"
 
-// Bytes mapped at a time.
-constexpr uint32_t kMappedWindowBytes = 64u << 20;
+// Bytes mapped at a time: fewer in a 32-bit process, whose address space a
+// large document leaves in smaller holes.
+constexpr uint32_t kMappedWindowBytes = sizeof(void*) >= 8 ? 64u << 20 : 16u << 20;
 
 class MappedFile : public CompareSource {
 public:

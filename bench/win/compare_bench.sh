@@ -46,7 +46,8 @@ wine_env_stop
 best() { awk -v k="$1" -v n="$2" '$1 == k && $2 == n { if (b == "" || $3 < b) b = $3 } END { print b }' "$DIR/out.txt"; }
 ours=$(best time compare); theirs=$(best native cmp)
 echo "two files of $MIB MiB that differ in $(grep -m1 '^rows' "$DIR/out.txt" | cut -d' ' -f2) bytes; each time the best of its runs"
-grep -v '^native\|^time\|^rows' "$DIR/out.txt" | sort -u
+# Memory as the last run of the program saw it.
+tac "$DIR/out.txt" | grep -m4 '^document\|^working set\|^private\|^peak' | tac
 if [ -n "$ours" ] && [ -n "$theirs" ]; then
   awk -v o="$ours" -v t="$theirs" -v mb="$MIB" 'BEGIN {
     printf "compare until the list is open: %.3f s (%.0f MB/s)\n", o, mb * 1.048576 / o
