@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "document/hex_text.h"
 #include "document/selection.h"
@@ -15,9 +16,11 @@
 namespace {
 
 // A large copy text is several times its bytes, so it is written once,
-// straight into the block the clipboard takes over: `write` fills the
-// `capacity` bytes given to it. The clipboard is emptied only once the block
-// is ready, so a copy that fails leaves the previous clipboard content alone.
+// straight into the block the clipboard takes over: `write` fills at most the
+// `capacity` bytes given to it and returns the text's length. The block then
+// ends at the text's terminator: what lay behind it would reach other
+// programs' pastes. The clipboard is emptied only once the block is ready, so
+// a copy that fails leaves the previous clipboard content alone.
 // 0 on success, else the error.
 template <typename Write>
 DWORD putTextBlock(HWND owner, size_t capacity, Write&& write) {
@@ -29,8 +32,11 @@ DWORD putTextBlock(HWND owner, size_t capacity, Write&& write) {
         GlobalFree(block);
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    write(text);
+    const size_t used = write(text) + 1;
+    // Cleared too, in case the block cannot shrink in place.
+    std::memset(text + used, 0, capacity - used);
     GlobalUnlock(block);
+    if (HGLOBAL exact = GlobalReAlloc(block, used, 0)) block = exact;
 
     if (!OpenClipboard(owner)) {
         DWORD error = GetLastError();
@@ -88,7 +94,7 @@ void copyRowsCommand(HWND owner) {
     if (!isDocumentLoaded(s) || s.selectionEndRow < 0) return;
     const int kanji = isKanjiMode();
     copyWithWaitCursor(owner, [&] {
-        return putTextBlock(owner, copyTextCapacity(s), [&](char* text) { writeCopyText(s, kanji, text); });
+        return putTextBlock(owner, copyTextCapacity(s), [&](char* text) { return writeCopyText(s, kanji, text); });
     });
 }
 
@@ -102,7 +108,7 @@ void copyHexCommand(HWND owner) {
     const size_t count = static_cast<size_t>(end - start);
     copyWithWaitCursor(owner, [&] {
         return putTextBlock(owner, hexTextCapacity(count),
-                            [&](char* text) { writeHexText(s.documentBytes + start, count, text); });
+                            [&](char* text) { return writeHexText(s.documentBytes + start, count, text); });
     });
 }
 

@@ -28,10 +28,21 @@ void markLengthChanged(EditorState& s) {
     s.lengthChanged = 1;
 }
 
+int checkDocumentGrowth(const EditorState& s, WindowRef owner, int64_t growth) {
+    if (growth <= 0 || growth <= int64_t{kMaxDocumentSize} - s.documentSize) return 1;
+    char format[256];
+    char text[320];
+    loadText(IDS_ERR_DOCUMENT_TOO_LARGE, format, sizeof format);
+    std::snprintf(text, sizeof text, format, static_cast<unsigned long>(kMaxDocumentSize));
+    return showError(owner, IDS_ERR_DOCUMENT_TOO_LARGE, text);
+}
+
 int checkInsertRoom(EditorState& s, WindowRef owner) {
-    if (s.spareCapacity != 0) return 1;
-    showErrorCode(owner, kNoRoomError);
-    return 0;
+    if (s.spareCapacity == 0) {
+        showErrorCode(owner, kNoRoomError);
+        return 0;
+    }
+    return checkDocumentGrowth(s, owner, 1);
 }
 
 int insertByteAt(EditorState& s, WindowRef owner, uint8_t value) {
@@ -123,7 +134,7 @@ int overwriteText(EditorState& s, const char* text) {
 }
 
 int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count,
-                      int confirm) {
+                      int confirm, const char* question) {
     if (!isDocumentLoaded(s) || offset < 0 || static_cast<uint32_t>(offset) >= s.documentSize) return 0;
     uint8_t* document = s.documentBytes + offset;
     const size_t n = std::min<size_t>(count, s.documentSize - static_cast<uint32_t>(offset));
@@ -147,6 +158,7 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
         }
     }
     if (needed > room) return reportTooManyChanges(owner, needed);
+    if (question != nullptr && askQuestion(owner, question, questionOkCancel) != answerOk) return 0;
     // One question for the whole write, as for one typed digit.
     if (confirm != 0 && rewrites && confirmOverwrite(owner, offset) == 0) return 0;
 

@@ -15,8 +15,15 @@
 // show: sets modified and lengthChanged.
 void markLengthChanged(EditorState& s);
 
-// Whether one more byte fits into the buffer; reports error 14 on `owner`
-// when not. The insert command asks this before it asks for the value.
+// Whether the document may grow by `growth` bytes: a document larger than
+// kMaxDocumentSize could be saved but never opened again. When it may not,
+// says so on `owner` and returns 0. Every command that lengthens the
+// document asks this before it changes anything.
+int checkDocumentGrowth(const EditorState& s, WindowRef owner, int64_t growth);
+
+// Whether one more byte fits into the buffer (error 14 on `owner` when not)
+// and into the largest document (checkDocumentGrowth). The insert command
+// asks this before it asks for the value.
 int checkInsertRoom(EditorState& s, WindowRef owner);
 
 // Inserts `value` in front of the byte under the caret and leaves the caret on
@@ -49,9 +56,11 @@ int overwriteText(EditorState& s, const char* text);
 // all, reportTooManyChanges on `owner` and nothing is written. With `confirm`, a write
 // that changes a recorded nibble again is then asked about once on `owner`,
 // as typing a digit asks (No: nothing written); without it nothing is asked.
-// Sets modified when a byte changed; the caret stays. 1 when written.
+// A `question` is asked first (OK/Cancel; Cancel: nothing written), once the
+// records are known to fit. Sets modified when a byte changed; the caret
+// stays. 1 when written.
 int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count,
-                      int confirm = 0);
+                      int confirm = 0, const char* question = nullptr);
 
 // The message of the commands beyond the basic set when a write needs more
 // change records than the list has room for: how many nibbles it would change

@@ -69,7 +69,7 @@ void deleteRangeCommand(HWND owner) {
     if (!editable()) return;
     EditorState& s = *editorState;
     if (s.documentSize < 2) return;  // the last byte stays, and nothing is asked
-    ValueEntryRequest request = makeRequest(DeleteRange, 8, nullptr);
+    ValueEntryRequest request = makeRequest(DeleteRange, kAddressEntryLength, nullptr);
     if (!confirmed(owner, request)) return;
     const uint32_t before = s.documentSize;
     deleteRangeTo(s, request.value);

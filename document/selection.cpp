@@ -133,5 +133,12 @@ int pasteHexText(EditorState& s, WindowRef owner, int editLocked) {
     }
     const HexTextRead read = readHexText(text.get(), bytes.get(), room);
     if (!read.valid) return showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
-    return writeBytesAsTyped(s, owner, s.caretOffset, bytes.get(), read.stored);
+    if (read.stored == read.count) return writeBytesAsTyped(s, owner, s.caretOffset, bytes.get(), read.stored);
+    // The document ends before the clipboard's bytes do: only what fits, if the user agrees.
+    char format[256];
+    char question[320];
+    loadText(IDS_ASK_PASTE_PAST_END, format, sizeof format);
+    std::snprintf(question, sizeof question, format, static_cast<long long>(read.count),
+                  static_cast<long long>(read.stored));
+    return writeBytesAsTyped(s, owner, s.caretOffset, bytes.get(), read.stored, 0, question);
 }

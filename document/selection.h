@@ -54,7 +54,8 @@ int copyRows(EditorState& s, WindowRef owner, int kanji);
 int pasteText(EditorState& s, WindowRef owner, int editLocked);
 
 // Writes the bytes of the clipboard's hex text over the document at the caret
-// as typing them would (writeBytesAsTyped), dropping those past the end. A
+// as typing them would (writeBytesAsTyped). When the document ends before the
+// text's bytes do, asks (OK/Cancel) whether to write the ones that fit. A
 // text that is not hex pairs shows the invalid-input message and writes
 // nothing. 1 when the bytes were written.
 int pasteHexText(EditorState& s, WindowRef owner, int editLocked);

@@ -45,3 +45,9 @@ size_t characterStart(const uint8_t* bytes, size_t size, size_t offset) {
     if (offset == 0 || isCharacterStart(bytes, size, offset)) return offset;
     return offset - 1;
 }
+
+uint8_t leadRunningInto(const uint8_t* bytes, size_t size, size_t offset) {
+    if (bytes == nullptr || offset == 0 || offset >= size) return 0;
+    const uint8_t before = bytes[offset - 1];
+    return isShiftJisLead(before) && isCharacterStart(bytes, size, offset - 1) ? before : 0;
+}

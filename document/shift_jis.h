@@ -18,3 +18,9 @@ bool isCharacterStart(const uint8_t* bytes, size_t size, size_t offset);
 // The offset where the character holding the byte at `offset` begins
 // (offset < size).
 size_t characterStart(const uint8_t* bytes, size_t size, size_t offset);
+
+// The lead byte that the rows above hand on to a row starting at `offset`
+// (0 < offset < size): the byte before it when that byte begins a character,
+// so that the character's second byte is the row's first; 0 otherwise. The
+// same pending lead that formatting every row from the start would carry.
+uint8_t leadRunningInto(const uint8_t* bytes, size_t size, size_t offset);

@@ -198,6 +198,10 @@
 #define IDS_FIND_ALL_CAPTION     7403
 #define IDS_COL_MATCH            7404
 #define IDS_COL_ROW_TEXT         7405
+
+/* Hex paste past the end of the document */
+#define IDS_ASK_PASTE_PAST_END   7471
+
 /* Stepping through the differences of the last compare */
 #define IDS_FMT_DIFFERENCE_STATUS 7451
 /* Texts the program formats or shows outside dialogs */
@@ -260,6 +264,35 @@
 #define IDS_INSPECT_INVALID      7334
 #define IDS_INSPECT_OUT_OF_RANGE 7335
 
+/* Structure templates: messages 8171..8199 */
+#define IDS_TEMPLATE_BAD_CHARACTER     8171
+#define IDS_TEMPLATE_UNCLOSED_STRING   8172
+#define IDS_TEMPLATE_UNCLOSED_COMMENT  8173
+#define IDS_TEMPLATE_BAD_NUMBER        8174
+#define IDS_TEMPLATE_EXPECTED          8175
+#define IDS_TEMPLATE_UNKNOWN_TYPE      8176
+#define IDS_TEMPLATE_DUPLICATE_NAME    8177
+#define IDS_TEMPLATE_TOO_DEEP          8178
+#define IDS_TEMPLATE_EXPECTED_NAME     8179
+#define IDS_TEMPLATE_EXPECTED_NUMBER   8180
+#define IDS_TEMPLATE_EXPECTED_VALUE    8181
+#define IDS_TEMPLATE_EXPECTED_TEXT     8182
+#define IDS_TEMPLATE_BAD_LENGTH        8183
+#define IDS_TEMPLATE_PAST_END          8184
+#define IDS_TEMPLATE_DIVISION_BY_ZERO  8185
+#define IDS_TEMPLATE_OVERFLOW          8186
+#define IDS_TEMPLATE_UNKNOWN_NAME      8187
+#define IDS_TEMPLATE_NOT_A_NUMBER      8188
+#define IDS_TEMPLATE_NEGATIVE_COUNT    8189
+#define IDS_TEMPLATE_NESTED_TOO_DEEP   8190
+#define IDS_TEMPLATE_TOO_MUCH_WORK     8191
+#define IDS_TEMPLATE_EMPTY_ELEMENT     8192
+#define IDS_TEMPLATE_NOT_EDITABLE      8193
+#define IDS_TEMPLATE_BAD_VALUE         8194
+#define IDS_TEMPLATE_TEXT_TOO_LONG     8195
+#define IDS_TEMPLATE_ERROR_AT          8196
+#define IDS_TEMPLATE_UNKNOWN_FUNCTION  8197
+
 /* Error messages */
 #define IDS_ERR_NOT_FOUND        8001
 #define IDS_ERR_EMPTY_FILE       8002
@@ -271,6 +304,9 @@
 #define IDS_ERR_NO_ROOM          8151
 #define IDS_ERR_WOULD_EMPTY      8152
 #define IDS_ERR_TOO_MANY_CHANGES 8153
+#define IDS_ERR_DOCUMENT_TOO_LARGE 8161
+#define IDS_ERR_FILE_TOO_LARGE   8162
+#define IDS_ERR_SYSTEM_CODE      8163
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000
@@ -301,6 +337,7 @@
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
 #define IDH_INSPECTOR            1041
+#define IDH_TEMPLATES            1051
 #define IDH_REPLACE              1031
 
 /* Private frame message: open the command-line file */

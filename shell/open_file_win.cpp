@@ -144,6 +144,16 @@ uint8_t* readWholeFile(HWND owner, const char* path, uint32_t spare, uint32_t* o
 int openFile(HWND window, const char* path, int preferNewInstance) {
     if (editorState == nullptr || path == nullptr) return 0;
     EditorState& s = *editorState;
+    // A name relative to the current folder (a bare name on the command line)
+    // is made full here, once: the title that other editors read, the recent
+    // list, saving and every file-name part then see the same whole path.
+    char full[kPathLength];
+    const DWORD length = *path != '\0' ? GetFullPathNameA(path, sizeof full, full, nullptr) : 0;
+    if (length >= sizeof full) {
+        showErrorCode(window, ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    if (length > 0) path = full;
     if (preferNewInstance != 0 && s.documentBytes != nullptr) {
         if (HWND other = findInstanceWindow(path)) {
             char name[kPathLength];

@@ -1,6 +1,10 @@
 #include "tools/error_box_win.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "resource_ids.h"
+#include "shell/editor_state.h"
 
 namespace {
 
@@ -23,7 +27,18 @@ void systemErrorText(DWORD code, char* buffer, int size) {
     if (buffer == nullptr || size <= 0) return;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                              buffer, static_cast<DWORD>(size), nullptr);
-    if (n == 0) buffer[0] = '\0';
+    if (n != 0) return;
+    // Not every system has a text for every code (Wine lacks some that this
+    // program raises itself): an error box must never be empty.
+    char format[260];
+    unsigned long value = code;
+    if (code == ERROR_FILE_TOO_LARGE) {
+        loadText(IDS_ERR_FILE_TOO_LARGE, format, sizeof format);
+        value = kMaxDocumentSize;
+    } else {
+        loadText(IDS_ERR_SYSTEM_CODE, format, sizeof format);
+    }
+    std::snprintf(buffer, static_cast<size_t>(size), format, value);
 }
 
 int showError(WindowRef owner, int messageId, const char* text) {

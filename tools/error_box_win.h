@@ -12,7 +12,8 @@
 constexpr int kErrorTextLength = 519;
 
 // The system's text for `code` (FormatMessageA, language 0) into `buffer`;
-// an empty text when the system has none.
+// when the system has none, the program's own text for it (or for any code,
+// with the code's number).
 void systemErrorText(DWORD code, char* buffer, int size);
 
 // Places `window` centred on `reference` (the desktop when null), or at the

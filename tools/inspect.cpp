@@ -1,5 +1,6 @@
 #include "tools/inspect.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +20,13 @@ uint64_t readUnsigned(const uint8_t* p, int n, Endian e) {
 
 void writeUnsigned(uint64_t v, int n, Endian e, uint8_t* out) {
     for (int i = 0; i < n; ++i) out[e == Endian::little ? i : n - 1 - i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Integers in decimal, floats in the fewest digits that read back the same.
+template <typename T>
+void showNumber(T value, InspectValue& v) {
+    auto r = std::to_chars(v.text, v.text + sizeof v.text - 1, value);
+    *r.ptr = '\0';
 }
 
 int64_t signExtend(uint64_t v, int n) {
@@ -99,42 +107,67 @@ constexpr int64_t kFileTimeToUnix = 11644473600;  // seconds from 1601-01-01 to 
 constexpr uint64_t kTicksPerSecond = 10000000;
 const int64_t kOleEpochDays = daysFromCivil(1899, 12, 30);
 
+// Digits of a second a typed date may carry (FILETIME keeps seven of them).
+constexpr int kFractionDigits = 12;
+constexpr int kFileTimeDigits = 7;
+
+uint64_t powerOfTen(int n) {
+    uint64_t p = 1;
+    while (n-- > 0) p *= 10;
+    return p;
+}
+
 struct DateTime {
     int64_t year;
     unsigned month, day, hour, minute, second;
+    uint64_t fraction;  // of the second, in `digits` decimal digits
+    int digits;
 };
 
-void formatDateTime(const DateTime& t, InspectValue& v) {
-    std::snprintf(v.text, sizeof v.text, "%04lld/%02u/%02u %02u:%02u:%02u", static_cast<long long>(t.year), t.month,
-                  t.day, t.hour, t.minute, t.second);
+// "YYYY/MM/DD hh:mm:ss", with the fraction of the second where it is not 0.
+void formatDateTime(DateTime t, InspectValue& v) {
+    const int n = std::snprintf(v.text, sizeof v.text, "%04lld/%02u/%02u %02u:%02u:%02u",
+                                static_cast<long long>(t.year), t.month, t.day, t.hour, t.minute, t.second);
+    while (t.digits > 0 && t.fraction % 10 == 0) {
+        t.fraction /= 10;
+        --t.digits;
+    }
+    if (t.digits <= 0 || n <= 0 || static_cast<size_t>(n + 1 + t.digits) >= sizeof v.text) return;
+    char* point = v.text + n;
+    point[0] = '.';
+    for (int i = t.digits; i > 0; --i, t.fraction /= 10) point[i] = static_cast<char>('0' + t.fraction % 10);
+    point[t.digits + 1] = '\0';
 }
 
 DateTime fromDaysAndSeconds(int64_t days, int64_t secondOfDay) {
     const Civil c = civilFromDays(days);
     const auto s = static_cast<unsigned>(secondOfDay);
-    return {c.year, c.month, c.day, s / 3600, s / 60 % 60, s % 60};
+    return {c.year, c.month, c.day, s / 3600, s / 60 % 60, s % 60, 0, 0};
 }
 
-// Seconds since 1970 as a date, shown for the years 1 to 9999.
-void showUnixTime(int64_t seconds, int64_t firstYear, InspectValue& v) {
+// Seconds since 1970 (and a fraction of the next one) as a date, shown for
+// the years `firstYear` to 9999.
+void showUnixTime(int64_t seconds, int64_t firstYear, InspectValue& v, uint64_t fraction = 0, int digits = 0) {
     int64_t days = seconds / kSecondsPerDay;
     int64_t rest = seconds % kSecondsPerDay;
     if (rest < 0) {
         rest += kSecondsPerDay;
         days -= 1;
     }
-    const DateTime t = fromDaysAndSeconds(days, rest);
+    DateTime t = fromDaysAndSeconds(days, rest);
     if (t.year < firstYear || t.year > 9999) {
         v.kind = InspectKind::outOfRange;
         return;
     }
+    t.fraction = fraction;
+    t.digits = digits;
     formatDateTime(t, v);
 }
 
 void showDosDateTime(uint32_t u, InspectValue& v) {
     const unsigned time = u & 0xFFFF, date = u >> 16;
-    const DateTime t{1980 + (date >> 9), date >> 5 & 0x0F, date & 0x1F,
-                     time >> 11,         time >> 5 & 0x3F, (time & 0x1F) * 2};
+    const DateTime t{1980 + (date >> 9), date >> 5 & 0x0F, date & 0x1F, time >> 11, time >> 5 & 0x3F,
+                     (time & 0x1F) * 2, 0, 0};
     if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour > 23 ||
         t.minute > 59 || t.second > 59) {
         v.kind = InspectKind::invalid;
@@ -143,30 +176,58 @@ void showDosDateTime(uint32_t u, InspectValue& v) {
     formatDateTime(t, v);
 }
 
-// Days since 1899-12-30; the fraction is the time of day, counted forwards
-// from midnight on either side of that day (-1.25 is 1899-12-29 06:00).
+// The OLE date: days since 1899-12-30; the fraction is the time of day,
+// counted forwards from midnight on either side of that day (-1.25 is
+// 1899-12-29 06:00). Years 100 to 9999.
+bool inOleRange(double d) { return d > -657435.0 && d < 2958466.0; }
+
+// The nearest double to the date, rounded once: the time of day divided out
+// with the extended precision, so that every digit of the second counts.
+double oleDateOf(const DateTime& t) {
+    const int64_t days = daysFromCivil(t.year, t.month, t.day) - kOleEpochDays;
+    const uint64_t scale = powerOfTen(t.digits);
+    const uint64_t units = (t.hour * 3600ull + t.minute * 60ull + t.second) * scale + t.fraction;
+    const long double part =
+        static_cast<long double>(units) / static_cast<long double>(static_cast<uint64_t>(kSecondsPerDay) * scale);
+    return static_cast<double>(static_cast<long double>(days) + (days >= 0 ? part : -part));
+}
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The date with as few digits of the second as bring it back to the same
+// number; where none does (a sliver of a second, or a time below 0 on the
+// epoch's own day, which reads as the time above it) the number of days.
 void showOleDate(double d, InspectValue& v) {
     if (!std::isfinite(d)) {
         v.kind = InspectKind::invalid;
         return;
     }
-    if (d < -657434.0 || d >= 2958466.0) {
+    if (!inOleRange(d)) {
         v.kind = InspectKind::outOfRange;
         return;
     }
     const double whole = std::trunc(d);
-    int64_t days = kOleEpochDays + static_cast<int64_t>(whole);
-    int64_t seconds = std::llround(std::fabs(d - whole) * kSecondsPerDay);
-    if (seconds >= kSecondsPerDay) {
-        seconds -= kSecondsPerDay;
-        days += 1;
+    const long double part = std::fabs(d - whole);
+    // Below half the last digit of a second no date comes near it.
+    const long double finest = static_cast<long double>(kSecondsPerDay) * powerOfTen(kFractionDigits);
+    const int most = part != 0 && part * finest < 0.5L ? -1 : kFractionDigits;
+    for (int digits = 0; digits <= most; ++digits) {
+        const uint64_t scale = powerOfTen(digits), perDay = static_cast<uint64_t>(kSecondsPerDay) * scale;
+        auto units = static_cast<uint64_t>(std::llround(part * static_cast<long double>(perDay)));
+        int64_t days = kOleEpochDays + static_cast<int64_t>(whole);
+        if (units >= perDay) {
+            units -= perDay;
+            days += 1;
+        }
+        DateTime t = fromDaysAndSeconds(days, static_cast<int64_t>(units / scale));
+        t.fraction = units % scale;
+        t.digits = digits;
+        if (t.year >= 100 && t.year <= 9999 && sameBits(oleDateOf(t), d)) {
+            formatDateTime(t, v);
+            return;
+        }
     }
-    const DateTime t = fromDaysAndSeconds(days, seconds);
-    if (t.year < 100 || t.year > 9999) {
-        v.kind = InspectKind::outOfRange;
-        return;
-    }
-    formatDateTime(t, v);
+    showNumber(d, v);
 }
 
 // ---------------------------------------------------------------- characters
@@ -269,10 +330,37 @@ void showUtf16(const uint8_t* p, size_t available, Endian e, InspectValue& v) {
 
 // ---------------------------------------------------------------- numbers
 
-template <typename T>
-void showNumber(T value, InspectValue& v) {
-    auto r = std::to_chars(v.text, v.text + sizeof v.text - 1, value);
-    *r.ptr = '\0';
+// The fields of a float of 4 or 8 bytes.
+struct FloatFields {
+    int fractionBits;
+    uint64_t exponentMask;  // the exponent field, shifted down
+};
+FloatFields floatFields(int bytes) { return bytes == 4 ? FloatFields{23, 0xFF} : FloatFields{52, 0x7FF}; }
+
+// A NaN keeps its sign and payload: "nan" is the usual quiet one, any other
+// shows its fraction bits ("nan(0x400001)").
+void showFloat(uint64_t bits, int bytes, InspectValue& v) {
+    const FloatFields f = floatFields(bytes);
+    const uint64_t fraction = bits & ((uint64_t{1} << f.fractionBits) - 1);
+    if ((bits >> f.fractionBits & f.exponentMask) == f.exponentMask && fraction != 0) {
+        const char* sign = bits >> (8 * bytes - 1) != 0 ? "-" : "";
+        if (fraction == uint64_t{1} << (f.fractionBits - 1)) {
+            std::snprintf(v.text, sizeof v.text, "%snan", sign);
+        } else {
+            std::snprintf(v.text, sizeof v.text, "%snan(0x%llX)", sign, static_cast<unsigned long long>(fraction));
+        }
+        return;
+    }
+    if (bytes == 4) {
+        const auto b32 = static_cast<uint32_t>(bits);
+        float x;
+        std::memcpy(&x, &b32, sizeof x);
+        showNumber(x, v);
+    } else {
+        double x;
+        std::memcpy(&x, &bits, sizeof x);
+        showNumber(x, v);
+    }
 }
 
 void showFixed(const uint8_t* p, InspectRow row, Endian e, InspectValue& v) {
@@ -283,23 +371,13 @@ void showFixed(const uint8_t* p, InspectRow row, Endian e, InspectValue& v) {
         case InspectRow::binary:
             for (int i = 0; i < 8; ++i) v.text[i] = (u >> (7 - i) & 1) != 0 ? '1' : '0';
             break;
-        case InspectRow::float32: {
-            const auto bits = static_cast<uint32_t>(u);
-            float f;
-            std::memcpy(&f, &bits, sizeof f);
-            showNumber(f, v);
-            break;
-        }
-        case InspectRow::float64: {
-            double d;
-            std::memcpy(&d, &u, sizeof d);
-            showNumber(d, v);
-            break;
-        }
+        case InspectRow::float32:
+        case InspectRow::float64: showFloat(u, n, v); break;
         case InspectRow::time32:
         case InspectRow::time64: showUnixTime(signExtend(u, n), 1, v); break;
         case InspectRow::fileTime:
-            showUnixTime(static_cast<int64_t>(u / kTicksPerSecond) - kFileTimeToUnix, 1601, v);
+            showUnixTime(static_cast<int64_t>(u / kTicksPerSecond) - kFileTimeToUnix, 1601, v, u % kTicksPerSecond,
+                         kFileTimeDigits);
             break;
         case InspectRow::dosDateTime: showDosDateTime(static_cast<uint32_t>(u), v); break;
         case InspectRow::oleDate: {
@@ -318,8 +396,10 @@ void showFixed(const uint8_t* p, InspectRow row, Endian e, InspectValue& v) {
             break;
         }
         case InspectRow::colorRef:
+            // The fourth byte marks a palette colour: shown where it is set.
             v.color = static_cast<uint32_t>(u) & 0xFFFFFF;
             std::snprintf(v.text, sizeof v.text, "%u, %u, %u", p[0], p[1], p[2]);
+            if (p[3] != 0) std::snprintf(v.text + std::strlen(v.text), 8, ", 0x%02X", p[3]);
             break;
         default:
             if (isSignedRow(row))
@@ -380,6 +460,46 @@ bool parseFloat(std::string_view t, F& out) {
     return r.ec == std::errc() && r.ptr == t.data() + t.size();
 }
 
+bool startsWithNoCase(std::string_view t, std::string_view lower) {
+    if (t.size() < lower.size()) return false;
+    for (size_t i = 0; i < lower.size(); ++i) {
+        if ((t[i] | 0x20) != lower[i]) return false;
+    }
+    return true;
+}
+
+// A float of 4 or 8 bytes as its bits: a number, or a NaN as showFloat shows it.
+bool parseFloatBits(std::string_view t, int bytes, uint64_t& bits) {
+    const bool negative = !t.empty() && t[0] == '-';
+    const std::string_view magnitude = !t.empty() && (t[0] == '-' || t[0] == '+') ? t.substr(1) : t;
+    if (startsWithNoCase(magnitude, "nan")) {
+        const FloatFields f = floatFields(bytes);
+        const std::string_view payload = magnitude.substr(3);
+        uint64_t fraction = uint64_t{1} << (f.fractionBits - 1);
+        if (!payload.empty()) {
+            if (payload.size() < 5 || !startsWithNoCase(payload, "(0x") || payload.back() != ')' ||
+                !parseWhole(payload.substr(3, payload.size() - 4), fraction, 16) || fraction == 0 ||
+                fraction >> f.fractionBits != 0) {
+                return false;
+            }
+        }
+        bits = uint64_t{negative} << (8 * bytes - 1) | f.exponentMask << f.fractionBits | fraction;
+        return true;
+    }
+    if (bytes == 4) {
+        float x;
+        if (!parseFloat(t, x)) return false;
+        uint32_t b32;
+        std::memcpy(&b32, &x, sizeof b32);
+        bits = b32;
+        return true;
+    }
+    double x;
+    if (!parseFloat(t, x)) return false;
+    std::memcpy(&bits, &x, sizeof bits);
+    return true;
+}
+
 // "U+" and one to six hexadecimal digits, or exactly one UTF-8 character.
 bool parseCodePoint(std::string_view t, uint32_t& cp) {
     if (t.size() > 2 && (t[0] == 'U' || t[0] == 'u') && t[1] == '+') {
@@ -407,8 +527,14 @@ bool parseDateTime(std::string_view t, DateTime& out) {
         t.remove_prefix(1);
         if (separators[i] == ' ') t = trimmed(t);
     }
-    if (!t.empty()) return false;
-    out = {values[0], values[1], values[2], values[3], values[4], values[5]};
+    out = {values[0], values[1], values[2], values[3], values[4], values[5], 0, 0};
+    // A fraction of the second after a point.
+    if (!t.empty()) {
+        if (t[0] != '.' || t.size() < 2 || t.size() > 1 + kFractionDigits || !parseWhole(t.substr(1), out.fraction)) {
+            return false;
+        }
+        out.digits = static_cast<int>(t.size() - 1);
+    }
     return out.year >= 1 && out.month >= 1 && out.month <= 12 && out.day >= 1 &&
            out.day <= daysInMonth(out.year, out.month) && out.hour <= 23 && out.minute <= 59 && out.second <= 59;
 }
@@ -419,6 +545,9 @@ int64_t unixSeconds(const DateTime& t) {
 
 bool encodeDate(InspectRow row, const DateTime& t, uint8_t* out) {
     const int64_t seconds = unixSeconds(t);
+    // Only FILETIME and the OLE date hold parts of a second.
+    if (t.digits > (row == InspectRow::fileTime ? kFileTimeDigits : row == InspectRow::oleDate ? kFractionDigits : 0))
+        return false;
     switch (row) {
         case InspectRow::time32:
             if (seconds < INT32_MIN || seconds > INT32_MAX) return false;
@@ -427,7 +556,9 @@ bool encodeDate(InspectRow row, const DateTime& t, uint8_t* out) {
         case InspectRow::time64: writeUnsigned(static_cast<uint64_t>(seconds), 8, Endian::little, out); return true;
         case InspectRow::fileTime:
             if (t.year < 1601) return false;
-            writeUnsigned(static_cast<uint64_t>(seconds + kFileTimeToUnix) * kTicksPerSecond, 8, Endian::little, out);
+            writeUnsigned(static_cast<uint64_t>(seconds + kFileTimeToUnix) * kTicksPerSecond +
+                              t.fraction * powerOfTen(kFileTimeDigits - t.digits),
+                          8, Endian::little, out);
             return true;
         case InspectRow::dosDateTime: {
             if (t.year < 1980 || t.year > 2107 || t.second % 2 != 0) return false;
@@ -438,9 +569,7 @@ bool encodeDate(InspectRow row, const DateTime& t, uint8_t* out) {
         }
         case InspectRow::oleDate: {
             if (t.year < 100) return false;
-            const int64_t days = daysFromCivil(t.year, t.month, t.day) - kOleEpochDays;
-            const double fraction = static_cast<double>(t.hour * 3600 + t.minute * 60 + t.second) / kSecondsPerDay;
-            const double d = static_cast<double>(days) + (days >= 0 ? fraction : -fraction);
+            const double d = oleDateOf(t);
             uint64_t bits;
             std::memcpy(&bits, &d, sizeof bits);
             writeUnsigned(bits, 8, Endian::little, out);
@@ -469,23 +598,57 @@ bool encodeGuid(std::string_view t, uint8_t* out) {
     return true;
 }
 
-bool encodeColor(std::string_view t, uint8_t* out) {
-    const size_t first = t.find(','), second = first == t.npos ? t.npos : t.find(',', first + 1);
-    if (second == t.npos) return false;
-    out[3] = 0;
-    return parseWhole(trimmed(t.substr(0, first)), out[0]) &&
-           parseWhole(trimmed(t.substr(first + 1, second - first - 1)), out[1]) &&
-           parseWhole(trimmed(t.substr(second + 1)), out[2]);
+// The OLE date as its number of days.
+bool encodeOleNumber(std::string_view t, uint8_t* out) {
+    uint64_t bits = 0;
+    double d;
+    if (!parseFloatBits(t, 8, bits)) return false;
+    std::memcpy(&d, &bits, sizeof d);
+    if (!inOleRange(d)) return false;
+    writeUnsigned(bits, 8, Endian::little, out);
+    return true;
+}
+
+// "R, G, B" writes three bytes and keeps the fourth; "R, G, B, X" writes four.
+uint32_t encodeColor(std::string_view t, uint8_t* out) {
+    uint32_t n = 0;
+    for (; n < 4; ++n) {
+        const size_t comma = t.find(',');
+        uint64_t part = 0;
+        if (!parseInteger(trimmed(t.substr(0, comma)), 1, false, part)) return 0;
+        out[n] = static_cast<uint8_t>(part);
+        if (comma == t.npos) break;
+        t.remove_prefix(comma + 1);
+    }
+    return n == 2 || n == 3 ? n + 1 : 0;
+}
+
+uint32_t utf8Of(uint32_t cp, uint8_t* out) {
+    if (cp < 0x80) {
+        out[0] = static_cast<uint8_t>(cp);
+        return 1;
+    }
+    const uint32_t n = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    for (uint32_t i = n - 1; i > 0; --i, cp >>= 6) out[i] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+    out[0] = static_cast<uint8_t>((0xF00 >> n) | cp);
+    return n;
 }
 
 uint32_t encodeCharacter(InspectRow row, Endian e, std::string_view t, uint8_t* out) {
     if (row == InspectRow::shiftJis) {
-        const auto* p = reinterpret_cast<const uint8_t*>(t.data());
-        if (t.size() == 2 && isShiftJisLead(p[0]) && isShiftJisTrail(p[1])) {
+        // The code: "0x" and two digits for a single byte, four for a pair.
+        uint16_t code = 0;
+        const bool isCode = (t.size() == 4 || t.size() == 6) && startsWithNoCase(t, "0x") &&
+                            parseWhole(t.substr(2), code, 16);
+        const uint8_t fromCode[2] = {static_cast<uint8_t>(t.size() == 6 ? code >> 8 : code),
+                                     static_cast<uint8_t>(code)};
+        const auto* p = isCode ? fromCode : reinterpret_cast<const uint8_t*>(t.data());
+        const size_t n = isCode ? (t.size() - 2) / 2 : t.size();
+        if (n == 2 && isShiftJisLead(p[0]) && isShiftJisTrail(p[1])) {
             std::memcpy(out, p, 2);
             return 2;
         }
-        if (t.size() == 1 && (p[0] < 0x80 || (p[0] >= 0xA1 && p[0] <= 0xDF))) {
+        if (n == 1 && (p[0] < 0x80 || (p[0] >= 0xA1 && p[0] <= 0xDF))) {
             out[0] = p[0];
             return 1;
         }
@@ -502,14 +665,14 @@ uint32_t encodeCharacter(InspectRow row, Endian e, std::string_view t, uint8_t* 
         writeUnsigned(0xDC00 + ((cp - 0x10000) & 0x3FF), 2, e, out + 2);
         return 4;
     }
-    if (cp < 0x80) {
-        out[0] = static_cast<uint8_t>(cp);
-        return 1;
-    }
-    const uint32_t n = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
-    for (uint32_t i = n - 1; i > 0; --i, cp >>= 6) out[i] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-    out[0] = static_cast<uint8_t>((0xF00 >> n) | cp);
-    return n;
+    return utf8Of(cp, out);
+}
+
+// The code point of a UTF row's character.
+uint32_t codePointOf(const InspectValue& v) {
+    const uint32_t high = v.wide[0];
+    if (high < 0xD800 || high > 0xDBFF) return high;
+    return 0x10000 + ((high - 0xD800) << 10) + (static_cast<uint32_t>(v.wide[1]) - 0xDC00);
 }
 
 }  // namespace
@@ -555,7 +718,9 @@ InspectValue inspectValue(const uint8_t* bytes, size_t size, size_t offset, Insp
 
 EncodedValue encodeValue(InspectRow row, Endian endian, std::string_view text) {
     EncodedValue out{};
-    const std::string_view t = trimmed(text);
+    const bool character = row == InspectRow::shiftJis || row == InspectRow::utf8 || row == InspectRow::utf16;
+    std::string_view t = trimmed(text);
+    if (character && t.empty() && text == " ") t = text;
     const Endian e = hasBothEndians(row) ? endian : Endian::little;
     const int n = fixedLength(row);
     out.length = static_cast<uint32_t>(n);
@@ -563,23 +728,10 @@ EncodedValue encodeValue(InspectRow row, Endian endian, std::string_view text) {
     DateTime date{};
     switch (row) {
         case InspectRow::binary: out.ok = !t.empty() && t.size() <= 8 && parseWhole(t, out.bytes[0], 2); break;
-        case InspectRow::float32: {
-            float f;
-            if ((out.ok = parseFloat(t, f))) {
-                uint32_t b32;
-                std::memcpy(&b32, &f, sizeof b32);
-                writeUnsigned(b32, 4, e, out.bytes);
-            }
+        case InspectRow::float32:
+        case InspectRow::float64:
+            if ((out.ok = parseFloatBits(t, n, bits))) writeUnsigned(bits, n, e, out.bytes);
             break;
-        }
-        case InspectRow::float64: {
-            double d;
-            if ((out.ok = parseFloat(t, d))) {
-                std::memcpy(&bits, &d, sizeof bits);
-                writeUnsigned(bits, 8, e, out.bytes);
-            }
-            break;
-        }
         case InspectRow::shiftJis:
         case InspectRow::utf8:
         case InspectRow::utf16:
@@ -590,13 +742,41 @@ EncodedValue encodeValue(InspectRow row, Endian endian, std::string_view text) {
         case InspectRow::time64:
         case InspectRow::fileTime:
         case InspectRow::dosDateTime:
-        case InspectRow::oleDate: out.ok = parseDateTime(t, date) && encodeDate(row, date, out.bytes); break;
+        case InspectRow::oleDate:
+            if (row == InspectRow::oleDate && t.find('/') == t.npos) {
+                out.ok = encodeOleNumber(t, out.bytes);
+                break;
+            }
+            out.ok = parseDateTime(t, date) && encodeDate(row, date, out.bytes);
+            break;
         case InspectRow::guid: out.ok = encodeGuid(t, out.bytes); break;
-        case InspectRow::colorRef: out.ok = encodeColor(t, out.bytes); break;
+        case InspectRow::colorRef:
+            out.length = encodeColor(t, out.bytes);
+            out.ok = out.length != 0;
+            break;
         default:
             if ((out.ok = parseInteger(t, n, isSignedRow(row), bits))) writeUnsigned(bits, n, e, out.bytes);
             break;
     }
+    out.span = out.ok ? std::max<uint32_t>(out.length, static_cast<uint32_t>(n)) : 0;
     if (!out.ok) out.length = 0;
     return out;
+}
+
+std::string typedText(const InspectValue& v, InspectRow row, bool asCode) {
+    if (v.kind != InspectKind::value) return {};
+    // A space would be trimmed away or hard to see: its code instead.
+    switch (row) {
+        case InspectRow::shiftJis:
+            if (!asCode && v.character[0] != '\0' && v.character[0] != ' ') return v.character;
+            return std::string("0x") + v.text;
+        case InspectRow::utf8:
+        case InspectRow::utf16: {
+            if (asCode || v.wide[0] == 0 || v.wide[0] == u' ') return v.text;
+            uint8_t bytes[4];
+            const uint32_t n = utf8Of(codePointOf(v), bytes);
+            return std::string(reinterpret_cast<const char*>(bytes), n);
+        }
+        default: return v.text;
+    }
 }

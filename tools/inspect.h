@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 enum class InspectRow : int {
@@ -47,7 +48,7 @@ enum class InspectKind : uint8_t {
 
 struct InspectValue {
     InspectKind kind;
-    char text[48];      // ASCII; for the character rows the code ("82A0", "U+3042")
+    char text[48];      // ASCII, typed back to the same bytes; for the character rows the code ("82A0", "U+3042")
     char character[4];  // shiftJis: the character's own bytes; empty for a control byte
     char16_t wide[3];   // utf8, utf16: the character in UTF-16; empty for a control character
     uint32_t color;     // colorRef: 0x00BBGGRR
@@ -59,20 +60,35 @@ struct InspectValue {
 // shows there: a caret on the second byte of a pair shows that pair.
 InspectValue inspectValue(const uint8_t* bytes, size_t size, size_t offset, InspectRow row, Endian endian);
 
+// The text a value of `row` is typed in, which encodeValue turns back into
+// exactly the bytes it was read from; empty for what is no value. For the
+// other rows it is the value's text; the character rows give the character
+// itself (UTF-8; the Shift-JIS row in Shift-JIS), or with `asCode`, and for
+// a control character or a space, its code ("U+000A", "0x0A", "0x82A0").
+std::string typedText(const InspectValue& v, InspectRow row, bool asCode = false);
+
 struct EncodedValue {
     bool ok;  // false: the text is not a value of the row, or it does not fit
     uint8_t bytes[16];
-    uint32_t length;
+    uint32_t length;  // the bytes to write
+    uint32_t span;    // the bytes the value takes; more than `length` where bytes are kept (COLORREF)
 };
 
 // The bytes for a typed value of `row`. The text is UTF-8, except for the
-// Shift-JIS row, whose text is in Shift-JIS. Spaces around it are ignored.
+// Shift-JIS row, whose text is in Shift-JIS. Spaces around it are ignored
+// (a character row takes a lone space as that character).
 //   integers: decimal, or hexadecimal after "0x", with a sign where the type
 //             has one; the value must lie within the type's range;
 //   binary:   one to eight binary digits;
-//   floats:   decimal or exponent form, "inf", "-inf", "nan";
-//   characters: the character itself, or "U+" and its code (UTF rows);
-//   dates:    "YYYY/MM/DD hh:mm:ss" within the format's range (DOS: even seconds);
+//   floats:   decimal or exponent form, "inf", "-inf", "nan", "-nan", and a
+//             NaN with its payload (the fraction bits) as "nan(0x400001)";
+//   characters: the character itself, or its code: "U+" and hexadecimal
+//             digits (UTF rows), "0x" and two or four (Shift-JIS);
+//   dates:    "YYYY/MM/DD hh:mm:ss" within the format's range (DOS: even
+//             seconds); FILETIME takes up to seven digits of a second after
+//             it ("…:56.1234567"), the OLE date any number; the OLE date
+//             also takes its number of days ("45351.5");
 //   GUID:     32 hexadecimal digits as 8-4-4-4-12, braces optional;
-//   COLORREF: "R, G, B", each 0 to 255.
+//   COLORREF: "R, G, B", each 0 to 255, which keeps the fourth byte, or
+//             "R, G, B, X" with the fourth byte (shown when it is not 0).
 EncodedValue encodeValue(InspectRow row, Endian endian, std::string_view text);

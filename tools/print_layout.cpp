@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "document/shift_jis.h"
+
 namespace {
 
 constexpr int64_t kRowBytes = 16;
@@ -64,4 +66,9 @@ PrintPage printPage(const PrintLayout& layout, int32_t index, const char* docume
         page.lines.push_back({static_cast<uint32_t>(offset), static_cast<int32_t>(layout.top + static_cast<int64_t>(k) * r.lineHeight)});
     }
     return page;
+}
+
+uint8_t firstLinePendingLead(const PrintLayout& layout, const uint8_t* bytes, int kanji) {
+    if (kanji == 0) return 0;
+    return leadRunningInto(bytes, layout.request.documentSize, layout.firstOffset);
 }

@@ -57,5 +57,13 @@ PrintLayout layoutPrint(const PrintRequest& request);
 
 // Page `index` (0 .. pageCount - 1) of the job; `documentTitle` is the file
 // name shown in every page title. The caller carries the dump row's pending
-// lead byte from line to line, across pages too.
+// lead byte from line to line, across pages too, starting each copy with
+// firstLinePendingLead.
 PrintPage printPage(const PrintLayout& layout, int32_t index, const char* documentTitle);
+
+// The pending lead byte the first line of a copy starts with in kanji mode:
+// the one the row above the first printed row hands on, so that the selected
+// rows pair their characters as the view shows them below the rows above. A
+// first row that begins with the second byte of a character shows a blank
+// there, not that byte on its own. `bytes` holds the layout's document.
+uint8_t firstLinePendingLead(const PrintLayout& layout, const uint8_t* bytes, int kanji);

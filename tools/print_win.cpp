@@ -47,12 +47,21 @@ void releaseHeldBack() {
     if (held.quit) PostQuitMessage(static_cast<int>(held.quitCode));
 }
 
-// The error box with the system text for the last error, or for `fallback`
-// when the failing call left none (a box saying the operation succeeded
-// would hide the failure).
-void reportLastError(HWND owner, DWORD fallback) {
-    if (GetLastError() == ERROR_SUCCESS) SetLastError(fallback);
-    showError(owner, -1, nullptr);
+// The last error of a failed call, or `fallback` when the call left none (a
+// box saying the operation succeeded would hide the failure).
+DWORD lastErrorOr(DWORD fallback) {
+    const DWORD code = GetLastError();
+    return code != ERROR_SUCCESS ? code : fallback;
+}
+
+// The error box with the system text for the last error, or for `fallback`.
+void reportLastError(HWND owner, DWORD fallback) { showErrorCode(owner, lastErrorOr(fallback)); }
+
+// StartPage, EndPage or EndDoc: ERROR_SUCCESS when the spooler took the call,
+// else the system's code for why not.
+DWORD spool(int(WINAPI* call)(HDC), HDC dc) {
+    SetLastError(ERROR_SUCCESS);
+    return call(dc) > 0 ? ERROR_SUCCESS : lastErrorOr(ERROR_GEN_FAILURE);
 }
 
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -112,13 +121,21 @@ int printPageHeader(HDC dc, const PrintPage& page) {
     return 3;
 }
 
-bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly) {
+bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly, DWORD* failure) {
     if (editorState == nullptr) return false;
     EditorState& s = *editorState;
     GdiObject<HFONT> font(createPrinterFont(dc));
     if (!font) return false;
 
-    StartPage(dc);
+    // In a job a page the spooler refuses to start or end stops the copy, and
+    // the job reports it once it has ended. A picture drawn without a job has
+    // no pages: there the answers of the page calls mean nothing.
+    auto refused = [failure](DWORD code) { return failure != nullptr && code != ERROR_SUCCESS; };
+    DWORD refusal = spool(StartPage, dc);
+    if (refused(refusal)) {
+        *failure = refusal;
+        return false;
+    }
     HGDIOBJ previousFont = SelectObject(dc, font.get());
     SIZE line{};
     SIZE header{};
@@ -129,13 +146,18 @@ bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly) {
     PrintLayout layout = layoutPrint(request);
 
     // A double-byte character split by a row end runs on into the next line,
-    // on the next page too, as the view shows it.
-    uint8_t lead = 0;
+    // on the next page too, as the view shows it; one that began above the
+    // selection's first row is paired as it is there.
+    uint8_t lead = firstLinePendingLead(layout, s.documentBytes, kanji);
     bool cancelled = false;
+    bool pageOpen = true;
     for (int32_t index = 0; index < layout.pageCount && !cancelled; ++index) {
         if (index > 0) {
-            EndPage(dc);
-            StartPage(dc);
+            pageOpen = false;
+            refusal = spool(EndPage, dc);
+            if (!refused(refusal)) refusal = spool(StartPage, dc);
+            if (refused(refusal)) break;
+            pageOpen = true;
             SelectObject(dc, font.get());
         }
         PrintPage page = printPage(layout, index, title);
@@ -153,9 +175,12 @@ bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly) {
             }
         }
     }
-    EndPage(dc);
+    if (pageOpen) refusal = spool(EndPage, dc);
     SelectObject(dc, previousFont);
-    return true;
+    // After a cancel the spooler may refuse the pages it was told to drop.
+    if (!refused(refusal) || s.printCancelled != 0) return true;
+    *failure = refusal;
+    return false;
 }
 
 bool printJob(HWND owner, HDC dc, bool selectionOnly, int copies) {
@@ -189,14 +214,22 @@ bool printJob(HWND owner, HDC dc, bool selectionOnly, int copies) {
     if (owner != nullptr) EnableWindow(owner, FALSE);
 
     int printed = 0;
-    while (printed < copies && s.printCancelled == 0 && printCopy(dc, title, kanji, selectionOnly)) ++printed;
-    bool result = printed == copies && s.printCancelled == 0;
+    DWORD failure = ERROR_SUCCESS;
+    while (printed < copies && s.printCancelled == 0 && printCopy(dc, title, kanji, selectionOnly, &failure)) {
+        ++printed;
+    }
 
-    // Ended, never aborted: what was printed up to a cancel comes out.
-    EndDoc(dc);
+    // Ended, never aborted: what was printed up to a cancel comes out. A job
+    // the system could not finish is reported, not passed over in silence;
+    // one the user cancelled is not.
+    const DWORD ending = spool(EndDoc, dc);
+    if (failure == ERROR_SUCCESS) failure = ending;
+    const bool cancelled = s.printCancelled != 0;
+    bool result = printed == copies && !cancelled && failure == ERROR_SUCCESS;
     if (owner != nullptr) EnableWindow(owner, TRUE);
     DestroyWindow(progress);
     win().progressDialog = nullptr;
+    if (failure != ERROR_SUCCESS && !cancelled) showErrorCode(owner, failure);
     releaseHeldBack();
     return result;
 }

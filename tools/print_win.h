@@ -17,8 +17,11 @@ bool printDocument(HWND owner, bool selectionOnly);
 bool printJob(HWND owner, HDC dc, bool selectionOnly, int copies);
 
 // One copy, page by page, on `dc`; true also when cancelled. False when no
-// printer font could be made.
-bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly);
+// printer font could be made. Given `failure` (a copy inside a started job),
+// also false when the spooler refused to start or end a page, whose error
+// code `failure` then receives; without it the page calls' answers are not
+// looked at (a picture has no pages).
+bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly, DWORD* failure = nullptr);
 
 // Draws a page's title and, when the page has one, the column header with
 // its rule. Returns the lines it takes (2 or 3).

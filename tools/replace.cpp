@@ -147,6 +147,7 @@ ReplaceOutcome resizeMatches(EditorState& s, WindowRef owner, const std::vector<
         showError(owner, IDS_ERR_NO_ROOM, text);
         return ReplaceOutcome::Refused;
     }
+    if (!checkDocumentGrowth(s, owner, newSize - size)) return ReplaceOutcome::Refused;
     char format[256], question[300], warning[256], text[600];
     loadText(IDS_ASK_REPLACE_LENGTH, format, sizeof format);
     std::snprintf(question, sizeof question, format, static_cast<long>(count));

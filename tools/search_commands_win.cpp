@@ -53,7 +53,7 @@ void jumpCommand(HWND owner) {
     ValueEntryRequest request;
     std::memset(&request, 0, sizeof request);
     request.mode = JumpAddress;
-    request.maxLength = 8;
+    request.maxLength = kAddressEntryLength;
     if (runValueEntry(owner, request) != 1 || request.text[0] == '\0') return;
     if (jumpToAddress(*editorState, request.value)) bringCaretIntoView();
 }

@@ -31,6 +31,9 @@ EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int3
     if (mode < kRadioModeLimit) {
         hex = hexChecked;
         if (mode == InsertCode && hex) c.maxLength = 2;
+        if ((mode == JumpAddress || mode == DeleteRange) && hex) {
+            c.maxLength = std::min(c.maxLength, kHexAddressEntryLength);
+        }
         c.radixChoice = hex ? 1 : 0;
         c.choiceIsSearch = mode == SearchText;
     }

@@ -23,10 +23,16 @@ enum EntryMode : int32_t {
 // Modes below this one show the decimal/hexadecimal radio buttons.
 constexpr int32_t kRadioModeLimit = 10;
 
+// The limit jump and range delete ask for: every address of the largest
+// document in decimal (2147482646 has ten digits). Hexadecimal takes eight,
+// as a byte value takes two; the check lowers the limit to that.
+constexpr int32_t kAddressEntryLength = 10;
+constexpr int32_t kHexAddressEntryLength = 8;
+
 struct ValueEntryRequest {
     char text[kPathLength];  // in: initial text; out: the confirmed text
     int32_t mode;            // an EntryMode
-    int32_t maxLength;       // longest accepted text in bytes (hexadecimal InsertCode takes 2 instead)
+    int32_t maxLength;       // longest accepted text in bytes (hexadecimal takes 2 for a byte, 8 for an address)
     int32_t value;           // out: the number for InsertCode, JumpAddress, DeleteRange
 };
 
@@ -45,7 +51,7 @@ struct EntryCheck {
     int messageId;          // for Refuse: IDS_ERR_TOO_LONG, IDS_ERR_INVALID_TEXT or IDS_ERR_SAME_FILE
     int32_t value;          // the converted number (0 for the text modes and an empty text)
     int32_t clampedValue;   // for AskClamp: documentSize - 1
-    int32_t maxLength;      // the limit after the hexadecimal InsertCode lowered it
+    int32_t maxLength;      // the limit after hexadecimal entry lowered it
     int radixChoice;        // -1: nothing to store (no radio buttons); else 0 decimal/text, 1 hex
     bool choiceIsSearch;    // the choice belongs in searchAsHex, not hexInput
 };
@@ -62,9 +68,9 @@ EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int3
 // Runs the checks for a request whose `text` was read from the dialog: stores
 // the radix choice (also when the text is then refused), shows the refusal or
 // asks the clamp question through the seam, and fills `value`. Returns 1 when
-// the dialog may close with OK, 0 when it stays open. The limit lowered for a
-// hexadecimal byte holds for that OK only, so that decimal takes its three
-// digits again at the next one.
+// the dialog may close with OK, 0 when it stays open. The limit lowered for
+// hexadecimal holds for that OK only, so that decimal takes its three (or
+// ten) digits again at the next one.
 int confirmValueEntry(EditorState& s, WindowRef owner, ValueEntryRequest& request, bool hexChecked);
 
 // The same for a `typed` text of any length (the whole content of the edit

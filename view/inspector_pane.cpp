@@ -84,7 +84,7 @@ int writeInspectedValue(EditorState& s, InspectRow row, Endian side, std::string
         offset = static_cast<int32_t>(characterStart(s.documentBytes, s.documentSize, static_cast<size_t>(offset)));
     }
     if (static_cast<uint32_t>(offset) >= s.documentSize ||
-        value.length > s.documentSize - static_cast<uint32_t>(offset)) {
+        value.span > s.documentSize - static_cast<uint32_t>(offset)) {
         return showError(owner, IDS_ERR_PAST_END, nullptr);
     }
     return writeBytesAsTyped(s, owner, offset, value.bytes, value.length);

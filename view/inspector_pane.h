@@ -58,5 +58,7 @@ void inspectCaret(const EditorState& s, InspectorValues& out);
 // character the caret stands in) as typing its digits would, and reports a
 // refusal once: 8003 for a text that is no value of the row or does not fit
 // in it, IDS_ERR_PAST_END for bytes that would reach past the end of the
-// document, then error 14 of writeBytesAsTyped. 1 when written.
+// document, then writeBytesAsTyped's message when the change list cannot
+// take the records. A value that keeps some of its bytes (COLORREF typed as
+// R, G, B) must still fit whole. 1 when written.
 int writeInspectedValue(EditorState& s, InspectRow row, Endian side, std::string_view text, WindowRef owner);

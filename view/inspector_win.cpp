@@ -67,6 +67,8 @@ struct Pane {
 };
 
 Pane pane;
+// The text the value editor opened with: Enter on it unchanged writes nothing.
+std::wstring editorOpening;
 
 // A 32-bit top-down DIB section in a memory device context: drawn on with
 // GDI and written to directly.
@@ -356,7 +358,24 @@ void readCaret() {
     }
 }
 
+// The lines marked dirty, across the value columns of a pane `width` wide.
+RECT dirtyLinesRect(const InspectorGeometry& g, int width) {
+    int first = 0, last = kLines - 1;
+    while ((pane.dirtyLines & lineBit(first)) == 0) ++first;
+    while ((pane.dirtyLines & lineBit(last)) == 0) --last;
+    return RECT{g.littleLeft, first * g.rowHeight, width, (last + 1) * g.rowHeight};
+}
+
 void paintPane(HWND window) {
+    // Values read for this paint are shown by it wherever their lines lie,
+    // not only within the part it was asked for.
+    if (pane.stale) {
+        readCaret();
+        if (pane.dirtyLines != 0) {
+            const RECT lines = dirtyLinesRect(geometry(), clientSize(window).cx);
+            InvalidateRect(window, &lines, FALSE);
+        }
+    }
     PAINTSTRUCT ps;
     HDC target = BeginPaint(window, &ps);
     if (target == nullptr) return;
@@ -380,7 +399,6 @@ void paintPane(HWND window) {
             }
         }
         if (dc != nullptr) {
-            if (pane.stale) readCaret();
             drawDirtyLines(dc, style, g);
             BitBlt(target, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                    ps.rcPaint.bottom - ps.rcPaint.top, dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
@@ -396,13 +414,10 @@ void paintPane(HWND window) {
 void showDirtyLines() {
     HWND window = paneWindow();
     if (window == nullptr || pane.dirtyLines == 0) return;
-    int first = 0, last = kLines - 1;
-    while ((pane.dirtyLines & lineBit(first)) == 0) ++first;
-    while ((pane.dirtyLines & lineBit(last)) == 0) --last;
     const InspectorGeometry g = geometry();
     const Style style = currentStyle();
     const SIZE size = clientSize(window);
-    RECT r{g.littleLeft, first * g.rowHeight, size.cx, (last + 1) * g.rowHeight};
+    RECT r = dirtyLinesRect(g, size.cx);
     const bool current = pictureCurrent(style, size);
     if (!current || !IsWindowVisible(window)) {
         InvalidateRect(window, current ? &r : nullptr, FALSE);
@@ -436,13 +451,18 @@ void closeEditor() {
     if (hadFocus && paneShown()) SetFocus(paneWindow());
 }
 
-std::string narrowText(HWND editor, UINT codePage, bool& representable) {
+std::wstring editorWindowText(HWND editor) {
     const int length = GetWindowTextLengthW(editor);
     std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
     GetWindowTextW(editor, wide.data(), length + 1);
     wide.resize(static_cast<size_t>(length));
+    return wide;
+}
+
+std::string narrowText(const std::wstring& wide, UINT codePage, bool& representable) {
     representable = true;
     if (wide.empty()) return {};
+    const int length = static_cast<int>(wide.size());
     BOOL usedDefault = FALSE;
     BOOL* check = codePage == CP_UTF8 ? nullptr : &usedDefault;
     const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
@@ -453,18 +473,29 @@ std::string narrowText(HWND editor, UINT codePage, bool& representable) {
     return out;
 }
 
+std::wstring wideText(const std::string& narrow, UINT codePage) {
+    if (narrow.empty()) return {};
+    const int length = static_cast<int>(narrow.size());
+    const int n = MultiByteToWideChar(codePage, 0, narrow.data(), length, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, narrow.data(), length, out.data(), n);
+    return out;
+}
+
 void commitEditor() {
     HWND editor = pane.editor;
     if (editor == nullptr || editorState == nullptr) return;
     EditorState& s = *editorState;
-    if (!isDocumentLoaded(s) || isEditLocked()) {
+    const std::wstring typed = editorWindowText(editor);
+    // The value as it opened, or nothing to write to: nothing is written.
+    if (typed == editorOpening || !isDocumentLoaded(s) || isEditLocked()) {
         closeEditor();
         return;
     }
     // The Shift-JIS row takes a character of the code page; the others read UTF-8.
     const bool shiftJis = pane.editRow == InspectRow::shiftJis;
     bool representable = true;
-    const std::string text = narrowText(editor, shiftJis ? CP_ACP : CP_UTF8, representable);
+    const std::string text = narrowText(typed, shiftJis ? CP_ACP : CP_UTF8, representable);
     pane.committing = true;
     const int written = representable ? writeInspectedValue(s, pane.editRow, pane.editSide, text, mainWindow)
                                       : showError(mainWindow, IDS_ERR_INVALID_TEXT, nullptr);
@@ -476,6 +507,8 @@ void commitEditor() {
     }
     closeEditor();
     repaintView();
+    // Every row shows the new bytes now, not once the keyboard lets go.
+    inspectorCatchUp();
     updateToolbarStates();
 }
 
@@ -503,20 +536,17 @@ LRESULT CALLBACK editorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return CallWindowProcW(original, window, message, wParam, lParam);
 }
 
-// The text the editor opens with: the value in the form it is typed in.
+// The text the editor opens with: the value in the form it is typed in,
+// which Enter writes back to the same bytes. A Shift-JIS character the code
+// page turns into other bytes (one of two codes of a character, or a code
+// without one) is offered as its code.
 std::wstring editorText(const InspectValue& v, InspectRow row) {
-    if (v.kind != InspectKind::value) return {};
-    std::wstring out;
-    if (row == InspectRow::shiftJis) {
-        wchar_t wide[4] = {};
-        if (v.character[0] != '\0') MultiByteToWideChar(CP_ACP, 0, v.character, -1, wide, 4);
-        return wide;
-    }
-    if ((row == InspectRow::utf8 || row == InspectRow::utf16) && v.wide[0] != 0) {
-        return reinterpret_cast<const wchar_t*>(v.wide);
-    }
-    appendAscii(out, v.text);
-    return out;
+    const std::string typed = typedText(v, row);
+    if (row != InspectRow::shiftJis) return wideText(typed, CP_UTF8);
+    const std::wstring wide = wideText(typed, CP_ACP);
+    bool representable = true;
+    if (narrowText(wide, CP_ACP, representable) == typed && representable) return wide;
+    return wideText(typedText(v, row, true), CP_ACP);
 }
 
 void openEditor() {
@@ -541,6 +571,7 @@ void openEditor() {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_INSPECTOR_EDIT)), appInstance, nullptr);
     if (editor == nullptr) return;
     pane.editor = editor;
+    editorOpening = text;
     pane.editRow = pane.selectedRow;
     pane.editSide = big ? Endian::big : Endian::little;
     SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(win().displayFont), FALSE);

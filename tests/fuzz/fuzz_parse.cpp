@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     EntryCheck c = checkValueEntry(mode, text, hex, maxLength, documentSize, "C:\\open.bin");
     check(c.radixChoice == (mode < kRadioModeLimit ? (hex ? 1 : 0) : -1));
-    check(c.maxLength == ((mode == InsertCode && hex) ? 2 : maxLength));
+    const bool address = mode == JumpAddress || mode == DeleteRange;
+    check(c.maxLength == (hex && mode == InsertCode ? 2 : hex && address && maxLength > 8 ? 8 : maxLength));
     if (static_cast<int64_t>(length) > c.maxLength) check(c.verdict == EntryVerdict::Refuse && c.messageId == IDS_ERR_TOO_LONG);
     const bool numeric = mode == InsertCode || mode == JumpAddress || mode == DeleteRange;
     switch (c.verdict) {

@@ -71,6 +71,9 @@ TEST_F(ClipboardCommandTest, CopyOfAllRowsGivesThreeLinesAndPastingThemWritesThe
 
     command(IDM_COPY);
     const std::string text = clipboardText();
+    size_t blockSize = 0;  // what other programs receive: nothing after the terminator
+    std::free(getClipboardText(mainWindow, &blockSize));
+    EXPECT_EQ(blockSize, text.size() + 1);
     std::string expected;
     buildCopyText(s, 0, expected);
     EXPECT_EQ(text, expected);
@@ -155,6 +158,17 @@ TEST_F(ClipboardCommandTest, HexCopyAndPasteByTheirKeysCarryTheBytesOver) {
     EXPECT_NE(GetMenuState(GetMenu(frame()), IDM_HEX_PASTE, MF_BYCOMMAND) & MF_GRAYED, 0u);
     toggleMenuCheck(IDM_EDIT_LOCK);
     EXPECT_EQ(documentText(), pasted);
+
+    // More bytes than lie before the end: asked first; Cancel writes nothing, OK what fits.
+    ASSERT_EQ(putClipboardText(frame(), "31 32 33 34"), 1);
+    for (int answer : {IDCANCEL, IDOK}) {
+        s.caretOffset = 48;
+        DialogScript::expect(answerWith(answer));
+        ASSERT_TRUE(ctrlShiftKey('V'));
+        const std::string asked = lastDialogText();  // the clipboard's bytes and those that fit
+        EXPECT_TRUE(asked.find(" 4 ") != std::string::npos && asked.find(" 2 ") != std::string::npos) << asked;
+        EXPECT_EQ(documentText().substr(48), answer == IDOK ? "12" : std::string(2, '\0'));
+    }
 }
 
 using MarkCommandTest = FrameTest;

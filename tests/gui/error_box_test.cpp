@@ -39,6 +39,9 @@ TEST_F(ErrorBoxTest, ErrorCodeShowsItsSystemText) {
     showErrorCode(frame(), ERROR_OUTOFMEMORY);
     EXPECT_EQ(lastDialogText(), systemText(14));
     EXPECT_FALSE(lastDialogText().empty());
+    DialogScript::expect(answerWith(IDOK));
+    showErrorCode(frame(), ERROR_FILE_TOO_LARGE);  // a code the system may have no text for
+    EXPECT_FALSE(lastDialogText().empty());
 }
 
 TEST_F(ErrorBoxTest, LongTextIsCutWithoutSplittingACharacter) {

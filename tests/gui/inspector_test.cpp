@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "document/record_list.h"
+#include "platform/gdi_win.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
@@ -36,6 +38,29 @@ protected:
 
     std::string bytes(uint32_t from, uint32_t n) const {
         return std::string(reinterpret_cast<const char*>(s().documentBytes) + from, n);
+    }
+
+    // What the pane shows of each row's values: the pixels of its line right of the names.
+    std::vector<std::string> shownLines() const {
+        RECT c{};
+        GetClientRect(pane(), &c);
+        const InspectorGeometry g = inspectorGeometry(s().charWidth, s().lineHeight);
+        WindowDc window(pane());
+        MemoryDc dc(window.get());
+        GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(window.get(), c.right, c.bottom));
+        {
+            SelectedObject use(dc.get(), bitmap.get());
+            BitBlt(dc.get(), 0, 0, c.right, c.bottom, window.get(), 0, 0, SRCCOPY);
+        }
+        BITMAPINFO info{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        std::vector<uint32_t> pixels(static_cast<size_t>(c.right) * c.bottom);
+        GetDIBits(dc.get(), bitmap.get(), 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+        std::vector<std::string> lines;
+        for (int line = 1; line <= kInspectRowCount && (line + 1) * g.rowHeight <= c.bottom; ++line) {
+            const auto* from = reinterpret_cast<const char*>(pixels.data() + line * g.rowHeight * c.right);
+            lines.emplace_back(from, sizeof(uint32_t) * g.rowHeight * c.right);
+        }
+        return lines;
     }
 };
 
@@ -136,4 +161,54 @@ TEST_F(InspectorTest, EditorOpensWithTheValueAtTheCaretBeforeThePaneCaughtUp) {
     }
     SendMessageA(frame(), WM_COMMAND, IDM_INSPECTOR, 0);
     pumpMessages();
+}
+
+TEST_F(InspectorTest, EnterOnAnUnchangedValueWritesNothingAndAWriteShowsOnEveryRow) {
+    // Values that once lost bytes on their way back: 100 ns of a FILETIME, an
+    // OLE date below a second, a NaN's payload, a palette colour, a character
+    // that two codes share, a space; and rows with no value.
+    const std::string original("\x01\x00\x00\x00\x00\x00\x00\x00\x7F\xC0\x00\x01\x30\x28\x13\x13"
+                               "\xED\x40\x20\x41\x5C\x64\x5D\x58\x00\x00\x00\x00\x00\x00\xFF\xFF", 32);
+    loadDocument(original, "C:\\data\\unchanged.bin");
+    SendMessageA(frame(), WM_COMMAND, IDM_INSPECTOR, 0);
+    pumpMessages();
+    for (int32_t caret : {0, 8, 12, 16, 18, 30}) {
+        s().caretOffset = caret;
+        inspectorFollow();
+        for (int cell = 0; cell < 4 * kInspectRowCount; ++cell) {
+            // Each value's sides, Enter as it opened and on it typed again with a space after it.
+            const auto row = static_cast<InspectRow>(cell / 4);
+            const bool big = cell % 2 != 0, retyped = cell % 4 >= 2;
+            if (big && !hasBothEndians(row)) continue;
+            HWND editor = typeInto(row, big, nullptr);
+            ASSERT_NE(editor, nullptr);
+            wchar_t text[64] = {};
+            if (retyped && GetWindowTextW(editor, text, 60) > 0)
+                SetWindowTextW(editor, (std::wstring(text) + L" ").c_str());
+            SendMessageA(editor, WM_KEYDOWN, retyped && text[0] == 0 ? VK_ESCAPE : VK_RETURN, 0);
+            pumpMessages();
+            const std::string at = "caret " + std::to_string(caret) + " cell " + std::to_string(cell);
+            EXPECT_EQ(GetDlgItem(pane(), IDC_INSPECTOR_EDIT), nullptr) << at;
+            ASSERT_EQ(s().changeCount + s().modified, 0) << at;
+            ASSERT_EQ(bytes(0, 32), original) << at;
+        }
+    }
+
+    // A write shows at once on every line, as a whole new paint shows them.
+    s().caretOffset = 20;
+    inspectorFollow();
+    inspectorCatchUp();
+    const std::vector<std::string> before = shownLines();
+    HWND editor = typeInto(InspectRow::uint8, false, L"0x5A");
+    ASSERT_NE(editor, nullptr);
+    SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
+    pumpMessages();
+    const std::vector<std::string> shown = shownLines();
+    InvalidateRect(pane(), nullptr, FALSE);
+    UpdateWindow(pane());
+    EXPECT_TRUE(shown == shownLines());
+    ASSERT_EQ(shown.size(), before.size());
+    int changed = 0;
+    for (size_t line = 0; line < shown.size(); ++line) changed += shown[line] != before[line] ? 1 : 0;
+    EXPECT_EQ(changed, kInspectRowCount - 1);  // all but the GUID, which would reach past the end
 }

@@ -28,9 +28,11 @@ void setValue(const std::string& key, const char* name, const std::string& value
     RegCloseKey(k);
 }
 
+std::string printerKey() { return std::string("System\\CurrentControlSet\\Control\\Print\\Printers\\") + kPrinter; }
+
 // Wine's generic PostScript driver on a port that is jobFile(); made the default.
 bool installTestPrinter() {
-    const std::string out = jobFile(), key = std::string("System\\CurrentControlSet\\Control\\Print\\Printers\\") + kPrinter;
+    const std::string out = jobFile(), key = printerKey();
     setValue("Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports", out.c_str(), "");
     HANDLE printer = nullptr;
     if (!OpenPrinterA(const_cast<char*>(kPrinter), &printer, nullptr)) {
@@ -302,4 +304,15 @@ TEST_F(PrintJobTest, FailingDeviceAndPrinterSetup) {
     EXPECT_EQ(win().printSetup.Flags & PD_PRINTSETUP, 0u);
     EXPECT_EQ(win().printSetup.hDC, nullptr) << "the setup dialog's device context leaked";
     EXPECT_NE(win().printSetup.hDevNames, nullptr);
+}
+
+TEST_F(PrintJobTest, AJobTheSpoolerCannotFinishShowsTheErrorBox) {
+    loadDocument("e", "C:\\data\\e.bin");
+    // A port in a folder that does not exist: the page is taken, the job cannot be handed on.
+    setValue(printerKey(), "Port", tempPath("moxel no such folder\\job.ps"));
+    DialogScript::expect(whilePrinting(nullptr));
+    DialogScript::expect(answerWith(IDOK));
+    EXPECT_FALSE(job(1));
+    EXPECT_EQ(dialogsShown(), 2) << "the progress dialog, then the error box";
+    EXPECT_NE(lastDialogText(), systemText(ERROR_SUCCESS));
 }

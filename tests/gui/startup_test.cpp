@@ -89,6 +89,19 @@ TEST_F(CommandLineTest, QuotedPathWithSpacesOpensThatFile) {
     EXPECT_EQ(editorState->pendingOpenPath, nullptr);
 }
 
+TEST_F(CommandLineTest, BareNameOpensTheFileOfTheCurrentFolderUnderItsWholePath) {
+    const std::string name = "moxel bare name.bin", path = makeTempFile(name, std::string(50, 'b'));
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(path.substr(0, path.size() - name.size()).c_str()));
+    queueCommandLineFile(name.c_str());
+    pumpMessages();
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(windowText(frame()), "MOXEL - " + path);  // what other editors read
+    EXPECT_EQ(std::string(editorState->recentFiles[0]), path);
+    EXPECT_EQ(statusText(0), " 50ﾊﾞｲﾄ, " + name);  // the name part, as the save question shows it
+}
+
 // ------------------------------------------------------------ placement
 
 using PlacementTest = EditorTest;

@@ -402,6 +402,12 @@ TEST_F(ValueEntryTest, JumpPastTheEndAsksAndOkLandsOnTheLastByte) {
     command(IDM_JUMP);
     EXPECT_EQ(editorState->caretOffset, 31);
     EXPECT_EQ(editorState->hexInput, 1);
+
+    // Ten digits in decimal, eight in hexadecimal.
+    DialogScript::expect(steps({enter("000000001F"), expectKept("000000001F"), enter("0000000050", IDC_VE_DECIMAL)}));
+    DialogScript::expect(box(IDOK));
+    command(IDM_JUMP);
+    EXPECT_EQ(editorState->caretOffset, 50);
 }
 
 // ---------------------------------------------------------------- compare

@@ -20,6 +20,7 @@
 #include "shell/shutdown_win.h"
 #include "shell/startup_win.h"
 #include "support/help_windows_win.h"
+#include "tools/error_box_win.h"
 
 namespace gui {
 namespace {
@@ -259,9 +260,8 @@ std::string readFile(const std::string& path, bool* ok) {
 }
 
 std::string systemText(DWORD code) {
-    char buffer[520] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
-                   sizeof buffer, nullptr);
+    char buffer[kErrorTextLength + 1] = "";
+    systemErrorText(code, buffer, sizeof buffer);
     return buffer;
 }
 

@@ -12,13 +12,16 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/edit.h"
 #include "document/marks.h"
 #include "document/record_list.h"
 #include "document/selection.h"
 #include "platform/platform_native.h"
+#include "resource_ids.h"
 #include "shell/editor_state.h"
 #include "tools/compare.h"
 #include "tools/print_layout.h"
+#include "tools/replace.h"
 #include "tools/search.h"
 #include "tools/value_entry.h"
 #include "view/paint_plan.h"
@@ -155,6 +158,29 @@ TEST_F(LargestDocument, SearchJumpCopyPasteAndMarksReachTheLastRow) {
         EXPECT_EQ(s->caretNibble, 1);
         EXPECT_EQ(nativeSeam().events.size(), 1u) << "only the failed find-next reports";
         put(size - 6, std::string(6, '\0'));
+    }
+}
+
+// Nothing grows the document past the largest file that opens again (an insertion where `with` is
+// empty, else a replacement of "ab"); a refusal says so before anything is asked or changed.
+TEST_F(LargestDocument, NothingGrowsTheDocumentPastTheLargestFileThatOpens) {
+    const struct { uint32_t size; const char* with; uint32_t after; } cases[] = {
+        {kMaxDocumentSize, "", kMaxDocumentSize}, {kMaxDocumentSize - 1, "", kMaxDocumentSize},
+        {kMaxDocumentSize - 1, "wxyz", kMaxDocumentSize - 1}, {kMaxDocumentSize - 1, "xyz", kMaxDocumentSize}};
+    for (const auto& c : cases) {
+        resetNativeSeam();
+        nativeSeam().answers = {answerYes};  // the replacement's question
+        load(c.size);
+        put(c.size - 2, "ab");
+        s->caretOffset = static_cast<int32_t>(c.size - 1);
+        ReplaceQuery q;
+        if (*c.with == '\0')
+            insertByteAt(*s, nullptr, 'Z');
+        else if (readReplaceQuery("ab", c.with, searchMatchCase, true, nullptr, q))
+            replaceMatches(*s, nullptr, {c.size - 2}, q);
+        EXPECT_EQ(s->documentSize, c.after) << c.size << c.with;
+        EXPECT_EQ(nativeSeam().events.size() == 1 && nativeSeam().events[0].messageId == IDS_ERR_DOCUMENT_TOO_LARGE,
+                  c.after == c.size) << c.size << c.with;
     }
 }
 

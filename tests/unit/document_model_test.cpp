@@ -18,6 +18,7 @@
 #include "document/marks.h"
 #include "document/record_list.h"
 #include "document/save.h"
+#include "resource_ids.h"
 #include "platform/platform_native.h"
 #include "shell/editor_state.h"
 
@@ -438,7 +439,9 @@ TEST_F(DocumentModel, BytesWrittenAsTypedRecordTheChangedNibblesUpToTheEndAllOrN
     while (s->changeCount < kRecordListSlots - 2) addRecord(*s, RecordList::Change, 100000 + s->changeCount, 0, 0);
     const uint8_t three[] = {0xAA, 0xAA};  // 00 01 -> AA AA: four new records where two fit
     EXPECT_EQ(writeBytesAsTyped(*s, nullptr, 0, three, 2), 0);
-    EXPECT_EQ(errors(14), 1);
+    ASSERT_FALSE(nativeSeam().events.empty());  // said in words: four nibbles, and the limit
+    EXPECT_EQ(nativeSeam().events.back().messageId, IDS_ERR_TOO_MANY_CHANGES);
+    EXPECT_NE(nativeSeam().events.back().text.find("4 "), std::string::npos);
     EXPECT_EQ(Bytes(s->documentBytes, s->documentBytes + 2), Bytes({0x00, 0x01}));
     // A position recorded already takes no new record and asks nothing.
     const uint8_t again[] = {0x62, 0x03, 0x05};

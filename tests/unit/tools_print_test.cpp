@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "document/dump_row.h"
 #include "tools/print_layout.h"
 
 namespace {
@@ -76,4 +79,22 @@ TEST(PrintLayout, EveryCopyRestartsAtPageOne) {
     EXPECT_EQ(second.title, " P.001  doc.bin");
     EXPECT_EQ(second.lines[0].offset, 0u);
     EXPECT_EQ(printPage(layout, 5, "doc.bin").title, " P.003  doc.bin");
+}
+
+TEST(PrintLayout, SelectedRowsPairCharactersAsTheRowsAboveLeaveThem) {
+    // Rows ending in a split character, a whole pair, an odd run of lead bytes
+    // before a digit, then lead bytes running across rows.
+    std::string doc = std::string(15, 'k') + "\x82\xA0" + std::string(13, 'k') + "\x82\x82" "A" +
+                      std::string(15, '\x81') + "1" + std::string(40, '\xE0') + "x";
+    EditorState s{};
+    s.documentBytes = reinterpret_cast<uint8_t*>(doc.data());
+    s.documentSize = static_cast<uint32_t>(doc.size());
+    char shown[kRowTextSize], printed[kRowTextSize];
+    uint8_t carried = 0;  // the view's rows, each below the one above
+    for (int32_t row = 0; row * 16 < static_cast<int32_t>(doc.size()); ++row) {
+        formatDumpRow(s, row * 16, 1, shown, &carried);
+        PrintLayout layout = layoutPrint(PrintRequest{L, h, 1000, false, s.documentSize, true, row, row, 1});
+        uint8_t lead = firstLinePendingLead(layout, s.documentBytes, 1);
+        EXPECT_STREQ(formatDumpRow(s, row * 16, 1, printed, &lead), shown) << "selection from row " << row;
+    }
 }

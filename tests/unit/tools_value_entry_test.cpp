@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr uint32_t kSize = 100;
+
 struct CheckCase {
     const char* name;
     int32_t mode;
@@ -20,9 +22,9 @@ struct CheckCase {
     EntryVerdict verdict;
     int messageId;     // for Refuse
     int32_t value;     // for Accept; clampedValue for AskClamp
+    uint32_t documentSize = kSize;
 };
 
-constexpr uint32_t kSize = 100;
 const char* const kOpenPath = "C:\\Data\\Moxel.bin";
 
 const CheckCase kCases[] = {
@@ -40,6 +42,10 @@ const CheckCase kCases[] = {
     {"jump past end asks", JumpAddress, "100", false, 8, EntryVerdict::AskClamp, 0, 99},
     {"hex 80000000 is past the end, not 0", JumpAddress, "80000000", true, 8, EntryVerdict::AskClamp, 0, 99},
     {"hex FFFFFFFF is past the end", DeleteRange, "FFFFFFFF", true, 8, EntryVerdict::AskClamp, 0, 99},
+    {"decimal takes the largest's last address", JumpAddress, "2147482646", false, kAddressEntryLength, EntryVerdict::Accept, 0, 2147482646, kMaxDocumentSize},
+    {"decimal eleven digits", DeleteRange, "00000000042", false, kAddressEntryLength, EntryVerdict::Refuse, IDS_ERR_TOO_LONG, 0},
+    {"hex stays at eight", DeleteRange, "000000042", true, kAddressEntryLength, EntryVerdict::Refuse, IDS_ERR_TOO_LONG, 0},
+    {"ten digits beyond 32 bits ask", JumpAddress, "9999999999", false, kAddressEntryLength, EntryVerdict::AskClamp, 0, 2147482646, kMaxDocumentSize},
     {"delete decimal minus refused", DeleteRange, "-1", false, 8, EntryVerdict::Refuse, IDS_ERR_INVALID_TEXT, 0},
     {"search hex with space", SearchText, "0D 0A", true, 64, EntryVerdict::Accept, 0, 0},
     {"search hex bad digit", SearchText, "0G", true, 64, EntryVerdict::Refuse, IDS_ERR_INVALID_TEXT, 0},
@@ -57,7 +63,7 @@ const CheckCase kCases[] = {
 TEST(ValueEntryCheck, Cases) {
     for (const CheckCase& c : kCases) {
         SCOPED_TRACE(c.name);
-        EntryCheck r = checkValueEntry(c.mode, c.text, c.hex, c.maxLength, kSize, kOpenPath);
+        EntryCheck r = checkValueEntry(c.mode, c.text, c.hex, c.maxLength, c.documentSize, kOpenPath);
         ASSERT_EQ(static_cast<int>(r.verdict), static_cast<int>(c.verdict));
         switch (c.verdict) {
             case EntryVerdict::Refuse: EXPECT_EQ(r.messageId, c.messageId); break;
