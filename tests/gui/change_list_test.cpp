@@ -334,40 +334,26 @@ TEST_F(ChangeListTest, TheOtherFileIsReadWindowByWindowOfItsMapping) {
 }
 
 TEST_F(ChangeListTest, AFaultWhileReadingTheOtherFileEndsTheReadNotTheProgram) {
-    // Pages that cannot be read as a file whose disk went away: reserved ones,
-    // and an in-page error as the system raises it for a lost network file.
+    // Pages that cannot be read, as those of a file whose disk went away:
+    // reserved ones, and an in-page error as the system raises it for a lost
+    // network file (status C00000C4, an unexpected network error).
     auto* reserved = static_cast<const volatile uint8_t*>(VirtualAlloc(nullptr, 1u << 16, MEM_RESERVE, PAGE_NOACCESS));
     ASSERT_NE(reserved, nullptr);
     uint8_t readable[64] = {1, 2, 3};
-    struct Case {
-        const char* what;
-        const void* first;
-        std::function<void()> read;
-        bool completes;
-        DWORD fault;
-    };
+    const ULONG_PTR inPage[3] = {0, reinterpret_cast<ULONG_PTR>(readable + 9), 0xC00000C4u};
     int sum = 0;
-    const Case cases[] = {
-        {"a readable range", readable, [&] { sum = readable[0] + readable[2]; }, true, 0},
-        {"a page that is not there", const_cast<const uint8_t*>(reserved),
-         [&] { sum = reserved[4096 + 5]; }, false, ERROR_READ_FAULT},
-        {"an in-page error", readable,
-         [&] {
-             const ULONG_PTR information[3] = {0, reinterpret_cast<ULONG_PTR>(readable + 9),
-                                               static_cast<ULONG_PTR>(0xC00000C4L)};  // an unexpected network error
-             RaiseException(EXCEPTION_IN_PAGE_ERROR, 0, 3, information);
-             sum = -1;
-         },
-         false, ERROR_UNEXP_NET_ERR},
+    const std::tuple<const char*, const void*, std::function<void()>, DWORD> cases[] = {
+        {"readable", readable, [&] { sum = readable[0] + readable[2]; }, 0},
+        {"not there", const_cast<const uint8_t*>(reserved), [&] { sum = reserved[4096 + 5]; }, ERROR_READ_FAULT},
+        {"in-page error", readable, [&] { RaiseException(EXCEPTION_IN_PAGE_ERROR, 0, 3, inPage); sum = -1; },
+         ERROR_UNEXP_NET_ERR},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, first, read, expected] : cases) {
         sum = 0;
         DWORD fault = 0;
-        const size_t length = c.first == readable ? sizeof readable : 1u << 16;
-        EXPECT_EQ(readGuarded(c.first, length, c.read, fault), c.completes);
-        EXPECT_EQ(fault, c.fault);
-        EXPECT_EQ(sum, c.completes ? 4 : 0);
+        EXPECT_EQ(readGuarded(first, first == readable ? sizeof readable : 1u << 16, read, fault), expected == 0) << what;
+        EXPECT_EQ(fault, expected) << what;
+        EXPECT_EQ(sum, expected == 0 ? 4 : 0) << what;
     }
     VirtualFree(const_cast<uint8_t*>(reserved), 0, MEM_RELEASE);
 }
