@@ -161,6 +161,19 @@ void benchCompare() {
                 count, gbps(kSize, ours), gbps(kSize, base), base / ours);
 }
 
+// Random bytes in which `missing` never occurs (0 stands in its place).
+std::vector<uint8_t> randomBytesWithout(size_t size, uint8_t missing, uint64_t seed) {
+    std::vector<uint8_t> data(size);
+    std::mt19937_64 rng(seed);
+    for (size_t i = 0; i < size; i += 8) {
+        uint64_t r = rng();
+        for (int k = 0; k < 8; ++k, r >>= 8) {
+            data[i + static_cast<size_t>(k)] = static_cast<uint8_t>(r) == missing ? 0 : static_cast<uint8_t>(r);
+        }
+    }
+    return data;
+}
+
 // The search modes beside the plain search of the same pattern, on 256 MiB
 // of random bytes: find previous of a pattern near the start against find
 // next of it at the end, and letters in either case and a "??" byte against
@@ -168,12 +181,7 @@ void benchCompare() {
 void benchSearchModes() {
     constexpr size_t kModeSize = 256u << 20;
     constexpr uint8_t missing = 0xFE;
-    std::vector<uint8_t> data(kModeSize);
-    std::mt19937_64 rng(7);
-    for (size_t i = 0; i < kModeSize; i += 8) {
-        uint64_t r = rng();
-        for (int k = 0; k < 8; ++k, r >>= 8) data[i + static_cast<size_t>(k)] = static_cast<uint8_t>(r) == missing ? 0 : static_cast<uint8_t>(r);
-    }
+    std::vector<uint8_t> data = randomBytesWithout(kModeSize, missing, 7);
     const int64_t n = static_cast<int64_t>(kModeSize);
     std::printf("\nsearch modes, random bytes, %zu MiB (best of 5, in turns)\n", kModeSize >> 20);
     std::printf("  %-4s %-34s %10s %10s %7s\n", "m", "mode", "mode", "plain", "ratio");
@@ -226,10 +234,63 @@ void benchSearchModes() {
     }
 }
 
+// Searching by value and UTF text beside the hexadecimal search of the same
+// bytes, planted at the end of 256 MiB of random bytes (short patterns hold
+// a byte the data lacks, so that no chance match ends the search early).
+void benchSearchKinds() {
+    constexpr size_t kKindSize = 256u << 20;
+    std::vector<uint8_t> data = randomBytesWithout(kKindSize, 0xFE, 11);
+    double d;
+    const uint64_t bits = 0x4012FE3456789ABCull;
+    std::memcpy(&d, &bits, sizeof d);
+    char float64Text[40];
+    std::snprintf(float64Text, sizeof float64Text, "%.17g", d);
+    const auto kind = [](SearchKind k, uint32_t more = 0) { return withSearchKind(searchByKind | more, k); };
+    const struct {
+        const char* name;
+        std::string text;
+        uint32_t options;
+    } rows[] = {
+        {"int32", std::to_string(0x3456FE12), kind(SearchKind::int32, searchMatchCase)},
+        {"uint16 big endian", std::to_string(0xFE12), kind(SearchKind::uint16, searchBigEndian | searchMatchCase)},
+        {"float64", float64Text, kind(SearchKind::float64, searchMatchCase)},
+        {"UTF-16LE, either case", "Moxel", kind(SearchKind::utf16le)},
+        {"UTF-16BE, case kept", "Moxel", kind(SearchKind::utf16be, searchMatchCase)},
+        {"UTF-8, either case", "hex \xE6\xA4\x9C\xE7\xB4\xA2", kind(SearchKind::utf8)},
+    };
+    const int64_t n = static_cast<int64_t>(kKindSize);
+    const SearchScope scope = wholeDocument(data.data(), n, false);
+    std::printf("\nsearch by kind, random bytes, %zu MiB, beside hex of the same bytes (best of 15, in turns)\n",
+                kKindSize >> 20);
+    std::printf("  %-24s %3s %10s %10s %7s\n", "kind", "m", "kind", "hex", "ratio");
+    for (const auto& row : rows) {
+        SearchPattern byKind, hex;
+        const int m = parseQueryPattern(row.text.c_str(), row.options, byKind);
+        std::string hexText;
+        for (int j = 0; j < m; ++j) {
+            char pair[4];
+            std::snprintf(pair, sizeof pair, "%02X ", byKind.value[j]);  // a folded letter as its lower case
+            hexText += pair;
+        }
+        parseSearchPattern(hexText.c_str(), true, true, hex);
+        std::memcpy(data.data() + n - m, hex.value, static_cast<size_t>(m));
+        if (m <= 0 || findForward(scope, byKind, 0) != n - m || findForward(scope, hex, 0) != n - m) {
+            std::printf("  MISMATCH %s\n", row.name);
+            continue;
+        }
+        auto [a, b] = bestOfPair(
+            15, [&] { sink = findForward(scope, byKind, 0); }, [&] { sink = findForward(scope, hex, 0); });
+        std::printf("  %-24s %3d %5.2f GB/s %5.2f GB/s %6.2fx\n", row.name, m, gbps(kKindSize, a), gbps(kKindSize, b),
+                    b / a);
+        std::memset(data.data() + n - m, 0, static_cast<size_t>(m));
+    }
+}
+
 }  // namespace
 
 int main() {
     benchSearchModes();
+    benchSearchKinds();
     benchSearch("random bytes", false);
     benchSearch("lower-case text", true);
     benchCompare();

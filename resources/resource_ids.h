@@ -163,6 +163,9 @@
 #define IDC_RP_REPLACE_ALL       113
 #define IDC_RP_FIND_ALL          114
 #define IDC_RP_STATUS            115
+#define IDC_RP_BY_KIND           116
+#define IDC_RP_KIND              117
+#define IDC_RP_BIG_ENDIAN        118
 /* Find-all list 1622 */
 #define IDC_FA_LIST              101
 /* Strings: messages, captions and names */
@@ -198,6 +201,14 @@
 #define IDS_FIND_ALL_CAPTION     7403
 #define IDS_COL_MATCH            7404
 #define IDS_COL_ROW_TEXT         7405
+/* Captions of the progress window of the dialog's searches */
+#define IDS_PROGRESS_SEARCH      7406
+#define IDS_PROGRESS_FIND_ALL    7407
+#define IDS_PROGRESS_REPLACE_ALL 7408
+/* Kinds of search beside the inspector's number names */
+#define IDS_KIND_UTF16LE         7409
+#define IDS_KIND_UTF16BE         7410
+#define IDS_KIND_UTF8            7411
 
 /* Hex paste past the end of the document */
 #define IDS_ASK_PASTE_PAST_END   7471

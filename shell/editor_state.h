@@ -158,6 +158,12 @@ struct EditorState {
     // The view outlines them: set by the first step to a difference, cleared
     // with them (dropCompareRows).
     int32_t differencesOutlined;
+
+    // The search and replace dialog's last search, which find next and find
+    // previous repeat while repeatOptions is not 0 (its SearchOption bits);
+    // a search from the prompt clears it. Not stored.
+    char repeatFindText[kFindTextLength];
+    uint32_t repeatOptions;
 };
 
 // The process-wide pointer; null before start-up allocates the record and
@@ -181,6 +187,10 @@ inline bool isDocumentLoaded(const EditorState& s) {
 // A document that deletions emptied keeps its buffer: it has no byte to show
 // or edit, but it can still be saved (as an empty file) and take an insertion.
 inline bool hasDocumentBuffer(const EditorState& s) { return s.documentBytes != nullptr; }
+
+// Whether find next has a search to repeat: the prompt's findText, or the
+// search and replace dialog's last search.
+inline bool hasSearchToRepeat(const EditorState& s) { return s.findText[0] != '\0' || s.repeatOptions != 0; }
 
 // Whether the caret stands on a byte of a loaded document.
 inline bool caretOnDocument(const EditorState& s) {

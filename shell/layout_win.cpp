@@ -290,7 +290,7 @@ void updateToolbarStates() {
     postButtonState(IDM_COPY, loaded && s.selectionEndRow >= 0);
     postButtonState(IDM_PASTE, pasteAvailable(s));
     postButtonState(IDM_NEXT_MARK, loaded && s.markCount != 0);
-    postButtonState(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
+    postButtonState(IDM_FIND_NEXT, loaded && hasSearchToRepeat(s));
 }
 
 void updatePasteButton() {
@@ -315,8 +315,8 @@ void enableMenuItems(HMENU menu) {
     for (int id : {IDM_DELETE, IDM_DELETE_RANGE, IDM_ASCII_EDIT}) enable(id, editable);
     for (int id : {IDM_PASTE, IDM_HEX_PASTE}) enable(id, editable && clipboardHasText());
     enable(IDM_INSERT, buffer && !isEditLocked() && s.spareCapacity != 0);
-    enable(IDM_FIND_NEXT, loaded && s.findText[0] != '\0');
-    enable(IDM_FIND_PREVIOUS, loaded && s.findText[0] != '\0');
+    enable(IDM_FIND_NEXT, loaded && hasSearchToRepeat(s));
+    enable(IDM_FIND_PREVIOUS, loaded && hasSearchToRepeat(s));
     enable(IDM_REPLACE, loaded);
     for (int id : {IDM_NEXT_DIFFERENCE, IDM_PREVIOUS_DIFFERENCE}) enable(id, loaded && s.compareRows != nullptr);
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);

@@ -14,16 +14,27 @@ namespace {
 constexpr ULONGLONG kPumpIntervalMs = 30;
 constexpr int kBarRange = 1000;
 
-}  // namespace
-
 DWORD progressDelayMs = kProgressDelayMs;
 
+// The visible, enabled top-level windows of this thread.
+BOOL CALLBACK collectEnabled(HWND window, LPARAM list) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void setProgressDelayForTests(DWORD milliseconds) { progressDelayMs = milliseconds; }
+
 ProgressRun::ProgressRun(HWND owner, int captionId)
-    : owner_(owner), captionId_(captionId), started_(GetTickCount64()), cursor_(beginWaitCursor()) {}
+    : owner_(owner), captionId_(captionId), delay_(progressDelayMs), started_(GetTickCount64()),
+      cursor_(beginWaitCursor()) {}
 
 ProgressRun::~ProgressRun() {
     if (window_ != nullptr) {
-        if (ownerWasEnabled_ && owner_ != nullptr) EnableWindow(owner_, TRUE);
+        enableOthers();  // before the window goes, so that the owner takes the activation back
         DestroyWindow(window_);
         window_ = nullptr;
     }
@@ -31,15 +42,24 @@ ProgressRun::~ProgressRun() {
     if (closeAfterwards_ != nullptr) PostMessageA(closeAfterwards_, WM_CLOSE, 0, 0);
 }
 
+void ProgressRun::enableOthers() {
+    for (HWND window : disabled_) {
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    }
+    disabled_.clear();
+}
+
 INT_PTR CALLBACK ProgressRun::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            // Set up here: the focus given to the button after this message
+            // activates the window, which is then already complete.
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            // Before the focus goes to Cancel, which activates the window.
-            char caption[128];
             const auto* run = reinterpret_cast<const ProgressRun*>(lParam);
+            char caption[128];
             if (loadText(run->captionId_, caption, sizeof caption) > 0) SetWindowTextA(dialog, caption);
             SendDlgItemMessageA(dialog, IDC_PG_BAR, PBM_SETRANGE32, 0, kBarRange);
+            centerWindow(dialog, run->owner_, 0, 0);
             return TRUE;
         }
         case WM_COMMAND:
@@ -59,12 +79,17 @@ INT_PTR CALLBACK ProgressRun::dialogProc(HWND dialog, UINT message, WPARAM wPara
 }
 
 void ProgressRun::show() {
+    // The owner alone would leave the frame or a modeless dialog open to
+    // input that changes the document while it is searched.
+    EnumThreadWindows(GetCurrentThreadId(), collectEnabled, reinterpret_cast<LPARAM>(&disabled_));
+    for (HWND window : disabled_) EnableWindow(window, FALSE);
     window_ = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_PROGRESS), owner_, dialogProc,
                                  reinterpret_cast<LPARAM>(this));
-    if (window_ == nullptr) return;  // the work goes on without a window, as before
-    centerWindow(window_, owner_, 0, 0);
+    if (window_ == nullptr) {
+        enableOthers();  // the work goes on without a window, as before
+        return;
+    }
     ShowWindow(window_, SW_SHOW);
-    if (owner_ != nullptr) ownerWasEnabled_ = EnableWindow(owner_, FALSE) == 0;
     UpdateWindow(window_);
 }
 
@@ -94,7 +119,7 @@ bool ProgressRun::step(uint64_t done, uint64_t total) {
     if (cancelled_) return false;
     const ULONGLONG now = GetTickCount64();
     if (window_ == nullptr) {
-        if (now - started_ < progressDelayMs) return true;
+        if (now - started_ < delay_) return true;
         show();
         if (window_ == nullptr) return true;
     } else if (now - lastPump_ < kPumpIntervalMs) {

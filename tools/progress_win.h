@@ -1,19 +1,24 @@
 // The progress window of long commands: nothing shows for the first half
-// second; after that a bar and a Cancel button (Esc) over the owner, which is
-// disabled meanwhile. The wait cursor stays on while the work runs.
+// second; after that a bar and a Cancel button (Esc) over the owner. Every
+// other window of the thread (the frame, modeless dialogs) is disabled
+// meanwhile, so that nothing can change the document under the work. The
+// wait cursor stays on while the work runs.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "tools/progress.h"
 
 // How long work runs before the progress window appears.
 constexpr DWORD kProgressDelayMs = 500;
-// The delay the runs use: kProgressDelayMs. Only tests change it, to see the
-// window of short work at once.
-extern DWORD progressDelayMs;
+
+// For tests only: the delay of the runs that start from now on (0: the
+// window appears at the first step), so that a test can cancel a command on
+// a document that is quick to search. kProgressDelayMs puts it back.
+void setProgressDelayForTests(DWORD milliseconds);
 
 class ProgressRun {
 public:
@@ -39,12 +44,14 @@ private:
     static INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     void show();
     void pump();
+    void enableOthers();
 
     HWND owner_;
     int captionId_;
     HWND window_ = nullptr;
     HWND closeAfterwards_ = nullptr;  // a window asked to close while the work ran
-    bool ownerWasEnabled_ = false;
+    std::vector<HWND> disabled_;  // the windows this run disabled, enabled again at its end
+    DWORD delay_;
     bool cancelled_ = false;
     ULONGLONG started_;
     ULONGLONG lastPump_ = 0;

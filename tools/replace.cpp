@@ -9,7 +9,6 @@
 #include "document/edit.h"
 #include "document/record_list.h"
 #include "resource_ids.h"
-#include "tools/search.h"
 
 namespace {
 
@@ -18,8 +17,10 @@ constexpr uint32_t kNoRoomError = 14;
 // Where the dialog's search looks: the selected rows with searchInSelection
 // (the whole document when no row is selected), else the whole document.
 SearchScope replaceScope(const EditorState& s, uint32_t options) {
+    // Characters pair up as the text column shows them: that says nothing
+    // about where a value or a UTF text begins.
     SearchScope scope = wholeDocument(s.documentBytes, s.documentBytes != nullptr ? s.documentSize : 0,
-                                      (options & searchWholeChars) != 0);
+                                      (options & searchWholeChars) != 0 && searchesBytes(options));
     if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
         const int64_t first = std::min(s.selectionAnchorRow, s.selectionEndRow);
         const int64_t last = std::max(s.selectionAnchorRow, s.selectionEndRow);
@@ -29,19 +30,28 @@ SearchScope replaceScope(const EditorState& s, uint32_t options) {
     return scope;
 }
 
-// Find next's search from `from`, with searchWrap once more from the other end.
-int64_t searchOnce(const EditorState& s, const ReplaceQuery& q, int64_t from, bool up) {
+// Find next's search from `from`, with searchWrap once more from the other
+// end; the step hears of both passes as one.
+int64_t searchOnce(const EditorState& s, const ReplaceQuery& q, int64_t from, bool up, const ProgressStep& step) {
     SearchScope scope = replaceScope(s, q.options);
-    const int64_t hit = up ? findBackward(scope, q.pattern, from) : findForward(scope, q.pattern, from);
-    if (hit >= 0 || (q.options & searchWrap) == 0) return hit;
+    const bool wrap = (q.options & searchWrap) != 0;
+    const uint64_t whole = static_cast<uint64_t>(std::max<int64_t>(scope.end - scope.begin, 0));
+    uint64_t before = 0;  // starts the first pass looked at, once the second runs
+    const ProgressStep passStep = [&](uint64_t done, uint64_t total) {
+        return keepGoing(step, before + done, wrap ? whole : total);
+    };
+    const int64_t hit =
+        up ? findBackward(scope, q.pattern, from, passStep) : findForward(scope, q.pattern, from, passStep);
+    if (hit != -1 || !wrap) return hit;
     // Once more from the other end, over the starts the first pass left out
     // only. The bytes and their size stay, so characters pair up as before.
+    before = static_cast<uint64_t>(std::max<int64_t>(up ? from - scope.begin : scope.end - from, 0));
     if (up) {
         scope.begin = std::max(scope.begin, from);
-        return findBackward(scope, q.pattern, scope.end);
+        return findBackward(scope, q.pattern, scope.end, passStep);
     }
     scope.end = std::min(scope.end, from + q.pattern.length - 1);
-    return findForward(scope, q.pattern, scope.begin);
+    return findForward(scope, q.pattern, scope.begin, passStep);
 }
 
 // Whether the remembered match is still a match of the query at its place:
@@ -171,10 +181,9 @@ int readReplaceQuery(const char* findText, const char* replaceText, uint32_t opt
                      WindowRef owner, ReplaceQuery& out) {
     std::memset(&out, 0, sizeof out);
     out.options = options;
-    const bool hex = (options & searchHex) != 0;
-    const int n = parseSearchPattern(findText, hex, (options & searchMatchCase) != 0, out.pattern);
+    const int n = parseQueryPattern(findText, options, out.pattern);
     if (n == 0) return 0;  // nothing to search for: as the search prompt, nothing happens
-    out.replacementLength = withReplacement ? parseReplacement(replaceText, hex, out.replacement) : 0;
+    out.replacementLength = withReplacement ? parseQueryReplacement(replaceText, options, out.replacement) : 0;
     if (n < 0 || out.replacementLength < 0) {
         showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
         return 0;
@@ -186,14 +195,30 @@ uint32_t defaultSearchOptions(int kanji) { return searchMatchCase | (kanji != 0 
 
 int findInDirection(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText) {
     if (!isDocumentLoaded(s) || q.pattern.length <= 0) return 0;
+    void* previousCursor = beginWaitCursor();
+    const int64_t hit = nextMatchInDirection(s, q);
+    endWaitCursor(previousCursor);
+    return settleSearch(s, owner, findText, hit, q.pattern.length);
+}
+
+int64_t nextMatchInDirection(const EditorState& s, const ReplaceQuery& q, const ProgressStep& step) {
+    if (!isDocumentLoaded(s) || q.pattern.length <= 0) return -1;
     const bool up = (q.options & searchUp) != 0;
     const bool current = s.foundOffset != -1;
     const int64_t from = up ? (current ? s.foundOffset : s.caretOffset)
                             : (current ? int64_t{s.foundOffset} + 1 : int64_t{s.caretOffset});
-    void* previousCursor = beginWaitCursor();
-    const int64_t hit = searchOnce(s, q, from, up);
-    endWaitCursor(previousCursor);
-    return settleSearch(s, owner, findText, hit, q.pattern.length);
+    return searchOnce(s, q, from, up, step);
+}
+
+int64_t repeatedMatch(const EditorState& s, const ReplaceQuery& q, bool backward, const ProgressStep& step) {
+    if (!isDocumentLoaded(s) || q.pattern.length <= 0) return -1;
+    const SearchScope scope = replaceScope(s, q.options & ~searchInSelection);
+    if (backward) {
+        const int64_t before = s.caretOffset > 0 ? int64_t{s.caretOffset} : int64_t{s.documentSize};
+        return findBackward(scope, q.pattern, before, step);
+    }
+    const int64_t from = int64_t{s.foundOffset} + 1;
+    return findForward(scope, q.pattern, from < s.documentSize ? from : 0, step);
 }
 
 ReplaceOutcome replaceMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
@@ -223,35 +248,40 @@ ReplaceOutcome replaceCurrentAndFind(EditorState& s, WindowRef owner, const Repl
 }
 
 ReplaceOutcome replaceAll(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText,
-                          int64_t& count) {
+                          int64_t& count, const ProgressStep& step) {
     count = 0;
     if (!isDocumentLoaded(s) || q.pattern.length <= 0) return ReplaceOutcome::Refused;
     std::vector<uint32_t> offsets;
-    void* previousCursor = beginWaitCursor();
-    const int listed = findAllOffsets(s, owner, q, offsets);
-    endWaitCursor(previousCursor);
-    if (!listed) return ReplaceOutcome::Refused;
+    if (!findAllOffsets(s, owner, q, offsets, step)) return ReplaceOutcome::Refused;
+    return replaceListed(s, owner, q, findText, offsets, count);
+}
+
+ReplaceOutcome replaceListed(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText,
+                             const std::vector<uint32_t>& offsets, int64_t& count) {
+    count = 0;
     if (offsets.empty()) {
         reportNotFound(owner, findText);
         return ReplaceOutcome::Refused;
     }
-    previousCursor = beginWaitCursor();
+    void* previousCursor = beginWaitCursor();
     ReplaceOutcome outcome = replaceMatches(s, owner, offsets, q);
     endWaitCursor(previousCursor);
     if (outcome != ReplaceOutcome::Refused) count = static_cast<int64_t>(offsets.size());
     return outcome;
 }
 
-int findAllOffsets(const EditorState& s, WindowRef owner, const ReplaceQuery& q, std::vector<uint32_t>& out) {
+int findAllOffsets(const EditorState& s, WindowRef owner, const ReplaceQuery& q, std::vector<uint32_t>& out,
+                   const ProgressStep& step) {
     out.clear();
     if (!isDocumentLoaded(s) || q.pattern.length <= 0) return 1;
     try {
-        findAllMatches(replaceScope(s, q.options), q.pattern, out);
+        if (findAllMatches(replaceScope(s, q.options), q.pattern, out, step)) return 1;
+        std::vector<uint32_t>().swap(out);  // cancelled
+        return 0;
     } catch (const std::bad_alloc&) {
         // "??" matches at every byte: the offsets of a large file may not fit.
         std::vector<uint32_t>().swap(out);
         showErrorCode(owner, kNoRoomError);
         return 0;
     }
-    return 1;
 }

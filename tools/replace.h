@@ -8,19 +8,21 @@
 
 #include "platform/platform.h"
 #include "shell/editor_state.h"
-#include "tools/search_query.h"
+#include "tools/progress.h"
+#include "tools/search.h"
 
 // What the dialog searches for and writes, read from its texts.
 struct ReplaceQuery {
     SearchPattern pattern;
-    uint8_t replacement[kMaxQueryBytes];
+    uint8_t replacement[kMaxPatternBytes];
     int32_t replacementLength;  // -1: the replacement text is not valid
     uint32_t options;           // SearchOption bits
 };
 
 // Reads the search text (and, with `withReplacement`, the replacement) under
-// the options. An empty search text gives 0 silently (as an empty search
-// prompt does nothing); an invalid search or replacement text is reported as
+// the options (parseQueryPattern: the texts of the UTF kinds are UTF-8). An
+// empty search text gives 0 silently (as an empty search prompt does
+// nothing); an invalid search or replacement text is reported as
 // IDS_ERR_INVALID_TEXT and gives 0.
 int readReplaceQuery(const char* findText, const char* replaceText, uint32_t options, bool withReplacement,
                      WindowRef owner, ReplaceQuery& out);
@@ -36,9 +38,20 @@ uint32_t defaultSearchOptions(int kanji);
 // found: IDS_ERR_NOT_FOUND with the search text, foundOffset -1, 0.
 int findInDirection(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText);
 
+// The match findInDirection takes (settleSearch takes it), without taking
+// it: its offset, -1 when none, kSearchCancelled when `step` said stop.
+int64_t nextMatchInDirection(const EditorState& s, const ReplaceQuery& q, const ProgressStep& step = {});
+
+// The match of find next (or, `backward`, find previous) repeating the
+// dialog's last query as the prompt's search is repeated: down from the byte
+// after the current match (from 0 when there is none), up from before the
+// caret (from the end when it is on the first byte), over the whole
+// document, without wrapping. Offset, -1 or kSearchCancelled as above.
+int64_t repeatedMatch(const EditorState& s, const ReplaceQuery& q, bool backward, const ProgressStep& step = {});
+
 // The outcome of a replacement.
 enum class ReplaceOutcome {
-    Refused,   // nothing changed (the user said no, or it would not fit)
+    Refused,   // nothing changed (the user said no, it would not fit, or it was cancelled)
     Written,   // bytes overwritten through the change list
     Resized    // the document's length changed: records and marks were reset
 };
@@ -61,12 +74,19 @@ ReplaceOutcome replaceMatches(EditorState& s, WindowRef owner, const std::vector
 ReplaceOutcome replaceCurrentAndFind(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText,
                                      int& found);
 
-// Replace all: every match of the scope. Sets `count` to the matches
-// replaced (0 when refused); with none, IDS_ERR_NOT_FOUND.
+// Replace all: every match of the scope, found first (findAllOffsets, which
+// `step` may cancel) and then written (replaceListed). Sets `count` to the
+// matches replaced (0 when refused).
 ReplaceOutcome replaceAll(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText,
-                          int64_t& count);
+                          int64_t& count, const ProgressStep& step = {});
+
+// Replace all's writing half: replaces the matches that findAllOffsets
+// listed; with none, IDS_ERR_NOT_FOUND.
+ReplaceOutcome replaceListed(EditorState& s, WindowRef owner, const ReplaceQuery& q, const char* findText,
+                             const std::vector<uint32_t>& offsets, int64_t& count);
 
 // Find all: the match offsets of the scope (the matches replace-all would
-// replace), kept as offsets only. When they do not fit in memory: error 14
-// on `owner`, `out` empty, 0.
-int findAllOffsets(const EditorState& s, WindowRef owner, const ReplaceQuery& q, std::vector<uint32_t>& out);
+// replace), kept as offsets only, 1. When they do not fit in memory: error
+// 14 on `owner`, `out` empty, 0; cancelled through `step`: `out` empty, 0.
+int findAllOffsets(const EditorState& s, WindowRef owner, const ReplaceQuery& q, std::vector<uint32_t>& out,
+                   const ProgressStep& step = {});

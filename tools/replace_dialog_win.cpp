@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,8 +21,8 @@
 #include "shell/layout_win.h"
 #include "tools/error_box_win.h"
 #include "tools/help_win.h"
+#include "tools/progress_win.h"
 #include "tools/replace.h"
-#include "tools/search.h"
 #include "tools/value_entry.h"
 #include "view/view_win.h"
 
@@ -47,13 +49,63 @@ uint32_t currentOptions(const EditorState& s) {
 
 bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
+// The check boxes and the radio buttons that stand for one option bit each.
+struct OptionButton {
+    int id;
+    uint32_t bit;
+};
+constexpr OptionButton kOptionButtons[] = {
+    {IDC_RP_HEX, searchHex},
+    {IDC_RP_BY_KIND, searchByKind},
+    {IDC_RP_BIG_ENDIAN, searchBigEndian},
+    {IDC_RP_UP, searchUp},
+    {IDC_RP_MATCH_CASE, searchMatchCase},
+    {IDC_RP_WHOLE_CHARS, searchWholeChars},
+    {IDC_RP_IN_SELECTION, searchInSelection},
+    {IDC_RP_WRAP, searchWrap},
+};
+
+// The names of the kinds in the combo box, in SearchKind order.
+constexpr int kKindNames[kSearchKindCount] = {
+    IDS_INSPECT_INT8,  IDS_INSPECT_UINT8,   IDS_INSPECT_INT16,   IDS_INSPECT_UINT16,  IDS_INSPECT_INT32,
+    IDS_INSPECT_UINT32, IDS_INSPECT_INT64,  IDS_INSPECT_UINT64,  IDS_INSPECT_FLOAT32, IDS_INSPECT_FLOAT64,
+    IDS_KIND_UTF16LE,  IDS_KIND_UTF16BE,    IDS_KIND_UTF8};
+
+uint32_t optionsShown(HWND dialog) {
+    uint32_t options = searchOptionsSet;
+    for (const OptionButton& b : kOptionButtons) {
+        if (checked(dialog, b.id)) options |= b.bit;
+    }
+    const LRESULT kind = SendDlgItemMessageA(dialog, IDC_RP_KIND, CB_GETCURSEL, 0, 0);
+    return withSearchKind(options, static_cast<SearchKind>(kind > 0 ? kind : 0));
+}
+
+// The options that do nothing for the chosen kind are greyed.
+void showApplicableOptions(HWND dialog) {
+    const uint32_t options = optionsShown(dialog);
+    EnableWindow(GetDlgItem(dialog, IDC_RP_BIG_ENDIAN), searchesMultiByteValue(options));
+    EnableWindow(GetDlgItem(dialog, IDC_RP_MATCH_CASE), searchesText(options));
+    EnableWindow(GetDlgItem(dialog, IDC_RP_WHOLE_CHARS), searchesBytes(options));
+}
+
 void showOptions(HWND dialog, uint32_t options) {
-    CheckRadioButton(dialog, IDC_RP_TEXT, IDC_RP_HEX, (options & searchHex) != 0 ? IDC_RP_HEX : IDC_RP_TEXT);
-    CheckRadioButton(dialog, IDC_RP_UP, IDC_RP_DOWN, (options & searchUp) != 0 ? IDC_RP_UP : IDC_RP_DOWN);
-    CheckDlgButton(dialog, IDC_RP_MATCH_CASE, (options & searchMatchCase) != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, IDC_RP_WHOLE_CHARS, (options & searchWholeChars) != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, IDC_RP_IN_SELECTION, (options & searchInSelection) != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, IDC_RP_WRAP, (options & searchWrap) != 0 ? BST_CHECKED : BST_UNCHECKED);
+    for (const OptionButton& b : kOptionButtons) {
+        CheckDlgButton(dialog, b.id, (options & b.bit) != 0 ? BST_CHECKED : BST_UNCHECKED);
+    }
+    // One of each group: hexadecimal and a kind take the place of text, up that of down.
+    if ((options & searchByKind) != 0) CheckDlgButton(dialog, IDC_RP_HEX, BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_RP_TEXT, (options & (searchHex | searchByKind)) == 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_RP_DOWN, (options & searchUp) == 0 ? BST_CHECKED : BST_UNCHECKED);
+    SendDlgItemMessageA(dialog, IDC_RP_KIND, CB_SETCURSEL, static_cast<WPARAM>(searchKind(options)), 0);
+    showApplicableOptions(dialog);
+}
+
+// Choosing a kind in the list searches by kind.
+void onKindChosen(HWND dialog) {
+    CheckDlgButton(dialog, IDC_RP_TEXT, BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_RP_HEX, BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_RP_BY_KIND, BST_CHECKED);
+    showApplicableOptions(dialog);
 }
 
 // The fields as they stand are what the next run starts with.
@@ -61,21 +113,41 @@ void storeFields(HWND dialog) {
     EditorState& s = *editorState;
     GetDlgItemTextA(dialog, IDC_RP_FIND, s.replaceFindText, kFindTextLength);
     GetDlgItemTextA(dialog, IDC_RP_REPLACE, s.replaceText, kFindTextLength);
-    uint32_t options = searchOptionsSet;
-    if (checked(dialog, IDC_RP_HEX)) options |= searchHex;
-    if (checked(dialog, IDC_RP_UP)) options |= searchUp;
-    if (checked(dialog, IDC_RP_MATCH_CASE)) options |= searchMatchCase;
-    if (checked(dialog, IDC_RP_WHOLE_CHARS)) options |= searchWholeChars;
-    if (checked(dialog, IDC_RP_IN_SELECTION)) options |= searchInSelection;
-    if (checked(dialog, IDC_RP_WRAP)) options |= searchWrap;
-    s.searchOptions = options;
+    s.searchOptions = optionsShown(dialog);
+}
+
+// A text as the core reads it: the UTF kinds take UTF-8, and the fields hold
+// the system code page.
+std::string coreText(const char* typed, uint32_t options) {
+    if (!searchesUnicodeText(options)) return typed;
+    wchar_t wide[kFindTextLength];
+    char utf8[4 * kFindTextLength];
+    if (MultiByteToWideChar(CP_ACP, 0, typed, -1, wide, kFindTextLength) == 0 ||
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) == 0) {
+        return std::string();
+    }
+    return utf8;
+}
+
+bool buildQuery(HWND owner, const char* find, const char* replace, uint32_t options, bool withReplacement,
+                ReplaceQuery& q) {
+    return readReplaceQuery(coreText(find, options).c_str(), coreText(replace, options).c_str(), options,
+                            withReplacement, owner, q) != 0;
 }
 
 bool readQuery(HWND dialog, bool withReplacement, ReplaceQuery& q) {
     storeFields(dialog);
     SetDlgItemTextA(dialog, IDC_RP_STATUS, "");
     const EditorState& s = *editorState;
-    return readReplaceQuery(s.replaceFindText, s.replaceText, s.searchOptions, withReplacement, dialog, q) != 0;
+    return buildQuery(dialog, s.replaceFindText, s.replaceText, s.searchOptions, withReplacement, q);
+}
+
+// The dialog searched: find next and find previous repeat this search now.
+void rememberSearch() {
+    EditorState& s = *editorState;
+    lstrcpynA(s.repeatFindText, s.replaceFindText, kFindTextLength);
+    s.repeatOptions = s.searchOptions;
+    updateToolbarStates();
 }
 
 void closeFindAll() {
@@ -209,26 +281,52 @@ void showFindAll(std::vector<uint32_t>&& offsets, int32_t length, const char* te
 
 // ---------------------------------------------------------------- the dialog's buttons
 
+// A search under the progress window. Its match is taken (or its absence
+// reported) once the window is gone; false when it was cancelled.
+bool searchWithProgress(HWND owner, const ReplaceQuery& q, const char* text,
+                        const std::function<int64_t(const ProgressStep&)>& search) {
+    int64_t hit;
+    {
+        ProgressRun run(owner, IDS_PROGRESS_SEARCH);
+        hit = search(run.callback());
+    }
+    if (hit == kSearchCancelled) return false;
+    showSearchResult(settleSearch(*editorState, owner, text, hit, q.pattern.length));
+    return true;
+}
+
 void onFindNext(HWND dialog) {
     ReplaceQuery q;
     if (!loaded() || !readQuery(dialog, false, q)) return;
-    showSearchResult(findInDirection(*editorState, dialog, q, editorState->replaceFindText));
+    const auto next = [&](const ProgressStep& step) { return nextMatchInDirection(*editorState, q, step); };
+    if (searchWithProgress(dialog, q, editorState->replaceFindText, next)) rememberSearch();
 }
 
+// Replace writes first and then looks for the next match: that search
+// cannot be undone by a Cancel, so it runs without one.
 void onReplace(HWND dialog) {
     ReplaceQuery q;
     if (!loaded() || isEditLocked() || !readQuery(dialog, true, q)) return;
     int found = 0;
     const ReplaceOutcome outcome = replaceCurrentAndFind(*editorState, dialog, q, editorState->replaceFindText, found);
+    rememberSearch();
     showReplaced(outcome);
     showSearchResult(found);
 }
 
+// Every match is found first, which a Cancel may stop before anything is
+// written; the writing itself is quick.
 void onReplaceAll(HWND dialog) {
     ReplaceQuery q;
     if (!loaded() || isEditLocked() || !readQuery(dialog, true, q)) return;
+    std::vector<uint32_t> offsets;
+    {
+        ProgressRun run(dialog, IDS_PROGRESS_REPLACE_ALL);
+        if (!findAllOffsets(*editorState, dialog, q, offsets, run.callback())) return;
+    }
+    rememberSearch();
     int64_t count = 0;
-    const ReplaceOutcome outcome = replaceAll(*editorState, dialog, q, editorState->replaceFindText, count);
+    const ReplaceOutcome outcome = replaceListed(*editorState, dialog, q, editorState->replaceFindText, offsets, count);
     showReplaced(outcome);
     if (outcome == ReplaceOutcome::Refused) return;
     char format[128], text[160];
@@ -241,10 +339,11 @@ void onFindAll(HWND dialog) {
     ReplaceQuery q;
     if (!loaded() || !readQuery(dialog, false, q)) return;
     std::vector<uint32_t> offsets;
-    void* previousCursor = beginWaitCursor();
-    const int listed = findAllOffsets(*editorState, dialog, q, offsets);
-    endWaitCursor(previousCursor);
-    if (!listed) return;
+    {
+        ProgressRun run(dialog, IDS_PROGRESS_FIND_ALL);
+        if (!findAllOffsets(*editorState, dialog, q, offsets, run.callback())) return;
+    }
+    rememberSearch();
     if (offsets.empty()) {
         reportNotFound(dialog, editorState->replaceFindText);
         return;
@@ -258,6 +357,11 @@ void initReplaceDialog(HWND dialog) {
     const uint32_t options = currentOptions(s);
     if (s.replaceFindText[0] == '\0') lstrcpynA(s.replaceFindText, s.findText, kFindTextLength);
     for (int id : {IDC_RP_FIND, IDC_RP_REPLACE}) SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, kFindTextLength - 1, 0);
+    for (int name : kKindNames) {
+        char text[64];
+        loadText(name, text, sizeof text);
+        SendDlgItemMessageA(dialog, IDC_RP_KIND, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
     SetDlgItemTextA(dialog, IDC_RP_FIND, s.replaceFindText);
     SetDlgItemTextA(dialog, IDC_RP_REPLACE, s.replaceText);
     showOptions(dialog, options);
@@ -274,6 +378,12 @@ INT_PTR CALLBACK replaceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
                 case IDC_RP_REPLACE_ONE: onReplace(dialog); return TRUE;
                 case IDC_RP_REPLACE_ALL: onReplaceAll(dialog); return TRUE;
                 case IDC_RP_FIND_ALL: onFindAll(dialog); return TRUE;
+                case IDC_RP_TEXT:
+                case IDC_RP_HEX:
+                case IDC_RP_BY_KIND: showApplicableOptions(dialog); return TRUE;
+                case IDC_RP_KIND:
+                    if (HIWORD(wParam) == CBN_SELCHANGE) onKindChosen(dialog);
+                    return TRUE;
                 case IDCANCEL: DestroyWindow(dialog); return TRUE;
                 default: return FALSE;
             }
@@ -306,6 +416,15 @@ bool isSearchDialogMessage(MSG& message) {
         if (window != nullptr && IsDialogMessageA(window, &message)) return true;
     }
     return false;
+}
+
+void repeatDialogSearch(HWND owner, bool backward) {
+    if (!loaded() || editorState->repeatOptions == 0) return;
+    EditorState& s = *editorState;
+    ReplaceQuery q;
+    if (!buildQuery(owner, s.repeatFindText, "", s.repeatOptions, false, q)) return;
+    searchWithProgress(owner, q, s.repeatFindText,
+                       [&](const ProgressStep& step) { return repeatedMatch(s, q, backward, step); });
 }
 
 HWND replaceDialogWindow() { return replaceDialog; }

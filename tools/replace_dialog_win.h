@@ -9,6 +9,11 @@
 // the message was theirs.
 bool isSearchDialogMessage(MSG& message);
 
+// Find next (or, `backward`, find previous) with the dialog's last search,
+// as EditorState::repeatOptions holds it; progress and Cancel as the
+// dialog's own searches.
+void repeatDialogSearch(HWND owner, bool backward);
+
 // The open dialog and list (null when closed), for the tests.
 HWND replaceDialogWindow();
 HWND findAllWindow();

@@ -1,38 +1,17 @@
-// Searching the document for a byte string, and the jump to an address.
+// Searching the document: the scanners over bytes, the searches with options
+// (backwards, letters in either case, wildcard bytes, matches that begin and
+// end on a character as the text column pairs Shift-JIS bytes, matches within
+// a range), and the search commands of the prompt. What to search for is read
+// by tools/search_query.h.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/platform.h"
 #include "shell/editor_state.h"
-
-// A search string of at most 64 hexadecimal characters gives at most 32 bytes;
-// hexTextToBytes writes these and a terminating zero.
-constexpr int kMaxHexPatternBytes = 32;
-constexpr int kHexPatternBufferSize = kMaxHexPatternBytes + 1;
-
-// The bytes of a hexadecimal search string: spaces are dropped, at most 64
-// digits are read, each pair gives one byte. Writes the bytes and a zero into
-// `out` (kHexPatternBufferSize bytes) and returns their count. Returns 0 when
-// there is nothing to search for: no digits, an odd digit count, or a
-// character that is not a hexadecimal digit (a plain text left in findText
-// after the radix was switched without a new search).
-int hexTextToBytes(const char* text, uint8_t* out);
-
-// Whether `text` is a hexadecimal search string: digits and spaces only, with
-// an even number of digits (none at all is allowed: it finds nothing).
-bool isHexPatternText(const char* text);
-
-// The one reader of hexadecimal pairs behind the calls above and the search
-// and replace dialog's texts. Spaces are dropped; with `wildcards` a "?"
-// stands for any nibble (0xF0 or 0x0F set in `ignore` and in `value`). At
-// most `maxDigits` digits are read: with `stopAtLimit` the text after them
-// is not looked at, otherwise more digits make the text invalid. Returns the
-// number of bytes, or -1 for an odd digit count or another character; only
-// then are `value` (and `ignore`, when not null) written. Without `value` it
-// only checks and counts.
-int readHexPairs(const char* text, int maxDigits, bool stopAtLimit, bool wildcards, uint8_t* value,
-                 uint8_t* ignore);
+#include "tools/progress.h"
+#include "tools/search_query.h"
 
 // The plain right-to-left Boyer-Moore with a bad-character table: the
 // reference that findBytes must agree with. Index of the leftmost occurrence,
@@ -54,6 +33,46 @@ int64_t findBytesWith(ScanKernel kernel, const uint8_t* data, int64_t n, const u
 // in a build without vector scanners).
 ScanKernel supportedScanKernel();
 
+// Where a search looks: the whole document (character pairing runs from its
+// first byte) and the range [begin, end) that a match must lie within.
+struct SearchScope {
+    const uint8_t* bytes;
+    int64_t size;
+    int64_t begin;
+    int64_t end;
+    bool wholeChars;
+};
+
+// The whole document as the scope.
+SearchScope wholeDocument(const uint8_t* bytes, int64_t size, bool wholeChars);
+
+// Whether the pattern matches the bytes at `p` (pattern.length of them).
+bool patternMatchesAt(const uint8_t* p, const SearchPattern& pattern);
+
+// The searches below tell `step` how far they got every kProgressBytes of
+// starts; when it says stop they return kSearchCancelled (false for
+// findAllMatches), having changed nothing.
+constexpr int64_t kProgressBytes = int64_t{4} << 20;
+constexpr int64_t kSearchCancelled = -2;
+
+// The first match that starts at `from` or after it; -1 when none.
+int64_t findForward(const SearchScope& scope, const SearchPattern& pattern, int64_t from,
+                    const ProgressStep& step = {});
+
+// The last match that starts before `before`; -1 when none.
+int64_t findBackward(const SearchScope& scope, const SearchPattern& pattern, int64_t before,
+                     const ProgressStep& step = {});
+
+// Every match of the scope from its start, each beginning after the end of
+// the one before (the matches replace-all replaces), appended to `out`.
+bool findAllMatches(const SearchScope& scope, const SearchPattern& pattern, std::vector<uint32_t>& out,
+                    const ProgressStep& step = {});
+
+// The scanner the searches with options use (Best: the one the processor
+// runs), chosen one by one by the tests. An unsupported one falls back to the
+// plain scanner.
+void setQueryKernel(ScanKernel kernel);
+
 // Runs the current search (findText, read as hexadecimal when searchAsHex is
 // set) from `start` to the end of the document; a start past the last byte
 // starts at 0. Sets foundLength. Found: foundOffset, caretOffset = the match,
@@ -66,7 +85,8 @@ ScanKernel supportedScanKernel();
 int searchFrom(EditorState& s, WindowRef owner, int searchAsHex, int32_t start);
 
 // Search: remembers `text` as findText and searches from just after the
-// caret, so a match at the caret itself is skipped.
+// caret, so a match at the caret itself is skipped. From then on find next
+// and find previous repeat this search, not the dialog's.
 int searchAfterCaret(EditorState& s, WindowRef owner, int searchAsHex, const char* text);
 
 // Find next: from one byte after the remembered match (from 0 when none).

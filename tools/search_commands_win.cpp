@@ -5,6 +5,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
+#include "tools/replace_dialog_win.h"
 #include "tools/search.h"
 #include "tools/value_entry_win.h"
 #include "view/view_win.h"
@@ -38,13 +39,17 @@ void findCommand(HWND owner) {
     showSearchResult(searchAfterCaret(s, owner, searchAsHex, request.text));
 }
 
+// The search to repeat is the one made last: the prompt's, or the search
+// and replace dialog's with its options.
 void findNextCommand(HWND owner) {
-    if (!loaded() || editorState->findText[0] == '\0') return;
+    if (!loaded() || !hasSearchToRepeat(*editorState)) return;
+    if (editorState->repeatOptions != 0) return repeatDialogSearch(owner, false);
     showSearchResult(searchNext(*editorState, owner, searchAsHex));
 }
 
 void findPreviousCommand(HWND owner) {
-    if (!loaded() || editorState->findText[0] == '\0') return;
+    if (!loaded() || !hasSearchToRepeat(*editorState)) return;
+    if (editorState->repeatOptions != 0) return repeatDialogSearch(owner, true);
     showSearchResult(searchPrevious(*editorState, owner, searchAsHex));
 }
 

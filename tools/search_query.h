@@ -1,25 +1,50 @@
-// Searching with options: backwards, ASCII letters in either case, wildcard
-// bytes in hexadecimal patterns, matches that begin and end on a character
-// as the text column pairs Shift-JIS bytes, and matches within a range.
-//
-// The plain search of findText keeps findBytes; these are for the search and
-// replace dialog and find previous.
+// Reading what to search for: the bytes that a search text, a hexadecimal
+// string or a typed value stands for, under the search and replace dialog's
+// options. Nothing here searches; the engine (tools/search.h) takes the
+// patterns these give.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
-#include "tools/search.h"
+// A search string of at most 64 hexadecimal characters gives at most 32 bytes;
+// hexTextToBytes writes these and a terminating zero.
+constexpr int kMaxHexPatternBytes = 32;
+constexpr int kHexPatternBufferSize = kMaxHexPatternBytes + 1;
+
+// The bytes of a hexadecimal search string: spaces are dropped, at most 64
+// digits are read, each pair gives one byte. Writes the bytes and a zero into
+// `out` (kHexPatternBufferSize bytes) and returns their count. Returns 0 when
+// there is nothing to search for: no digits, an odd digit count, or a
+// character that is not a hexadecimal digit (a plain text left in findText
+// after the radix was switched without a new search).
+int hexTextToBytes(const char* text, uint8_t* out);
+
+// Whether `text` is a hexadecimal search string: digits and spaces only, with
+// an even number of digits (none at all is allowed: it finds nothing).
+bool isHexPatternText(const char* text);
+
+// The one reader of hexadecimal pairs behind the calls above and the search
+// and replace dialog's texts. Spaces are dropped; with `wildcards` a "?"
+// stands for any nibble (0xF0 or 0x0F set in `ignore` and in `value`). At
+// most `maxDigits` digits are read: with `stopAtLimit` the text after them
+// is not looked at, otherwise more digits make the text invalid. Returns the
+// number of bytes, or -1 for an odd digit count or another character; only
+// then are `value` (and `ignore`, when not null) written. Without `value` it
+// only checks and counts.
+int readHexPairs(const char* text, int maxDigits, bool stopAtLimit, bool wildcards, uint8_t* value,
+                 uint8_t* ignore);
 
 // A text of 64 bytes gives 64 pattern bytes; 64 hexadecimal characters give 32.
 constexpr int kMaxQueryBytes = 64;
+// Texts searched as UTF-16 or UTF-8 take up to four bytes a character.
+constexpr int kMaxPatternBytes = 4 * kMaxQueryBytes;
 
 // One position of a pattern matches a byte b when (b | ignore) == value: an
 // exact byte has ignore 0, a letter in either case 0x20, a wildcard byte 0xFF
 // (a wildcard nibble 0x0F or 0xF0). `value` always holds the ignored bits.
 struct SearchPattern {
-    uint8_t value[kMaxQueryBytes];
-    uint8_t ignore[kMaxQueryBytes];
+    uint8_t value[kMaxPatternBytes];
+    uint8_t ignore[kMaxPatternBytes];
     int32_t length;
 };
 
@@ -31,8 +56,32 @@ enum SearchOption : uint32_t {
     searchUp = 1u << 3,          // towards the start of the document
     searchWrap = 1u << 4,        // continue from the other end
     searchHex = 1u << 5,         // both texts are hexadecimal bytes
+    searchBigEndian = 1u << 6,   // values of several bytes are stored high byte first
+    searchByKind = 1u << 7,      // both texts are of the kind in searchKindBits, not text or hex
+    searchKindBits = 0xFu << 8,  // the SearchKind chosen (kept while searchByKind is off)
     searchOptionsSet = 1u << 31  // the record was stored (the defaults apply otherwise)
 };
+constexpr int kSearchKindShift = 8;
+
+// What a text stands for when searchByKind is set.
+enum class SearchKind : uint32_t {
+    int8, uint8, int16, uint16, int32, uint32, int64, uint64, float32, float64,
+    utf16le, utf16be, utf8
+};
+constexpr int kSearchKindCount = 13;
+
+// The kind held in `options` (int8 for a value out of the list).
+SearchKind searchKind(uint32_t options);
+uint32_t withSearchKind(uint32_t options, SearchKind kind);
+
+// What the options make of the search text, for the options that apply to
+// some kinds only: a value of several bytes (the byte order applies), a text
+// (letter case applies), a text of the UTF kinds (handed in as UTF-8), a
+// string of bytes as the text column shows them (whole characters apply).
+bool searchesMultiByteValue(uint32_t options);
+bool searchesText(uint32_t options);
+bool searchesUnicodeText(uint32_t options);
+bool searchesBytes(uint32_t options);
 
 // The pattern of a search text. Hexadecimal: spaces are dropped, each pair of
 // characters is one byte, "?" stands for any nibble ("??" any byte); an odd
@@ -47,33 +96,16 @@ int parseSearchPattern(const char* text, bool hex, bool matchCase, SearchPattern
 // kMaxQueryBytes into `out`; returns the count, -1 when invalid.
 int parseReplacement(const char* text, bool hex, uint8_t* out);
 
-// Whether the pattern matches the bytes at `p` (pattern.length of them).
-bool patternMatchesAt(const uint8_t* p, const SearchPattern& pattern);
+// The pattern of a search text under the dialog's options: as above for a
+// text or hexadecimal bytes; with searchByKind a value of the kind, read as
+// the data inspector reads typed values (within the type's range, in the
+// chosen byte order), or a text of the UTF kinds given in UTF-8 (at most 64
+// characters; without searchMatchCase an ASCII letter matches either case in
+// the encoding too). Returns the length, 0 for an empty text, -1 for an
+// invalid one.
+int parseQueryPattern(const char* text, uint32_t options, SearchPattern& out);
 
-// Where a search looks: the whole document (character pairing runs from its
-// first byte) and the range [begin, end) that a match must lie within.
-struct SearchScope {
-    const uint8_t* bytes;
-    int64_t size;
-    int64_t begin;
-    int64_t end;
-    bool wholeChars;
-};
-
-// The whole document as the scope.
-SearchScope wholeDocument(const uint8_t* bytes, int64_t size, bool wholeChars);
-
-// The first match that starts at `from` or after it; -1 when none.
-int64_t findForward(const SearchScope& scope, const SearchPattern& pattern, int64_t from);
-
-// The last match that starts before `before`; -1 when none.
-int64_t findBackward(const SearchScope& scope, const SearchPattern& pattern, int64_t before);
-
-// Every match of the scope from its start, each beginning after the end of
-// the one before (the matches replace-all replaces), appended to `out`.
-void findAllMatches(const SearchScope& scope, const SearchPattern& pattern, std::vector<uint32_t>& out);
-
-// The scanner the searches use (ScanKernel of tools/search.h; Best: the one
-// the processor runs), chosen one by one by the tests. An unsupported one
-// falls back to the plain scanner.
-void setQueryKernel(ScanKernel kernel);
+// A replacement of the same kind: at most kMaxPatternBytes into `out`; the
+// count, -1 when invalid (an empty text replaces with nothing, except that
+// it is no value).
+int parseQueryReplacement(const char* text, uint32_t options, uint8_t* out);

@@ -58,8 +58,8 @@ TEST_F(ChecksumTest, CancelledWhileTheyRunTheyShowNothingAndLeaveTheEditorAsItWa
     // 30 ms) instead of after half a second, while the digests of 48 MiB
     // still run; they take well over 100 ms on any machine.
     struct ShowAtOnce {
-        ShowAtOnce() { progressDelayMs = 0; }
-        ~ShowAtOnce() { progressDelayMs = kProgressDelayMs; }
+        ShowAtOnce() { setProgressDelayForTests(0); }
+        ~ShowAtOnce() { setProgressDelayForTests(kProgressDelayMs); }
     } atOnce;
     struct Case {
         const char* how;

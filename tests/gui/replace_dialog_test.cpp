@@ -10,6 +10,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/settings_win.h"
 #include "support/gui_harness_win.h"
+#include "tools/progress_win.h"
 #include "tools/replace_dialog_win.h"
 #include "tools/search_query.h"
 #include "tools/value_entry.h"
@@ -107,4 +108,94 @@ TEST_F(ReplaceDialogTest, FindPreviousThenEveryButtonOfTheDialog) {
     EXPECT_EQ(options, st.searchOptions);
     DestroyWindow(found);
     EXPECT_EQ(findAllWindow(), nullptr);
+}
+
+namespace {
+
+// Chooses a kind in the dialog's list as a user does.
+void chooseKind(HWND dialog, SearchKind kind) {
+    SendDlgItemMessageA(dialog, IDC_RP_KIND, CB_SETCURSEL, static_cast<WPARAM>(kind), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_RP_KIND, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_RP_KIND)));
+}
+
+}  // namespace
+
+// F3 and Shift+F3 repeat whichever searched last: the dialog, with its
+// options, or the search prompt.
+TEST_F(ReplaceDialogTest, FindNextRepeatsTheLastSearchOfDialogOrPrompt) {
+    loadDocument(std::string("a\0B\0.ab.A\0b\0", 12), tempPath("repeat.bin"));
+    EditorState& st = s();
+    searchAsHex = 0;
+    EXPECT_EQ(buttonState(IDM_FIND_NEXT) & TBSTATE_ENABLED, 0);
+    DialogScript::expect([](HWND) {});
+    SendMessageA(frame(), WM_COMMAND, IDM_REPLACE, 0);
+    HWND dialog = replaceDialogWindow();
+    SetDlgItemTextA(dialog, IDC_RP_FIND, "ab");
+    chooseKind(dialog, SearchKind::utf16le);
+    CheckDlgButton(dialog, IDC_RP_MATCH_CASE, BST_UNCHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_RP_BY_KIND), UINT{BST_CHECKED});
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_RP_WHOLE_CHARS)));
+    click(dialog, IDC_RP_FIND_NEXT);
+    EXPECT_EQ(st.foundOffset, 0);
+    EXPECT_EQ(buttonState(IDM_FIND_NEXT) & TBSTATE_ENABLED, TBSTATE_ENABLED);
+    click(dialog, IDCANCEL);
+
+    SendMessageA(frame(), WM_COMMAND, IDM_FIND_NEXT, 0);
+    EXPECT_EQ(st.foundOffset, 8);
+    EXPECT_EQ(st.foundLength, 4);
+    SendMessageA(frame(), WM_COMMAND, IDM_FIND_PREVIOUS, 0);
+    EXPECT_EQ(st.foundOffset, 0);
+    EXPECT_STREQ(st.findText, "");  // the prompt's text is its own
+
+    // The prompt searches its text as bytes; F3 follows it from then on.
+    DialogScript::expect([](HWND d) {
+        SetDlgItemTextA(d, IDC_VE_EDIT, "ab");
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    SendMessageA(frame(), WM_COMMAND, IDM_FIND, 0);
+    pumpMessages();
+    EXPECT_EQ(st.foundOffset, 5);
+    DialogScript::expect(answerWith(IDOK));
+    SendMessageA(frame(), WM_COMMAND, IDM_FIND_NEXT, 0);
+    EXPECT_EQ(lastDialogText(), "'ab' は見つかりませんでした。");
+}
+
+// Cancel in the progress window of a long replace all or find all leaves the
+// document and the lists as they were. The window's delay is set to nothing,
+// so that it shows at the first report, a few MiB into the search.
+TEST_F(ReplaceDialogTest, CancelledLongCommandsChangeNothing) {
+    std::string bytes(12 << 20, '.');
+    for (size_t at : {size_t{0}, size_t{5} << 20, bytes.size() - 2}) bytes.replace(at, 2, "ab");
+    loadDocument(bytes, tempPath("long.bin"));
+    EditorState& st = s();
+    struct Delay {
+        Delay() { setProgressDelayForTests(0); }
+        ~Delay() { setProgressDelayForTests(kProgressDelayMs); }
+    } noDelay;
+    DialogScript::expect([](HWND) {});
+    SendMessageA(frame(), WM_COMMAND, IDM_REPLACE, 0);
+    HWND dialog = replaceDialogWindow();
+    SetDlgItemTextA(dialog, IDC_RP_FIND, "ab");
+    SetDlgItemTextA(dialog, IDC_RP_REPLACE, "cd");
+    std::string caption;
+    for (int button : {IDC_RP_REPLACE_ALL, IDC_RP_FIND_ALL}) {
+        DialogScript::expect([&](HWND progress) {
+            caption = windowText(progress);
+            EXPECT_FALSE(IsWindowEnabled(frame()));
+            EXPECT_FALSE(IsWindowEnabled(dialog));
+            PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+        });
+        click(dialog, button);
+        EXPECT_EQ(DialogScript::pending(), 0u);
+        EXPECT_EQ(caption, stringText(button == IDC_RP_FIND_ALL ? IDS_PROGRESS_FIND_ALL : IDS_PROGRESS_REPLACE_ALL));
+        EXPECT_TRUE(IsWindowEnabled(frame()));
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+    }
+    EXPECT_EQ(std::memcmp(st.documentBytes, bytes.data(), bytes.size()), 0);
+    EXPECT_EQ(st.changeCount, 0);
+    EXPECT_EQ(findAllWindow(), nullptr);
+    EXPECT_EQ(st.repeatOptions, 0u);
+    EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_RP_STATUS)), "");
+    click(dialog, IDCANCEL);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -133,6 +134,14 @@ protected:
         doc.assign(text.begin(), text.end());
         state->documentBytes = doc.data();
         state->documentSize = static_cast<uint32_t>(doc.size());
+    }
+    // With the room for insertions behind it and empty record lists.
+    void loadEditable(const std::string& text) {
+        load(text);
+        doc.resize(text.size() + kSpareBytes);
+        state->documentBytes = doc.data();
+        state->spareCapacity = kSpareBytes;
+        EXPECT_EQ(resetDocumentModel(*state), 1);
     }
     struct Free {
         void operator()(EditorState* s) const { freeEditorState(s); }
@@ -268,7 +277,13 @@ struct ModeRow {
     std::string text;
     bool hex, matchCase, wholeChars, range;
     std::string alphabet;  // the data is random bytes from these
+    uint32_t kind = 0;     // searchByKind and the kind's bits: the text is a value or UTF-8
+    std::string bytes;     // ... that stands for these bytes
 };
+
+uint32_t kindOf(SearchKind kind, bool bigEndian = false) {
+    return withSearchKind(searchByKind | (bigEndian ? searchBigEndian : 0u), kind);
+}
 
 }  // namespace
 
@@ -285,6 +300,17 @@ TEST(SearchModes, AgreeWithAByteByByteReferenceOnRandomData) {
         {"whole characters, either case", "a\x82\xA0", false, false, true, false, "\x82\xA0" "aA"},
         {"within a range", "ab", false, true, false, true, "abc"},
         {"long pattern, dense candidates", std::string(20, 'a') + "b", false, false, true, true, "aaaaaaaaaaaaAb\x81"},
+        {"int32", "-2", false, true, false, false, "\xFE\xFF", kindOf(SearchKind::int32), "\xFE\xFF\xFF\xFF"},
+        {"uint16 big endian", "0xA2", false, true, false, true, std::string("\xA2\x00", 2), kindOf(SearchKind::uint16, true),
+         std::string("\x00\xA2", 2)},
+        {"float64", "2", false, true, false, false, std::string("\x00\x40", 2), kindOf(SearchKind::float64),
+         std::string(7, '\0') + "\x40"},
+        {"UTF-16LE text, either case", "a\xE3\x82\xA2", false, false, false, false, std::string("aA\0\xA2\x30", 5),
+         kindOf(SearchKind::utf16le), std::string("a\0\xA2\x30", 4)},
+        {"UTF-16BE text, either case", "Ab", false, false, false, false, std::string("aAbB\0", 5),
+         kindOf(SearchKind::utf16be), std::string("\0A\0b", 4)},
+        {"UTF-8 text, letter case kept", "\xC3\xA9" "b", false, true, false, false, "\xC3\xA9" "bB",
+         kindOf(SearchKind::utf8), "\xC3\xA9" "b"},
     };
     std::mt19937 random(15);
     for (const ModeRow& row : rows) {
@@ -292,8 +318,10 @@ TEST(SearchModes, AgreeWithAByteByByteReferenceOnRandomData) {
         std::vector<uint8_t> data(3001);
         for (uint8_t& b : data) b = static_cast<uint8_t>(row.alphabet[random() % row.alphabet.size()]);
         SearchPattern pattern;
-        const int m = parseSearchPattern(row.text.c_str(), row.hex, row.matchCase, pattern);
+        const uint32_t options = row.kind | (row.hex ? searchHex : 0u) | (row.matchCase ? searchMatchCase : 0u);
+        const int m = parseQueryPattern(row.text.c_str(), options, pattern);
         ASSERT_GT(m, 0);
+        const std::string& reference = row.kind != 0 ? row.bytes : row.text;
         const int64_t n = static_cast<int64_t>(data.size());
         SearchScope scope = wholeDocument(data.data(), n, row.wholeChars);
         if (row.range) {
@@ -304,7 +332,7 @@ TEST(SearchModes, AgreeWithAByteByByteReferenceOnRandomData) {
         for (int64_t i = scope.begin; i + m <= scope.end; ++i) {
             const bool onCharacters = !row.wholeChars || (isCharacterStart(data.data(), data.size(), i) &&
                                                           isCharacterStart(data.data(), data.size(), i + m));
-            if (onCharacters && referenceMatch(data.data() + i, row.text, row.hex, row.matchCase)) starts.push_back(i);
+            if (onCharacters && referenceMatch(data.data() + i, reference, row.hex, row.matchCase)) starts.push_back(i);
         }
         ASSERT_FALSE(starts.empty());
         std::vector<uint32_t> all;  // each after the end of the one before
@@ -344,12 +372,7 @@ TEST(SearchModes, PatternTexts) {
 // same-length replacement, the insertion room of a longer one.
 TEST_F(SearchFrom, ReplaceAllChangesNothingUnlessEverythingFits) {
     auto run = [&](const std::string& text, const char* find, const char* with, int answer) {
-        doc.assign(text.begin(), text.end());
-        doc.resize(text.size() + kSpareBytes);
-        state->documentBytes = doc.data();
-        state->documentSize = static_cast<uint32_t>(text.size());
-        state->spareCapacity = kSpareBytes;
-        EXPECT_EQ(resetDocumentModel(*state), 1);
+        loadEditable(text);
         resetNativeSeam();
         if (answer != 0) nativeSeam().answers.push_back(answer);
         ReplaceQuery q;
@@ -491,3 +514,107 @@ TEST_F(SearchFrom, ReplaceChecksTheCurrentMatchAtItsPlace) {
     freeRecordLists(*state);
 }
 
+
+// A value must lie within its type's range; the UTF kinds take UTF-8 text.
+TEST(SearchModes, ValueAndUnicodeTexts) {
+    const struct {
+        uint32_t options;
+        std::string text;
+        int length;  // -1 invalid, 0 nothing to search
+        std::string hex;
+    } rows[] = {
+        {kindOf(SearchKind::int8), "-128", 1, "80"},
+        {kindOf(SearchKind::int8), "128", -1, ""},
+        {kindOf(SearchKind::uint8, true), "255", 1, "FF"},  // one byte: no byte order
+        {kindOf(SearchKind::int16), " -2 ", 2, "FE FF"},
+        {kindOf(SearchKind::int64, true), "-9223372036854775808", 8, "80 00 00 00 00 00 00 00"},
+        {kindOf(SearchKind::float32, true), "-0", 4, "80 00 00 00"},
+        {kindOf(SearchKind::int32), "", 0, ""},
+        {kindOf(SearchKind::int32), "12a", -1, ""},
+        {kindOf(SearchKind::utf16le), "a \xF0\x9F\x98\x80", 8, "61 00 20 00 3D D8 00 DE"},
+        {kindOf(SearchKind::utf16be), "\xE3\x82\xA2", 2, "30 A2"},
+        {kindOf(SearchKind::utf8), "\xE3\x82\xA2", 3, "E3 82 A2"},
+        {kindOf(SearchKind::utf8), "\x82\xA0", -1, ""},  // Shift-JIS handed in as it was typed
+        {kindOf(SearchKind::utf16le), std::string(65, 'x'), -1, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        SearchPattern p, expected;
+        ASSERT_EQ(parseQueryPattern(row.text.c_str(), row.options, p), row.length);
+        parseSearchPattern(row.hex.c_str(), true, true, expected);
+        EXPECT_EQ(std::vector<uint8_t>(p.value, p.value + p.length),
+                  std::vector<uint8_t>(expected.value, expected.value + expected.length));
+    }
+    uint8_t out[kMaxPatternBytes];
+    EXPECT_EQ(parseQueryReplacement("", kindOf(SearchKind::int16), out), -1);  // no value
+    EXPECT_EQ(parseQueryReplacement("", kindOf(SearchKind::utf8), out), 0);    // no text
+}
+
+// A replacement is given in the search's kind; UTF-16 letters fold in either case.
+TEST_F(SearchFrom, ReplaceAllByKind) {
+    loadEditable(std::string("x\x12\x34.\x12\x34" "A\0b\0a\0b\0", 14));
+    ReplaceQuery q;
+    int64_t count = 0;
+    ASSERT_EQ(readReplaceQuery("0x1234", "-1", kindOf(SearchKind::int16, true), true, nullptr, q), 1);
+    EXPECT_EQ(replaceAll(*state, nullptr, q, "0x1234", count), ReplaceOutcome::Written);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(state->changeCount, 8);
+    ASSERT_EQ(readReplaceQuery("ab", "Z", kindOf(SearchKind::utf16le), true, nullptr, q), 1);
+    nativeSeam().answers.push_back(answerYes);
+    EXPECT_EQ(replaceAll(*state, nullptr, q, "ab", count), ReplaceOutcome::Resized);
+    EXPECT_EQ(std::string(doc.begin(), doc.begin() + state->documentSize), std::string("x\xFF\xFF.\xFF\xFFZ\0Z\0", 10));
+    ASSERT_EQ(readReplaceQuery("1", "70000", kindOf(SearchKind::uint16), true, nullptr, q), 0);  // out of range
+    EXPECT_EQ(nativeSeam().events.back().messageId, IDS_ERR_INVALID_TEXT);
+    freeRecordLists(*state);
+}
+
+// Find next and find previous repeat the dialog's last search over the whole
+// document, from the current match or the caret, without wrapping.
+TEST_F(SearchFrom, RepeatedDialogSearch) {
+    load("ab.AB.ab");
+    ReplaceQuery q;
+    ASSERT_EQ(readReplaceQuery("AB", "", searchInSelection | searchWrap, false, nullptr, q), 1);
+    state->selectionAnchorRow = state->selectionEndRow = 5;  // no row of the document: ignored
+    state->foundOffset = 6;
+    EXPECT_EQ(repeatedMatch(*state, q, false), -1);
+    state->foundOffset = -1;
+    EXPECT_EQ(repeatedMatch(*state, q, false), 0);
+    state->caretOffset = 0;
+    EXPECT_EQ(repeatedMatch(*state, q, true), 6);  // from the end, as the prompt's
+}
+
+// The searches report their progress every few MiB and stop when told to,
+// changing nothing.
+TEST(SearchProgress, ReportsAndCancels) {
+    std::vector<uint8_t> data(9 * (1u << 20) + 5, '.');
+    const int64_t across = (8 << 20) + 10;  // the last start of a stretch, its second byte in the next
+    for (int64_t at : {int64_t{10}, across, int64_t(data.size()) - 3}) std::memcpy(&data[size_t(at)], "ab", 2);
+    SearchPattern p;
+    parseSearchPattern("ab", false, true, p);
+    const SearchScope scope = wholeDocument(data.data(), static_cast<int64_t>(data.size()), false);
+    const std::vector<std::function<int64_t(const ProgressStep&)>> searches = {
+        [&](const ProgressStep& step) { return findForward(scope, p, 11, step); },
+        [&](const ProgressStep& step) { return findBackward(scope, p, across, step); },
+        [&](const ProgressStep& step) {
+            std::vector<uint32_t> all{7};
+            const bool done = findAllMatches(scope, p, all, step);
+            if (!done) return all.size() == 1 ? kSearchCancelled : -3;  // cancelled: nothing added
+            return int64_t{all.size() == 4 && all[3] == data.size() - 3};
+        },
+    };
+    for (size_t k = 0; k < searches.size(); ++k) {
+        SCOPED_TRACE(k);
+        std::vector<std::pair<uint64_t, uint64_t>> calls;
+        const int64_t hit = searches[k]([&](uint64_t done, uint64_t total) {
+            calls.emplace_back(done, total);
+            return true;
+        });
+        EXPECT_EQ(hit, std::vector<int64_t>({across, 10, 1})[k]);
+        EXPECT_FALSE(calls.empty());
+        for (size_t i = 0; i < calls.size(); ++i) {
+            EXPECT_TRUE(calls[i].first <= calls[i].second && (i == 0 || calls[i].first > calls[i - 1].first)) << i;
+        }
+        int heard = 0;
+        EXPECT_EQ(searches[k]([&](uint64_t, uint64_t) { return ++heard < 1; }), kSearchCancelled);
+    }
+}
