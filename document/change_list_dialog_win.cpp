@@ -16,9 +16,9 @@
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
 #include "shell/layout_win.h"
-#include "shell/open_file_win.h"
 #include "tools/compare.h"
 #include "tools/error_box_win.h"
+#include "tools/mapped_file_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -173,8 +173,22 @@ HWND replaceWithOwnerDataList(HWND dialog) {
     return list;
 }
 
-// Reads the other file and lists the differences; false when the dialog
-// must not open (the error box has been shown).
+// Opens the other file; false after the error box when it cannot be read
+// or is empty.
+bool openOtherFile(const char* path, MappedFile& other) {
+    if (const DWORD error = other.open(path)) {
+        showErrorCode(mainWindow, error);
+        return false;
+    }
+    if (other.size() == 0) {
+        showError(mainWindow, IDS_ERR_EMPTY_FILE, nullptr);
+        return false;
+    }
+    return true;
+}
+
+// Compares the document with the other file and lists the differences; false
+// when the dialog must not open (the error box has been shown).
 bool fillCompareList(HWND dialog, HWND list, const char* path) {
     EditorState& s = *editorState;
     void* cursor = beginWaitCursor();
@@ -182,21 +196,25 @@ bool fillCompareList(HWND dialog, HWND list, const char* path) {
     // The last compare's differences go first, and their memory with them.
     dropCompareRows(s);
     repaintView();
-    uint32_t otherSize = 0;
-    MallocBuffer other(readWholeFile(mainWindow, path, 0, &otherSize));
-    if (other != nullptr) {
-        if (otherSize != s.documentSize) {
+    MappedFile other;
+    if (openOtherFile(path, other)) {
+        if (other.size() != s.documentSize) {
             char text[256];
             loadText(IDS_COMPARE_SIZE_DIFFERS, text, sizeof text);
             askQuestion(mainWindow, text, noticeOk);
         }
         s.compareRows = new (std::nothrow) CompareRows;
-        if (s.compareRows == nullptr ||
-            collectCompareRows(s.documentBytes, s.documentSize, std::move(other), otherSize, *s.compareRows) ==
-                CompareOutcome::OutOfMemory) {
-            dropCompareRows(s);
+        const CompareOutcome outcome =
+            s.compareRows == nullptr
+                ? CompareOutcome::OutOfMemory
+                : collectCompareRows(s.documentBytes, s.documentSize, other, other.size(), *s.compareRows);
+        if (outcome != CompareOutcome::Done) dropCompareRows(s);
+        if (outcome == CompareOutcome::OutOfMemory) {
             showErrorCode(mainWindow, ERROR_NOT_ENOUGH_MEMORY);
             ok = false;
+        } else if (outcome == CompareOutcome::ReadFailed) {
+            // As a file that cannot be read at all: the error box, then an empty list.
+            showErrorCode(mainWindow, other.error());
         }
     }
     if (ok) {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "document/record_list.h"
-#include "tools/compare.h"
 
 int resetDocumentModel(EditorState& s) {
     ++s.bytesVersion;

@@ -241,6 +241,7 @@
 
 /* Texts of the hex clipboard commands and the checksums */
 #define IDS_FMT_CHECKSUM_RANGE   7351
+#define IDS_CHECKSUM_CAPTION     7355
 
 /* Colour slot names 7201..7214 (slot = id - 7201) */
 #define IDS_COLOR_FIRST          7201

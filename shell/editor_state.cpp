@@ -15,6 +15,12 @@ EditorState* allocateEditorState() {
     return state;
 }
 
+void dropCompareRows(EditorState& s) {
+    delete s.compareRows;
+    s.compareRows = nullptr;
+    s.differencesOutlined = 0;
+}
+
 void freeEditorState(EditorState* state) {
     if (state == nullptr) return;
     delete state->settingsSnapshot;

@@ -162,6 +162,9 @@ struct EditorState {
     // The differences of the last compare (tools/compare.h), owned; null
     // when none are kept.
     CompareRows* compareRows;
+    // The view outlines them: set by the first step to a difference, cleared
+    // with them (dropCompareRows).
+    int32_t differencesOutlined;
 
     // The search and replace dialog's last search, which find next and find
     // previous repeat while repeatOptions is not 0 (its SearchOption bits);
@@ -192,6 +195,10 @@ extern EditorState* editorState;
 // owns it. Does not touch the global pointer.
 EditorState* allocateEditorState();
 void freeEditorState(EditorState* state);
+
+// Lets go of the last compare's differences and their outlines (the next
+// compare, a load, an insertion or a deletion).
+void dropCompareRows(EditorState& s);
 
 // A document counts as loaded when it has bytes and a non-zero size.
 inline bool isDocumentLoaded(const EditorState& s) {

@@ -1,5 +1,13 @@
 #include "tools/checksum.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
 // MOXEL_SCALAR leaves out the carry-less multiply path (see tools/search.cpp).
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__)) && !defined(MOXEL_SCALAR)
 #define MOXEL_CRC_CLMUL 1
@@ -136,4 +144,84 @@ void digestText(const uint8_t* digest, int length, char* out) {
         *out++ = digits[digest[i] & 15];
     }
     *out = '\0';
+}
+
+namespace {
+
+// Time per byte of each digest, relative, as measured under Wine (whose
+// system digests are plain C): the CRC-32 with carry-less multiplication is
+// next to free, SHA-256 takes longer than MD5 and SHA-1 together.
+constexpr unsigned kDigestCost[kDigestCount] = {1, 19, 19, 63};
+
+}  // namespace
+
+std::vector<unsigned> shareDigests(unsigned which, unsigned threads) {
+    int order[kDigestCount];
+    int count = 0;
+    for (int d = 0; d < kDigestCount; ++d) {
+        if ((which & (1u << d)) != 0) order[count++] = d;
+    }
+    std::stable_sort(order, order + count, [](int a, int b) { return kDigestCost[a] > kDigestCost[b]; });
+    const size_t shares = std::min<size_t>(std::max(threads, 1u), static_cast<size_t>(count));
+    std::vector<unsigned> bits(shares, 0), cost(shares, 0);
+    // The slowest first, each to the share that is shortest so far.
+    for (int i = 0; i < count; ++i) {
+        const size_t to = static_cast<size_t>(std::min_element(cost.begin(), cost.end()) - cost.begin());
+        bits[to] |= 1u << order[i];
+        cost[to] += kDigestCost[order[i]];
+    }
+    return bits;
+}
+
+PassOutcome feedInParallel(const uint8_t* data, size_t count, const std::vector<PieceSink>& sinks,
+                           const ProgressStep& step, size_t pieceBytes, unsigned stepMs) {
+    std::atomic<bool> stop{false}, failed{false};
+    std::atomic<uint64_t> done{0};
+    std::mutex mutex;
+    std::condition_variable finishedOne;
+    size_t finished = 0;
+    auto work = [&](const PieceSink& sink) {
+        for (size_t at = 0; at < count && !stop.load(std::memory_order_relaxed);) {
+            const size_t n = std::min(pieceBytes, count - at);
+            if (!sink(data + at, n)) {
+                failed = true;
+                stop = true;
+            }
+            at += n;
+            done.fetch_add(n, std::memory_order_relaxed);
+        }
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++finished;
+        finishedOne.notify_one();
+    };
+
+    std::vector<std::thread> threads;
+    threads.reserve(sinks.size());
+    for (const PieceSink& sink : sinks) {
+        try {
+            threads.emplace_back(work, std::cref(sink));
+        } catch (const std::system_error&) {
+            failed = true;
+            stop = true;
+            break;
+        }
+    }
+    const uint64_t total = static_cast<uint64_t>(count) * sinks.size();
+    bool cancelled = false;
+    std::unique_lock<std::mutex> lock(mutex);
+    while (finished < threads.size()) {
+        finishedOne.wait_for(lock, std::chrono::milliseconds(stepMs));
+        if (finished == threads.size() || stop) continue;
+        // Not under the lock: the step handles the window's messages.
+        lock.unlock();
+        if (!keepGoing(step, done.load(std::memory_order_relaxed), total)) {
+            cancelled = true;
+            stop = true;
+        }
+        lock.lock();
+    }
+    lock.unlock();
+    for (std::thread& t : threads) t.join();
+    if (failed) return PassOutcome::Failed;
+    return cancelled ? PassOutcome::Cancelled : PassOutcome::Done;
 }

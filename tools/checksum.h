@@ -5,6 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "tools/progress.h"
 
 // The dialog's rows, in order.
 enum Digest : int { digestCrc32, digestMd5, digestSha1, digestSha256, kDigestCount };
@@ -24,3 +28,30 @@ void crc32Digest(uint32_t crc, uint8_t* out);
 
 // A digest as upper-case hex digits and a terminator (2 * length + 1 bytes).
 void digestText(const uint8_t* digest, int length, char* out);
+
+// ---- one pass over the bytes on the machine's cores
+
+// The digests of `which` (bits 1 << Digest) shared out among at most
+// `threads` threads so that the longest share is as short as it can be:
+// each share is a set of Digest bits, the slowest digest's share first.
+std::vector<unsigned> shareDigests(unsigned which, unsigned threads);
+
+// One thread's share of a pass: takes the bytes a piece at a time, in order;
+// false fails the pass.
+using PieceSink = std::function<bool(const uint8_t* piece, size_t length)>;
+
+enum class PassOutcome { Done, Cancelled, Failed };
+
+constexpr size_t kPassPieceBytes = 256u << 10;
+constexpr unsigned kPassStepMs = 30;
+
+// Gives the `count` bytes at `data` to every sink, each on a thread of its
+// own, `pieceBytes` at a time (a piece is read from memory once and then from
+// the cache by whatever else the sink does with it). The calling thread
+// waits; about every `stepMs` milliseconds it tells `step` how many bytes the
+// sinks took together, out of sinks.size() * count. When `step` answers
+// false, or a sink fails, the other sinks stop after their current piece.
+// Failed too when no thread can be started for a sink.
+PassOutcome feedInParallel(const uint8_t* data, size_t count, const std::vector<PieceSink>& sinks,
+                           const ProgressStep& step, size_t pieceBytes = kPassPieceBytes,
+                           unsigned stepMs = kPassStepMs);

@@ -4,7 +4,10 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "document/selection.h"
 #include "platform/platform.h"
@@ -12,6 +15,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "tools/error_box_win.h"
+#include "tools/progress_win.h"
 
 namespace {
 
@@ -22,10 +26,6 @@ const wchar_t* const kAlgorithm[kDigestCount] = {nullptr, BCRYPT_MD5_ALGORITHM, 
 // Each digest's edit field and copy button in the dialog.
 constexpr int kDigestField[kDigestCount] = {IDC_CS_CRC32, IDC_CS_MD5, IDC_CS_SHA1, IDC_CS_SHA256};
 constexpr int kCopyButton[kDigestCount] = {IDC_CS_COPY_CRC32, IDC_CS_COPY_MD5, IDC_CS_COPY_SHA1, IDC_CS_COPY_SHA256};
-
-// The bytes go to every digest a piece at a time, so each piece is read from
-// memory once and from the cache by the others.
-constexpr size_t kPieceBytes = 256u << 10;
 
 struct AlgorithmCloser {
     void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); }
@@ -86,7 +86,7 @@ INT_PTR CALLBACK checksumsDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-DWORD computeChecksums(const uint8_t* data, size_t count, unsigned which, Checksums& out) {
+DWORD computeChecksums(const uint8_t* data, size_t count, unsigned which, Checksums& out, const ProgressStep& step) {
     out = Checksums{};
     AlgorithmOwner algorithms[kDigestCount];
     HashOwner hashes[kDigestCount];
@@ -103,20 +103,36 @@ DWORD computeChecksums(const uint8_t* data, size_t count, unsigned which, Checks
         hashes[d].reset(hash);
     }
 
-    const bool crc = (which & (1u << digestCrc32)) != 0;
+    // Each share of the digests on a core of its own; a hash is used by its
+    // share's thread alone, and the first failure is the one reported.
     uint32_t crcValue = 0;
-    for (size_t done = 0; done < count;) {
-        const size_t n = std::min(kPieceBytes, count - done);
-        if (crc) crcValue = crc32Update(crcValue, data + done, n);
-        for (const HashOwner& hash : hashes) {
-            if (hash == nullptr) continue;
-            const NTSTATUS status = BCryptHashData(hash.get(), const_cast<PUCHAR>(data + done), static_cast<ULONG>(n), 0);
-            if (!BCRYPT_SUCCESS(status)) return systemError(status);
-        }
-        done += n;
+    std::atomic<NTSTATUS> failure{0};
+    std::vector<PieceSink> sinks;
+    for (const unsigned share : shareDigests(which, std::thread::hardware_concurrency())) {
+        sinks.push_back([&, share](const uint8_t* piece, size_t n) {
+            for (int d = 0; d < kDigestCount; ++d) {
+                if ((share & (1u << d)) == 0) continue;
+                if (d == digestCrc32) {
+                    crcValue = crc32Update(crcValue, piece, n);
+                    continue;
+                }
+                const NTSTATUS status = BCryptHashData(hashes[d].get(), const_cast<PUCHAR>(piece), static_cast<ULONG>(n), 0);
+                if (!BCRYPT_SUCCESS(status)) {
+                    NTSTATUS none = 0;
+                    failure.compare_exchange_strong(none, status);
+                    return false;
+                }
+            }
+            return true;
+        });
+    }
+    switch (feedInParallel(data, count, sinks, step)) {
+        case PassOutcome::Done: break;
+        case PassOutcome::Cancelled: return ERROR_CANCELLED;
+        case PassOutcome::Failed: return failure != 0 ? systemError(failure) : ERROR_NOT_ENOUGH_MEMORY;
     }
 
-    if (crc) crc32Digest(crcValue, out.digest[digestCrc32]);
+    if ((which & (1u << digestCrc32)) != 0) crc32Digest(crcValue, out.digest[digestCrc32]);
     for (int d = 0; d < kDigestCount; ++d) {
         if (hashes[d] == nullptr) continue;
         const NTSTATUS status = BCryptFinishHash(hashes[d].get(), out.digest[d], static_cast<ULONG>(kDigestLength[d]), 0);
@@ -130,10 +146,14 @@ void checksumsCommand(HWND owner) {
     const EditorState& s = *editorState;
     ChecksumReport report{};
     if (!checksumBytes(s, &report.start, &report.end)) return;
-    void* cursor = beginWaitCursor();
-    const DWORD error = computeChecksums(s.documentBytes + report.start, static_cast<size_t>(report.end - report.start),
-                                         kAllDigests, report.sums);
-    endWaitCursor(cursor);
+    DWORD error = 0;
+    {
+        // The wait cursor, and after half a second a bar with Cancel.
+        ProgressRun run(owner, IDS_CHECKSUM_CAPTION);
+        error = computeChecksums(s.documentBytes + report.start, static_cast<size_t>(report.end - report.start),
+                                 kAllDigests, report.sums, run.callback());
+    }
+    if (error == ERROR_CANCELLED) return;  // as if it had never run
     if (error != 0) {
         showErrorCode(owner, error);
         return;

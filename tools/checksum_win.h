@@ -15,5 +15,8 @@ struct Checksums {
 };
 
 // Every digest of `which` (bits 1 << Digest) of `count` bytes, in one pass
-// over them. 0 on success, else the system error code of the failing call.
-DWORD computeChecksums(const uint8_t* data, size_t count, unsigned which, Checksums& out);
+// over them on the machine's cores (shareDigests), with `step` told the
+// progress now and then. 0 on success, ERROR_CANCELLED when `step` answered
+// false, else the system error code of the failing call.
+DWORD computeChecksums(const uint8_t* data, size_t count, unsigned which, Checksums& out,
+                       const ProgressStep& step = {});

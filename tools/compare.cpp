@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "shell/editor_state.h"
 #include "tools/value_parse.h"
 
 // MOXEL_SCALAR leaves out the vector scanners (see tools/search.cpp).
@@ -95,6 +94,84 @@ ChunkScanner chunkScanner(CompareKernel kernel) {
     return &scanChunkWords;
 }
 
+// Appends the offsets where two stretches differ, a stretch at a time, so
+// that the other file need not be in memory whole.
+class DifferenceScan {
+public:
+    // `total`: the bytes of all stretches together, for the size estimate.
+    DifferenceScan(CompareKernel kernel, std::vector<uint32_t>& out, uint32_t total, uint32_t limit)
+        : out_(out), scan_(chunkScanner(kernel)), total_(total), limit_(limit) {
+        // Room for a sparse result up front; dense results grow geometrically.
+        out.reserve(std::min<uint32_t>({total / 64 + 16, 1u << 16, limit}));
+    }
+
+    // The `length` bytes at `base` of both. False once the limit is reached
+    // (the offsets are then cut to it).
+    bool scan(const uint8_t* a, const uint8_t* b, uint32_t base, uint32_t length) {
+        const uint32_t whole = length - length % kBlock;  // bytes in whole blocks
+        uint32_t i = 0;
+        while (i < whole) {
+            const uint32_t n = std::min(kChunk, whole - i);
+            if (std::memcmp(a + i, b + i, n) != 0) scan_(out_, a + i, b + i, base + i, n);
+            i += n;
+            if (out_.size() >= limit_) {
+                out_.resize(limit_);
+                return false;
+            }
+            if (!estimated_ && base + i >= kSample) estimate(base + i);
+        }
+        for (; i < length && out_.size() < limit_; ++i) {
+            if (a[i] != b[i]) out_.push_back(base + i);
+        }
+        return out_.size() < limit_;
+    }
+
+private:
+    // Differences spread evenly are common (a file of another format, a
+    // shifted copy): size the list from the first stretch once, rather than
+    // copying it over and over while it doubles.
+    void estimate(uint32_t scanned) {
+        estimated_ = true;
+        const uint64_t guess = std::min<uint64_t>(static_cast<uint64_t>(out_.size()) * total_ / scanned, limit_);
+        const uint64_t room = std::min<uint64_t>(guess + guess / 16 + 64, limit_);
+        if (guess > out_.capacity()) out_.reserve(static_cast<size_t>(room));
+    }
+
+    std::vector<uint32_t>& out_;
+    ChunkScanner scan_;
+    uint32_t total_, limit_;
+    bool estimated_ = false;
+};
+
+// The other file's bytes at the differences, grown beside the offsets.
+class TargetBytes {
+public:
+    // Room for `count` bytes; false when there is no memory for it.
+    bool reserve(size_t count) {
+        if (count <= capacity_) return true;
+        void* more = std::realloc(bytes_.get(), count);
+        if (more == nullptr) return false;
+        (void)bytes_.release();
+        bytes_.reset(static_cast<uint8_t*>(more));
+        capacity_ = count;
+        return true;
+    }
+    uint8_t* data() { return bytes_.get(); }
+    // The bytes, without the room to spare (kept whole when giving it back fails).
+    MallocBuffer take(size_t count) {
+        if (void* fitted = std::realloc(bytes_.get(), count == 0 ? 1 : count)) {
+            (void)bytes_.release();
+            bytes_.reset(static_cast<uint8_t*>(fitted));
+        }
+        capacity_ = 0;
+        return std::move(bytes_);
+    }
+
+private:
+    MallocBuffer bytes_;
+    size_t capacity_ = 0;
+};
+
 }  // namespace
 
 std::vector<uint32_t> differingOffsets(const uint8_t* a, uint32_t na, const uint8_t* b, uint32_t nb, uint32_t limit) {
@@ -106,56 +183,41 @@ std::vector<uint32_t> differingOffsetsWith(CompareKernel kernel, const uint8_t* 
     std::vector<uint32_t> out;
     if (a == nullptr || b == nullptr || limit == 0) return out;
     const uint32_t n = std::min(na, nb);
-    // Room for a sparse result up front; dense results grow geometrically.
-    out.reserve(std::min<uint32_t>({n / 64 + 16, 1u << 16, limit}));
-
-    const ChunkScanner scan = chunkScanner(kernel);
-    const uint32_t whole = n - n % kBlock;  // bytes in whole blocks
-    uint32_t i = 0;
-    bool estimated = false;
-    while (i < whole) {
-        uint32_t length = std::min(kChunk, whole - i);
-        if (std::memcmp(a + i, b + i, length) != 0) scan(out, a + i, b + i, i, length);
-        i += length;
-        if (out.size() >= limit) {
-            out.resize(limit);
-            return out;
-        }
-        if (!estimated && i >= kSample) {
-            // Differences spread evenly are common (a file of another format, a
-            // shifted copy): size the list from the first stretch once, rather
-            // than copying it over and over while it doubles.
-            estimated = true;
-            uint64_t guess = std::min<uint64_t>(static_cast<uint64_t>(out.size()) * n / i, limit);
-            uint64_t room = std::min<uint64_t>(guess + guess / 16 + 64, limit);
-            if (guess > out.capacity()) out.reserve(static_cast<size_t>(room));
-        }
-    }
-    for (; i < n && out.size() < limit; ++i) {
-        if (a[i] != b[i]) out.push_back(i);
-    }
+    DifferenceScan(kernel, out, n, limit).scan(a, b, 0, n);
     return out;
 }
 
-CompareOutcome collectCompareRows(const uint8_t* document, uint32_t documentSize, MallocBuffer other,
-                                  uint32_t otherSize, CompareRows& out) noexcept {
+CompareOutcome collectCompareRows(const uint8_t* document, uint32_t documentSize, CompareSource& other,
+                                  uint64_t otherSize, CompareRows& out) noexcept {
     out = CompareRows{};
+    const auto n = static_cast<uint32_t>(std::min<uint64_t>(documentSize, otherSize));
+    const uint32_t stretch = other.stretchBytes();
+    if (document == nullptr || stretch == 0) return CompareOutcome::Done;
+    TargetBytes targets;
     try {
-        out.offsets = differingOffsets(document, documentSize, other.get(), otherSize, kCompareRowLimit);
+        DifferenceScan scan(CompareKernel::Best, out.offsets, n, kCompareRowLimit);
+        bool more = true;
+        bool memory = true;
+        for (uint32_t at = 0; more && memory && at < n; at += std::min(stretch, n - at)) {
+            const uint32_t length = std::min(stretch, n - at);
+            const size_t before = out.offsets.size();
+            const bool read = other.read(at, length, [&](const uint8_t* bytes) {
+                more = scan.scan(document + at, bytes, at, length);
+                memory = targets.reserve(out.offsets.capacity());
+                if (!memory) return;
+                for (size_t k = before; k < out.offsets.size(); ++k) targets.data()[k] = bytes[out.offsets[k] - at];
+            });
+            if (!read) {
+                out = CompareRows{};
+                return CompareOutcome::ReadFailed;
+            }
+        }
+        if (!memory) throw std::bad_alloc();
     } catch (const std::bad_alloc&) {
         out = CompareRows{};
         return CompareOutcome::OutOfMemory;
     }
-    const size_t n = out.offsets.size();
-    // In place: offsets[k] >= k and they ascend, so no byte is read after it was overwritten.
-    uint8_t* bytes = other.get();
-    for (size_t k = 0; k < n; ++k) bytes[k] = bytes[out.offsets[k]];
-    // Giving back the rest may fail; the buffer is then kept whole.
-    if (void* smaller = std::realloc(bytes, n == 0 ? 1 : n)) {
-        other.release();
-        other.reset(static_cast<uint8_t*>(smaller));
-    }
-    out.targets = std::move(other);
+    out.targets = targets.take(out.offsets.size());
     return CompareOutcome::Done;
 }
 
@@ -206,11 +268,6 @@ void formatCompareRow(uint32_t offset, uint8_t source, uint8_t target, CompareRo
     out.target[2] = '\0';
 }
 
-void dropCompareRows(EditorState& s) {
-    delete s.compareRows;
-    s.compareRows = nullptr;
-}
-
 bool nextDifference(const std::vector<uint32_t>& offsets, uint32_t caret, bool forward, DifferenceStep& out) {
     if (offsets.empty()) return false;
     if (forward) {
@@ -222,16 +279,5 @@ bool nextDifference(const std::vector<uint32_t>& offsets, uint32_t caret, bool f
         out.wrapped = at == offsets.begin();
         out.index = out.wrapped ? offsets.size() - 1 : static_cast<size_t>(at - offsets.begin()) - 1;
     }
-    return true;
-}
-
-bool stepToDifference(EditorState& s, bool forward, DifferenceStep& out) {
-    if (!isDocumentLoaded(s) || s.compareRows == nullptr || s.caretOffset < 0) return false;
-    const std::vector<uint32_t>& offsets = s.compareRows->offsets;
-    if (!nextDifference(offsets, static_cast<uint32_t>(s.caretOffset), forward, out)) return false;
-    // Insertions and deletions drop the differences, so they stay inside the document.
-    if (offsets[out.index] >= s.documentSize) return false;
-    s.caretOffset = static_cast<int32_t>(offsets[out.index]);
-    s.caretNibble = 0;
     return true;
 }

@@ -4,10 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
-
-struct EditorState;
 
 // The offsets below min(na, nb) where the two buffers differ, in ascending
 // order. Equal stretches are skipped a block at a time; bytes are looked at
@@ -50,13 +49,27 @@ struct CompareRows {
     size_t count() const { return offsets.size(); }
 };
 
-enum class CompareOutcome { Done, OutOfMemory };
+enum class CompareOutcome { Done, OutOfMemory, ReadFailed };
 
-// Compares the document with the other file's bytes, a malloc'd buffer that is
-// taken over: its bytes at the differences are moved to its front and the rest
-// is given back. OutOfMemory leaves `out` empty and has freed the buffer.
-CompareOutcome collectCompareRows(const uint8_t* document, uint32_t documentSize, MallocBuffer other,
-                                  uint32_t otherSize, CompareRows& out) noexcept;
+// The other file of a compare, read a stretch at a time (the Win32 side maps
+// windows of the file, so the file is never copied whole into memory).
+class CompareSource {
+public:
+    virtual ~CompareSource() = default;
+    // The most bytes one read covers: a multiple of 64.
+    virtual uint32_t stretchBytes() const = 0;
+    // Calls `use` with the bytes [offset, offset + length) of the file,
+    // length at most stretchBytes(); they stay readable during the call only.
+    // False, the reason kept by the source, when they cannot be read; `use`
+    // may then have been cut short, so what it collected is not to be trusted.
+    virtual bool read(uint64_t offset, uint32_t length, const std::function<void(const uint8_t*)>& use) = 0;
+};
+
+// Compares the document with the other file (of `otherSize` bytes) stretch by
+// stretch, keeping the other file's bytes at the differences. Anything but
+// Done leaves `out` empty.
+CompareOutcome collectCompareRows(const uint8_t* document, uint32_t documentSize, CompareSource& other,
+                                  uint64_t otherSize, CompareRows& out) noexcept;
 
 // The three texts of row `row` (which must be below count()).
 CompareRowText compareRowText(const CompareRows& rows, size_t row, const uint8_t* document);
@@ -67,13 +80,7 @@ CompareRowText compareRowText(const CompareRows& rows, size_t row, const uint8_t
 // the whole address must match.
 long findCompareRow(const CompareRows& rows, const char* prefix, long start, bool partial, bool wrap);
 
-// ---- the differences kept in the view
-
-// After its list closes, a compare leaves its offsets in the state
-// (EditorState::compareRows, the other file's bytes given back), so that the
-// view outlines the differing bytes and the caret can step through them,
-// until the next compare or the next load, insertion or deletion.
-void dropCompareRows(EditorState& s);
+// ---- stepping through the differences kept in the view (tools/compare_steps.h)
 
 // Where a step through the differences lands: the index of the difference
 // the caret goes to, and whether it went round from one end to the other.
@@ -86,7 +93,3 @@ struct DifferenceStep {
 // past the last one the first, before the first one the last (wrapped).
 // False when there is none.
 bool nextDifference(const std::vector<uint32_t>& offsets, uint32_t caret, bool forward, DifferenceStep& out);
-
-// Puts the caret on the high nibble of the next or previous difference.
-// False, with nothing changed, without a document or differences.
-bool stepToDifference(EditorState& s, bool forward, DifferenceStep& out);

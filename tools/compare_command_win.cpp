@@ -6,7 +6,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
-#include "tools/compare.h"
+#include "tools/compare_steps.h"
 #include "tools/value_entry_win.h"
 #include "view/view_input.h"
 #include "view/view_win.h"

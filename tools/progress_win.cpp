@@ -39,6 +39,7 @@ ProgressRun::~ProgressRun() {
         window_ = nullptr;
     }
     endWaitCursor(cursor_);
+    if (closeAfterwards_ != nullptr) PostMessageA(closeAfterwards_, WM_CLOSE, 0, 0);
 }
 
 void ProgressRun::enableOthers() {
@@ -98,6 +99,13 @@ void ProgressRun::pump() {
         if (message.message == WM_QUIT) {
             // Put it back for the main loop, and stop the work.
             PostQuitMessage(static_cast<int>(message.wParam));
+            cancelled_ = true;
+            break;
+        }
+        if (message.message == WM_CLOSE && message.hwnd != window_ && message.hwnd != nullptr) {
+            // Closing (another editor's "close all", say) would free what the
+            // work reads: the work stops, and the close follows it.
+            closeAfterwards_ = message.hwnd;
             cancelled_ = true;
             break;
         }

@@ -49,6 +49,7 @@ private:
     HWND owner_;
     int captionId_;
     HWND window_ = nullptr;
+    HWND closeAfterwards_ = nullptr;  // a window asked to close while the work ran
     std::vector<HWND> disabled_;  // the windows this run disabled, enabled again at its end
     DWORD delay_;
     bool cancelled_ = false;

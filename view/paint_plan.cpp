@@ -109,10 +109,11 @@ void planSearchFrame(const EditorState& s, const ViewMetrics& m, int32_t visible
 }
 
 // An outline around the digits of the bytes that the last compare found
-// different: one box for each run of such bytes within a row. Only the rows
-// drawn are looked at, so millions of differences cost what a view of them does.
+// different, once the user stepped to one of them: one box for each run of
+// such bytes within a row. Only the rows drawn are looked at, so millions of
+// differences cost what a view of them does.
 void planDifferences(const EditorState& s, const ViewMetrics& m, int32_t drawn, PlanWriter& out) {
-    if (s.compareRows == nullptr || drawn <= 0) return;
+    if (s.compareRows == nullptr || s.differencesOutlined == 0 || drawn <= 0) return;
     const std::vector<uint32_t>& offsets = s.compareRows->offsets;
     const int64_t first = static_cast<int64_t>(s.topRow) * kBytesPerRow;
     const int64_t end = std::min<int64_t>(first + static_cast<int64_t>(drawn) * kBytesPerRow, s.documentSize);

@@ -69,12 +69,12 @@ struct BandRange {
 // (band and text in the selection's or the normal colours; the area below a
 // document that ends inside the view in the last row's background; under
 // the text of the highlighted bytes, their digits and characters filled in
-// kHighlightColor, the blanks between their digits too), changed
-// digits, marked cells, the outlines of the last compare's differences, the
-// frame of the last search match, the caret bars (only the character's while
-// the caret types into the text column) and the auto-scroll icon. Without a
-// document, or with a view lower than one row, nothing but the background.
-// Reuses the plan's storage.
+// kHighlightColor, the blanks between their digits too), changed digits,
+// marked cells, the outlines of the last compare's differences (once the
+// user stepped to one), the frame of the last search match, the caret bars
+// (only the character's while the caret types into the text column) and the
+// auto-scroll icon. Without a document, or with a view lower than one row,
+// nothing but the background. Reuses the plan's storage.
 //
 // Given a range of bands, only those bands, with the operations that reach
 // into them, in the same order and with the same band lists as the whole

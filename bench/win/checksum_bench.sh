@@ -56,6 +56,9 @@ all=$(best time all); command=$(best time command)
 sum=$(awk '$1 == "native" { if (!($2 in b) || $3 < b[$2]) b[$2] = $3 } END { for (k in b) s += b[k]; print s }' "$DIR/out.txt")
 [ -n "$all" ] && echo "all four in one pass (the dialog's work): $all s; the four native tools one after another: $sum s"
 [ -n "$command" ] && echo "checksums command until its dialog shows: $command s"
+[ -n "$command" ] && [ -n "$sum" ] && awk -v c="$command" -v s="$sum" 'BEGIN {
+  printf "the command / the four native tools one after another: %.2fx\n", c / s }'
+echo "cores: $(nproc) (the digests run on up to four of them)"
 
 want() { printf '%s %s\n' "$1" "$2" | tr 'a-f' 'A-F'; }
 {

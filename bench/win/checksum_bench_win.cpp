@@ -6,7 +6,8 @@
 //
 // The file is opened in a real frame. Measured, best of a few runs: each
 // digest alone over the whole document, all four in the one pass the dialog
-// makes, and the checksums command until its dialog shows. Prints one line
+// makes (on the machine's cores), and the checksums command until its dialog
+// shows, with its progress window once it ran half a second. Prints one line
 // per figure ("time WHAT SECONDS") and the digests ("digest NAME HEX").
 // Nothing is asserted about time.
 #include <windows.h>
@@ -31,8 +32,10 @@ const char* const kNames[kDigestCount] = {"CRC-32", "MD5", "SHA-1", "SHA-256"};
 
 double dialogShownAt = 0;
 
-// Notes when the dialog shows and closes it at once.
+// Notes when the checksums dialog shows and closes it at once; the progress
+// window that shows before it is left alone.
 void closeDialog(HWND dialog) {
+    if (GetDlgItem(dialog, IDC_CS_CRC32) == nullptr) return;
     dialogShownAt = now();
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }

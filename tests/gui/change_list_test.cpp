@@ -21,6 +21,7 @@
 #include "shell/layout_win.h"
 #include "support/dialog_steps_win.h"
 #include "support/gui_harness_win.h"
+#include "tools/mapped_file_win.h"
 
 // Allocations through operator new of at least this many bytes fail while it
 // is not 0 (tests/gui/allocation_limit.cpp).
@@ -298,6 +299,63 @@ TEST_F(ChangeListTest, CompareThatRunsOutOfMemoryReportsItAndKeepsTheDocument) {
     // With memory to spare the same files give one row per byte.
     expectDialogSteps({[&](HWND d) { EXPECT_EQ(rowText(d, rows(d) - 1), "001FFFFF|61|62"); }});
     EXPECT_EQ(compare(other), 0);
+}
+
+// ---------------------------------------------------------------- the other file
+
+TEST_F(ChangeListTest, TheOtherFileIsReadWindowByWindowOfItsMapping) {
+    // Windows of the system's smallest size, so that a few hundred KiB cross several.
+    const uint32_t window = MappedFile(1).stretchBytes();
+    const uint32_t size = 3 * window + 77;
+    std::string bytes(size, '\0');
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + (i >> 12));
+    std::string document = bytes;
+    const std::vector<uint32_t> changed = {0, window - 1, window, 2 * window + 63, 3 * window, size - 1};
+    for (uint32_t at : changed) document[at] = static_cast<char>(~document[at]);
+    const std::string path = makeTempFile("moxel mapped.bin", bytes);
+
+    MappedFile other(1);
+    ASSERT_EQ(other.open(path.c_str()), 0u);
+    EXPECT_EQ(other.size(), size);
+    CompareRows rows;
+    ASSERT_EQ(collectCompareRows(reinterpret_cast<const uint8_t*>(document.data()), size, other, other.size(), rows),
+              CompareOutcome::Done);
+    EXPECT_EQ(rows.offsets, changed);
+    for (size_t k = 0; k < rows.count(); ++k) EXPECT_EQ(rows.targets[k], static_cast<uint8_t>(bytes[changed[k]]));
+
+    // Reads that do not fit the file fail and say why; so do files that cannot be opened.
+    EXPECT_FALSE(other.read(size - 10, 11, [](const uint8_t*) {}));
+    EXPECT_EQ(other.error(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+    EXPECT_EQ(MappedFile().open(tempPath("moxel none.bin").c_str()), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    MappedFile empty;
+    EXPECT_EQ(empty.open(makeTempFile("moxel empty.bin", "").c_str()), 0u);
+    EXPECT_EQ(empty.size(), 0u);
+    EXPECT_FALSE(empty.read(0, 0, [](const uint8_t*) {}));
+}
+
+TEST_F(ChangeListTest, AFaultWhileReadingTheOtherFileEndsTheReadNotTheProgram) {
+    // Pages that cannot be read, as those of a file whose disk went away:
+    // reserved ones, and an in-page error as the system raises it for a lost
+    // network file (status C00000C4, an unexpected network error).
+    auto* reserved = static_cast<const volatile uint8_t*>(VirtualAlloc(nullptr, 1u << 16, MEM_RESERVE, PAGE_NOACCESS));
+    ASSERT_NE(reserved, nullptr);
+    uint8_t readable[64] = {1, 2, 3};
+    const ULONG_PTR inPage[3] = {0, reinterpret_cast<ULONG_PTR>(readable + 9), 0xC00000C4u};
+    int sum = 0;
+    const std::tuple<const char*, const void*, std::function<void()>, DWORD> cases[] = {
+        {"readable", readable, [&] { sum = readable[0] + readable[2]; }, 0},
+        {"not there", const_cast<const uint8_t*>(reserved), [&] { sum = reserved[4096 + 5]; }, ERROR_READ_FAULT},
+        {"in-page error", readable, [&] { RaiseException(EXCEPTION_IN_PAGE_ERROR, 0, 3, inPage); sum = -1; },
+         ERROR_UNEXP_NET_ERR},
+    };
+    for (const auto& [what, first, read, expected] : cases) {
+        sum = 0;
+        DWORD fault = 0;
+        EXPECT_EQ(readGuarded(first, first == readable ? sizeof readable : 1u << 16, read, fault), expected == 0) << what;
+        EXPECT_EQ(fault, expected) << what;
+        EXPECT_EQ(sum, expected == 0 ? 4 : 0) << what;
+    }
+    VirtualFree(const_cast<uint8_t*>(reserved), 0, MEM_RELEASE);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "support/gui_harness_win.h"
+#include "tools/progress_win.h"
 
 using namespace gui;
 
@@ -49,4 +51,45 @@ TEST_F(ChecksumTest, ShowsTheDigestsOfTheSelectionOrTheDocumentAndCopiesOne) {
         EXPECT_EQ(std::string(text != nullptr ? text : ""), c.shown.back());
         std::free(text);
     }
+}
+
+TEST_F(ChecksumTest, CancelledWhileTheyRunTheyShowNothingAndLeaveTheEditorAsItWas) {
+    // The progress window shows at the first look at the threads (after about
+    // 30 ms) instead of after half a second, while the digests of 48 MiB
+    // still run; they take well over 100 ms on any machine.
+    struct ShowAtOnce {
+        ShowAtOnce() { setProgressDelayForTests(0); }
+        ~ShowAtOnce() { setProgressDelayForTests(kProgressDelayMs); }
+    } atOnce;
+    struct Case {
+        const char* how;
+        std::function<void(HWND)> cancel;
+    };
+    const Case cases[] = {
+        {"Esc", [](HWND w) { PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"Cancel", [](HWND w) { PostMessageA(GetDlgItem(w, IDCANCEL), BM_CLICK, 0, 0); }},
+    };
+    const std::string bytes(48u << 20, '\x5A');
+    loadDocument(bytes, "C:\\data\\long.bin");
+    HCURSOR before = GetCursor();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        HWND progress = nullptr;
+        std::string caption;
+        DialogScript::expect([&](HWND w) {
+            progress = w;
+            caption = windowText(w);
+            c.cancel(w);
+        });
+        // No checksums dialog and no error box follow: the guard would fail on either.
+        SendMessageA(frame(), WM_COMMAND, IDM_CHECKSUMS, 0);
+        EXPECT_EQ(caption, "チェックサム");
+        EXPECT_NE(progress, nullptr);
+        EXPECT_FALSE(IsWindow(progress));
+        EXPECT_TRUE(IsWindowEnabled(frame()));
+        EXPECT_EQ(GetCursor(), before);
+        EXPECT_EQ(editorState->modified, 0);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(editorState->documentBytes), editorState->documentSize), bytes);
+    }
+    EXPECT_EQ(dialogsShown(), 2);
 }

@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "document/change_list_dialog_win.h"
+#include "document/edit.h"
 #include "document/record_list.h"
 #include "platform/gdi_win.h"
 #include "resource_ids.h"
+#include "shell/document_reset_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
 #include "support/gui_harness_win.h"
@@ -215,6 +218,51 @@ TEST_F(ViewTest, PaintedPixelsEqualAFreshPaintAfterEveryStep) {
         const std::string difference = ViewPicture(view(), true).firstDifference(ViewPicture(view()));
         ASSERT_EQ(difference, "") << "step " << step << ", action " << action << ", top row " << st.topRow;
     }
+}
+
+TEST_F(ViewTest, ACompareOutlinesItsDifferencesOnceSteppedToAndAllOfThemAtOnce) {
+    const std::string bytes(16 * 12, 'a');
+    std::string other = bytes + "!";  // a byte longer: the size notice comes first
+    const int differing[][2] = {{1, 3}, {4, 0}, {6, 15}, {9, 8}};  // row, column
+    for (const auto& d : differing) other[16 * d[0] + d[1]] = 'b';
+    const std::string otherPath = makeTempFile("moxel outlined.bin", other);
+    loadDocument(bytes, "C:\\data\\outlined.bin");
+    EditorState& st = s();
+    constexpr COLORREF kOutline = RGB(250, 0, 120);  // no other part of the picture uses it
+    st.colorTable[searchFrame] = kOutline;
+    // The rows whose differing byte the window shows outlined.
+    auto outlinedRows = [&] {
+        pumpMessages();
+        UpdateWindow(view());
+        const ViewPicture shown(view(), true);
+        const int cw = st.charWidth, lh = st.lineHeight;
+        std::vector<int> rows;
+        for (const auto& d : differing) {
+            const int x = cellX(d[1], 0), y = d[0] * lh;
+            if (shown.count(kOutline, x - cw, y - 1, x + 3 * cw, y + lh + 2) > 0) rows.push_back(d[0]);
+        }
+        return rows;
+    };
+
+    DialogScript::expect(answerWith(IDOK));
+    DialogScript::expect([](HWND list) { PostMessageA(list, WM_COMMAND, IDCANCEL, 0); });
+    ValueEntryRequest request{};
+    lstrcpynA(request.text, otherPath.c_str(), sizeof request.text);
+    runCompareDialog(frame(), request);
+    EXPECT_EQ(lastDialogText(), "ファイルサイズが違うので、少ない方で比較します。");
+    ASSERT_NE(st.compareRows, nullptr);
+    EXPECT_EQ(st.compareRows->count(), 4u);
+    EXPECT_EQ(outlinedRows(), std::vector<int>{}) << "kept, but not outlined before a step";
+
+    SendMessageA(frame(), WM_COMMAND, IDM_NEXT_DIFFERENCE, 0);
+    EXPECT_EQ(outlinedRows(), (std::vector<int>{1, 4, 6, 9}));
+    EXPECT_EQ(ViewPicture(view(), true).firstDifference(ViewPicture(view())), "");
+
+    // An insertion drops the differences, and their outlines with them.
+    st.caretOffset = 0;
+    ASSERT_EQ(insertByteAt(st, frame(), 0x61), 1);
+    refreshViewAfterReset();
+    EXPECT_EQ(outlinedRows(), std::vector<int>{});
 }
 
 TEST_F(ViewTest, TypingOverwritesNibblesAndAdvances) {

@@ -78,11 +78,31 @@ TEST(CompareRow, Texts) {
 
 namespace {
 
-MallocBuffer mallocCopy(const std::vector<uint8_t>& bytes) {
-    MallocBuffer p(static_cast<uint8_t*>(std::malloc(bytes.size() + 1)));
-    if (!bytes.empty()) std::memcpy(p.get(), bytes.data(), bytes.size());
-    return p;
-}
+// The other file in memory, read in stretches of `stretch` bytes; the read at
+// `failAt` fails. Each stretch is handed over as a copy of its own, so that
+// a read past it is caught by the address sanitizer.
+class BytesSource : public CompareSource {
+public:
+    BytesSource(const std::vector<uint8_t>& bytes, uint32_t stretch, uint64_t failAt = UINT64_MAX)
+        : bytes_(bytes), stretch_(stretch), failAt_(failAt) {}
+    uint32_t stretchBytes() const override { return stretch_; }
+    bool read(uint64_t offset, uint32_t length, const std::function<void(const uint8_t*)>& use) override {
+        EXPECT_EQ(offset, next_) << "stretches in order, none left out";
+        EXPECT_LE(length, stretch_);
+        next_ = offset + length;
+        if (offset == failAt_) return false;
+        const std::vector<uint8_t> stretch(bytes_.begin() + static_cast<ptrdiff_t>(offset),
+                                           bytes_.begin() + static_cast<ptrdiff_t>(offset + length));
+        use(stretch.data());
+        return true;
+    }
+
+private:
+    const std::vector<uint8_t>& bytes_;
+    uint32_t stretch_;
+    uint64_t failAt_;
+    uint64_t next_ = 0;
+};
 
 }  // namespace
 
@@ -103,9 +123,9 @@ TEST(DifferingOffsets, StopAtTheLimitWithTheFirstOffsets) {
     }
 }
 
-TEST(CompareRows, KeepTheOtherFilesBytesAtTheDifferences) {
+TEST(CompareRows, KeepTheOtherFilesBytesAtTheDifferencesStretchByStretch) {
     std::mt19937 rng(5);
-    for (int trial = 0; trial < 40; ++trial) {
+    for (int trial = 0; trial < 48; ++trial) {
         size_t n = rng() % 5000;
         std::vector<uint8_t> doc(n), other;
         for (auto& x : doc) x = static_cast<uint8_t>(rng());
@@ -115,11 +135,13 @@ TEST(CompareRows, KeepTheOtherFilesBytesAtTheDifferences) {
         for (auto& x : other) {
             if (rng() % 100 < percent) x = static_cast<uint8_t>(x + 1 + rng() % 255);
         }
+        // Stretches of one block, of a few, and the whole file at once.
+        const uint32_t stretch = std::vector<uint32_t>{64, 192, 1u << 20}[trial % 3];
+        BytesSource source(other, stretch);
         CompareRows rows;
-        ASSERT_EQ(collectCompareRows(doc.data(), static_cast<uint32_t>(doc.size()), mallocCopy(other),
-                                     static_cast<uint32_t>(other.size()), rows),
+        ASSERT_EQ(collectCompareRows(doc.data(), static_cast<uint32_t>(doc.size()), source, other.size(), rows),
                   CompareOutcome::Done);
-        ASSERT_EQ(rows.offsets, naiveDiff(doc, other));
+        ASSERT_EQ(rows.offsets, naiveDiff(doc, other)) << "stretch " << stretch;
         for (size_t k = 0; k < rows.count(); ++k) {
             uint32_t at = rows.offsets[k];
             CompareRowText t = compareRowText(rows, k, doc.data());
@@ -129,6 +151,17 @@ TEST(CompareRows, KeepTheOtherFilesBytesAtTheDifferences) {
             ASSERT_STREQ(t.source, want.source);
             ASSERT_STREQ(t.target, want.target) << "row " << k;
         }
+    }
+}
+
+TEST(CompareRows, AStretchThatCannotBeReadLeavesNothing) {
+    std::vector<uint8_t> doc(1000, 1), other(1000, 2);
+    for (uint64_t failAt : {0u, 128u, 896u}) {  // the first, one between, the last (cut short)
+        BytesSource source(other, 64 * 2, failAt);
+        CompareRows rows;
+        EXPECT_EQ(collectCompareRows(doc.data(), 1000, source, other.size(), rows), CompareOutcome::ReadFailed);
+        EXPECT_EQ(rows.count(), 0u) << "failing at " << failAt;
+        EXPECT_EQ(rows.targets, nullptr);
     }
 }
 

@@ -260,6 +260,8 @@ TEST_F(PaintPlanTest, SearchFrameOneOpenBoxPerRow) {
 TEST_F(PaintPlanTest, DifferencesOutlinedOneBoxPerRunWithinARow) {
     load(std::string(16 * 8, 'x'));
     s->compareRows = new CompareRows{{0x12, 0x13, 0x14, 0x1F, 0x20, 0x22, 0x60}, nullptr};
+    EXPECT_TRUE(matching(paint(), "line searchFrame").empty()) << "kept, but not outlined before a step";
+    s->differencesOutlined = 1;
     // Runs 0x12-0x14, 0x1F (a run ends with its row), 0x20 and 0x22; 0x60 lies below the six rows in view.
     const auto ops = matching(paint(), "line searchFrame");
     ASSERT_EQ(ops.size(), 16u);
@@ -364,6 +366,7 @@ TEST_F(PaintPlanTest, ARangeOfBandsEqualsTheSameBandsOfTheWholePlan) {
     s->autoScrollOriginX = 40;
     s->autoScrollOriginY = 4 * kLh;
     s->compareRows = new CompareRows{{16 * 20 + 15, 16 * 21, 16 * 24 + 3, 16 * 24 + 4}, nullptr};
+    s->differencesOutlined = 1;
     for (int kanji : {0, 1}) {
         for (int top : {19, 20, 27}) {  // the document ending inside the view too
             s->topRow = top;
