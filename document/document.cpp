@@ -6,6 +6,7 @@
 #include "document/record_list.h"
 
 int resetDocumentModel(EditorState& s) {
+    ++s.bytesVersion;
     freeRecordLists(s);
     dropCompareRows(s);
     s.markList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));

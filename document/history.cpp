@@ -62,6 +62,7 @@ std::vector<uint8_t> revertChanges(EditorState& s, const std::vector<RevertRow>&
         reverted[index] = 1;
     }
     removeRecords(s, RecordList::Change, remove);
+    ++s.bytesVersion;
     return reverted;
 }
 

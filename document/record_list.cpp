@@ -128,6 +128,7 @@ int confirmOverwrite(WindowRef owner, int32_t offset) {
 
 int recordChange(EditorState& s, int32_t offset, int32_t nibble, uint8_t byteBefore, int confirm,
                  WindowRef owner) {
+    ++s.bytesVersion;  // every change of a byte in place is recorded first
     int i = findRecord(s, RecordList::Change, offset, nibble);
     if (i == -1) return addRecord(s, RecordList::Change, offset, nibble, byteBefore);
     if (confirm != 0 && confirmOverwrite(owner, offset) == 0) return 0;

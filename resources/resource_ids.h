@@ -82,6 +82,7 @@
 #define IDM_CHECKSUMS            1604
 #define IDM_NEXT_DIFFERENCE      1623
 #define IDM_PREVIOUS_DIFFERENCE  1624
+#define IDM_STRUCTURE            1641
 
 /* Controls without an id of their own */
 #ifndef IDC_STATIC
@@ -93,6 +94,13 @@
 #define IDC_STATUSBAR            30014
 #define IDC_INSPECTOR            30021
 #define IDC_INSPECTOR_EDIT       30022
+#define IDC_PANE_TABS            30030
+#define IDC_STRUCTURE            30031
+#define IDC_STRUCTURE_LIST       30032
+#define IDC_STRUCTURE_OPEN       30033
+#define IDC_STRUCTURE_MESSAGE    30034
+#define IDC_STRUCTURE_TREE       30035
+#define IDC_STRUCTURE_EDIT       30036
 
 /* Value-entry dialog 1102 */
 #define IDC_VE_BROWSE            101
@@ -215,6 +223,12 @@
 
 /* Stepping through the differences of the last compare */
 #define IDS_FMT_DIFFERENCE_STATUS 7451
+/* Tabs of the panes beside the view */
+#define IDS_PANE_INSPECTOR       7461
+#define IDS_PANE_STRUCTURE       7462
+/* The structure pane: its button and the filter of its file dialog */
+#define IDS_STRUCTURE_OPEN       7463
+#define IDS_STRUCTURE_FILTER     7464
 /* Texts the program formats or shows outside dialogs */
 #define IDS_FMT_FILE_STATUS      7091
 #define IDS_FILTER_ALL_FILES     7092
@@ -348,6 +362,7 @@
 /* Help contexts of MOXEL.CHM (its [MAP] section holds the same numbers) */
 #define IDH_OPTIONS              1011
 #define IDH_INSPECTOR            1041
+#define IDH_STRUCTURE            1061
 #define IDH_TEMPLATES            1051
 #define IDH_REPLACE              1031
 

@@ -57,11 +57,18 @@ struct ScreenRect {
     int32_t left, top, right, bottom;
 };
 
-// The data inspector pane beside the view, as the "Inspect" setting keeps it.
-struct InspectorPlacement {
+// Bytes a pane points out in the view (the structure pane's chosen field).
+struct ByteHighlight {
+    int32_t offset;
+    int32_t length;  // 0: none
+};
+
+// A pane beside the view (the data inspector's as the "Inspect" setting keeps it).
+struct PanePlacement {
     int32_t shown;  // 0 hidden, 1 shown
     int32_t width;  // pixels; 0: the default width for the display font
 };
+using InspectorPlacement = PanePlacement;
 
 struct EditorWindows;  // Win32 part: handles and GDI objects
 class SettingsSnapshot;  // shell/settings_codec.h
@@ -164,6 +171,20 @@ struct EditorState {
     // a search from the prompt clears it. Not stored.
     char repeatFindText[kFindTextLength];
     uint32_t repeatOptions;
+
+    // The structure pane beside the view, and which pane is in front while
+    // several are shown (the command id of its menu item; 0: none chosen);
+    // each written back at exit only when this process changed it.
+    PanePlacement structurePane;
+    int32_t structurePaneChanged;
+    int32_t frontPane;
+    int32_t frontPaneChanged;
+    // Counts the changes of the document's bytes (a load, an insertion or a
+    // deletion, a changed nibble, a revert), so that what shows values read
+    // from them knows when to read them again.
+    uint32_t bytesVersion;
+    // The bytes the structure pane's chosen field takes, highlighted in the view.
+    ByteHighlight highlight;
 };
 
 // The process-wide pointer; null before start-up allocates the record and

@@ -9,8 +9,8 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
+#include "shell/panes_win.h"
 #include "shell/product.h"
-#include "view/inspector_win.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ int createFrameChildren(HWND frame) {
         if (HMENU menu = GetMenu(frame)) CheckMenuItem(menu, IDM_KANJI, MF_BYCOMMAND | MF_CHECKED);
     }
     editorState->hexInput = editorState->options[startHex];
-    restoreInspector(frame);
+    restorePanes(frame);
     return 1;
 }
 
@@ -90,5 +90,6 @@ LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         SetFocus(win().viewWindow);
         return 0;
     }
+    if (message == WM_NOTIFY) return panesNotify(reinterpret_cast<const NMHDR*>(lParam));
     return DefWindowProcA(window, message, wParam, lParam);
 }

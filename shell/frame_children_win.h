@@ -14,5 +14,6 @@ int createFrameChildren(HWND frame);
 // The common-controls version, major << 16 | minor; 0 when unknown.
 unsigned comctlVersion(const char* libraryName);
 
-// The client container (class WCClient): it only passes the focus on to the view.
+// The client container (class WCClient): it passes the focus on to the view
+// and the pane tabs' notifications to the pane host.
 LRESULT CALLBACK clientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -12,10 +12,10 @@
 #include "shell/exit_question.h"
 #include "shell/frame_children_win.h"
 #include "shell/layout_win.h"
+#include "shell/panes_win.h"
 #include "shell/product.h"
 #include "shell/shutdown_win.h"
 #include "tools/error_box_win.h"
-#include "view/inspector_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -84,10 +84,9 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_HEX_COPY: copyHexCommand(window); break;
         case IDM_HEX_PASTE: pasteHexCommand(window); break;
         case IDM_CHECKSUMS: checksumsCommand(window); break;
-        case IDM_INSPECTOR: toggleInspectorCommand(); break;
         case IDM_NEXT_DIFFERENCE: nextDifferenceCommand(window); break;
         case IDM_PREVIOUS_DIFFERENCE: previousDifferenceCommand(window); break;
-        default: return false;
+        default: return paneCommand(window, id);
     }
     return true;
 }

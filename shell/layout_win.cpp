@@ -10,7 +10,7 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
-#include "view/inspector_win.h"
+#include "shell/panes_win.h"
 #include "view/view_input.h"
 #include "view/view_win.h"
 
@@ -186,16 +186,19 @@ void layoutFrame() {
     RECT inner{};
     GetClientRect(w.clientWindow, &inner);
     int stripHeight = s.lineHeight + 5;
-    // The inspector pane, while shown, stands at the right beside the strip and the view.
-    const int paneWidth = inspectorWidthIn(inner.right);
+    // The panes, while one is shown, stand at the right beside the strip and the view.
+    const int paneWidth = paneAreaWidth(inner.right);
     const int width = inner.right - paneWidth;
     if (w.labelWindow != nullptr) MoveWindow(w.labelWindow, 0, 0, width, stripHeight, TRUE);
     if (w.viewWindow == nullptr) return;
     MoveWindow(w.viewWindow, 0, stripHeight, width, inner.bottom - stripHeight, TRUE);
-    placeInspector(width, paneWidth, inner.bottom);
+    placePanes(width, paneWidth, inner.bottom);
 
     if (s.documentBytes != nullptr && s.lineHeight != 0) fitViewToHeight();
 }
+
+// A pane's splitter moved the view's edge.
+void panePlacementChanged() { layoutFrame(); }
 
 void fitViewToHeight() {
     if (!haveState() || win().viewWindow == nullptr) return;
@@ -266,7 +269,7 @@ void showCaretStatus() {
     const char* where = s.caretInText != 0 ? "T" : s.caretNibble != 0 ? "L" : "H";
     wsprintfA(text, kAddressStatusFormat, static_cast<unsigned>(s.caretOffset), where);
     changeStatusText(kStatusAddressPart, text);
-    inspectorFollow();
+    panesFollow();
 }
 
 void showDifferenceStatus(unsigned long number, unsigned long count) {

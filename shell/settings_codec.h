@@ -71,7 +71,8 @@ int decodeFontRecord(const uint8_t* data, size_t size, FontRecord& out);
 // The widest inspector pane a stored value may ask for, in pixels.
 constexpr int32_t kMaxInspectorWidth = 4096;
 
-// "Inspect": the pane's shown flag and width, 8 bytes. 1 and the placement
+// "Inspect" (and the value of every other pane beside the view): the pane's
+// shown flag and width, 8 bytes. 1 and the placement
 // when the value is exactly that size; a width outside 1..kMaxInspectorWidth
 // reads as the default (0) and a shown flag other than 0 as 1. Otherwise 0
 // and the pane starts hidden at the default width.

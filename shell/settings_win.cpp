@@ -10,6 +10,7 @@
 #include "shell/editor_state_win.h"
 #include "shell/recent_files.h"
 #include "shell/product.h"
+#include "shell/panes_win.h"
 #include "shell/settings_codec.h"
 #include "view/colors_win.h"
 
@@ -348,9 +349,17 @@ void loadSettings() {
     stored = storedValue(key, "FindOpt", raw);
     if (stored != nullptr) decodeBinary(raw.data(), raw.size(), &s.searchOptions, sizeof s.searchOptions);
     snapshot.noteRead("FindOpt", stored, settingBytesOf(s.searchOptions));
-    stored = storedValue(key, "Inspect", raw);
-    if (stored != nullptr) decodeInspectorPlacement(raw.data(), raw.size(), s.inspector);
-    snapshot.noteRead("Inspect", stored, settingBytesOf(s.inspector));
+    // Each pane beside the view ("Inspect" for the data inspector), and the one in front.
+    for (size_t i = 0; i < paneCount(); ++i) {
+        const PaneHooks& pane = paneAt(i);
+        PanePlacement& placement = pane.placement(s);
+        stored = storedValue(key, pane.settingName, raw);
+        if (stored != nullptr) decodeInspectorPlacement(raw.data(), raw.size(), placement);
+        snapshot.noteRead(pane.settingName, stored, settingBytesOf(placement));
+    }
+    stored = storedValue(key, kFrontPaneSetting, raw);
+    if (stored != nullptr) decodeBinary(raw.data(), raw.size(), &s.frontPane, sizeof s.frontPane);
+    snapshot.noteRead(kFrontPaneSetting, stored, settingBytesOf(s.frontPane));
 
     for (int i = 0; i < kRecentFileCount; ++i) {
         char name[16];
@@ -385,8 +394,14 @@ void saveSettings() {
         storeIfChanged(key, snapshot, "Replace", REG_SZ, settingStringBytes(s.replaceText));
         storeIfChanged(key, snapshot, "FindOpt", REG_BINARY, settingBytesOf(s.searchOptions));
     }
-    // A new value: an editor whose pane was never touched leaves the key as it found it.
-    if (s.inspectorChanged != 0) storeIfChanged(key, snapshot, "Inspect", REG_BINARY, settingBytesOf(s.inspector));
+    // New values: an editor whose panes were never touched leaves the key as it found it.
+    for (size_t i = 0; i < paneCount(); ++i) {
+        const PaneHooks& pane = paneAt(i);
+        if (pane.placementChanged(s) != 0) {
+            storeIfChanged(key, snapshot, pane.settingName, REG_BINARY, settingBytesOf(pane.placement(s)));
+        }
+    }
+    if (s.frontPaneChanged != 0) storeIfChanged(key, snapshot, kFrontPaneSetting, REG_BINARY, settingBytesOf(s.frontPane));
     storeRecentFiles(key, s);
     key.close();
 }

@@ -8,6 +8,7 @@
 #include "platform/process_win.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
+#include "shell/panes_win.h"
 
 void releaseResources(int storeSettings) {
     if (editorState == nullptr) return;
@@ -31,7 +32,7 @@ void releaseResources(int storeSettings) {
     releaseField(w.displayFont, DeleteObject);
     releaseField(w.statusWindow, DestroyWindow);
     releaseField(w.toolbarWindow, DestroyWindow);
-    releaseField(w.inspectorWindow, DestroyWindow);
+    destroyPanes();
     releaseField(w.viewWindow, DestroyWindow);
     releaseField(w.labelWindow, DestroyWindow);
     releaseField(w.clientWindow, DestroyWindow);

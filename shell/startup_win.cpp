@@ -13,9 +13,9 @@
 #include "shell/frame_children_win.h"
 #include "shell/frame_win.h"
 #include "shell/layout_win.h"
+#include "shell/panes_win.h"
 #include "tools/error_box_win.h"
 #include "tools/replace_dialog_win.h"
-#include "view/inspector_win.h"
 #include "view/label_win.h"
 #include "view/view_win.h"
 
@@ -83,7 +83,6 @@ int registerWindowClasses() {
         {kViewClassName, viewWindowProc, false, 0},
         {kClientClassName, clientWindowProc, false, 0},
         {kLabelClassName, labelWindowProc, false, 0},
-        {kInspectorClassName, inspectorWindowProc, false, CS_DBLCLKS},
     };
     for (const ClassSpec& c : classes) {
         WNDCLASSEXA wc{};
@@ -101,13 +100,14 @@ int registerWindowClasses() {
         }
         if (RegisterClassExA(&wc) == 0) return 0;
     }
-    return 1;
+    return registerPaneClasses();
 }
 
 void unregisterWindowClasses() {
-    for (const char* name : {kMainClassName, kViewClassName, kClientClassName, kLabelClassName, kInspectorClassName}) {
+    for (const char* name : {kMainClassName, kViewClassName, kClientClassName, kLabelClassName}) {
         UnregisterClassA(name, appInstance);
     }
+    unregisterPaneClasses();
     releaseField(mainSmallIcon, DestroyIcon);
 }
 
@@ -153,8 +153,8 @@ int runMessageLoop(HACCEL accelerators) {
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         // Keys typed into the search windows are theirs, not the frame's accelerators.
         if (isSearchDialogMessage(message)) continue;
-        // The inspector's value editor keeps its keys (Delete, Ctrl+C ...) for its text.
-        if (!isInspectorEditor(message.hwnd) && TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
+        // The panes' editors keep their keys (Delete, Ctrl+C ...) for their texts.
+        if (!paneKeepsKey(message) && TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -14,7 +14,7 @@ int initEditorState();
 void freeEditorStateRecord();
 
 // Registers WCMain, WCView, WCClient, WCLabel in that order, then the
-// inspector pane's class; 0 at the first failure.
+// classes of the panes beside the view; 0 at the first failure.
 int registerWindowClasses();
 
 // Unregisters the classes and frees the class icon loaded for them.

@@ -9,7 +9,7 @@
 #include "shell/editor_state.h"
 #include "shell/file_name.h"
 #include "resource_ids.h"
-#include "view/inspector_win.h"
+#include "shell/panes_win.h"
 
 namespace {
 
@@ -89,5 +89,5 @@ int showHelp(HWND owner, int context) {
     return 0;
 }
 
-// F1 in the inspector pane opens its own topic.
-void showHelpCommand(HWND owner) { showHelp(owner, inspectorHasFocus() ? IDH_INSPECTOR : 0); }
+// F1 in a pane beside the view opens its own topic.
+void showHelpCommand(HWND owner) { showHelp(owner, focusedPaneHelp()); }

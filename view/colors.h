@@ -24,5 +24,10 @@ struct SystemColors {
 // they hold.
 void fillDefaultColors(uint32_t (&table)[kColorSlots], const SystemColors& system);
 
+// Half way between two colours, each of red, green and blue.
+constexpr uint32_t mixedColor(uint32_t a, uint32_t b) {
+    return ((a & 0xFEFEFE) >> 1) + ((b & 0xFEFEFE) >> 1) + (a & b & 0x010101);
+}
+
 // True when option byte `which` of the options record is set.
 inline bool isOptionSet(const EditorState& s, OptionByte which) { return s.options[which] != 0; }

@@ -7,21 +7,6 @@
 #include "document/shift_jis.h"
 #include "resource_ids.h"
 
-namespace {
-
-// Room the view keeps beside a pane, in character cells.
-constexpr int32_t kViewMinimumChars = 20;
-// Without a stored width the pane leaves the view its whole rows (78
-// characters and about two for the scroll bar), down to this many cells.
-constexpr int32_t kViewRowChars = 80;
-constexpr int32_t kDefaultMinimumChars = 36;
-
-int32_t widest(int32_t containerWidth, int32_t charWidth) {
-    return std::max(kInspectorSplitter, containerWidth - kViewMinimumChars * charWidth);
-}
-
-}  // namespace
-
 InspectorGeometry inspectorGeometry(int32_t charWidth, int32_t lineHeight) {
     InspectorGeometry g{};
     g.rowHeight = lineHeight + 2;
@@ -35,16 +20,7 @@ InspectorGeometry inspectorGeometry(int32_t charWidth, int32_t lineHeight) {
 int32_t defaultInspectorWidth(int32_t charWidth) { return inspectorGeometry(charWidth, 0).right; }
 
 int32_t inspectorPaneWidth(const InspectorPlacement& p, int32_t containerWidth, int32_t charWidth) {
-    if (p.shown == 0) return 0;
-    const int32_t roomBesideRows =
-        std::max(kDefaultMinimumChars * charWidth, containerWidth - kViewRowChars * charWidth);
-    const int32_t wanted = p.width > 0 ? p.width : std::min(defaultInspectorWidth(charWidth), roomBesideRows);
-    return std::clamp(wanted, kInspectorSplitter, widest(containerWidth, charWidth));
-}
-
-int32_t draggedInspectorWidth(int32_t startWidth, int32_t dx, int32_t containerWidth, int32_t charWidth) {
-    const int64_t width = int64_t{startWidth} - dx;
-    return static_cast<int32_t>(std::clamp<int64_t>(width, kInspectorSplitter, widest(containerWidth, charWidth)));
+    return paneWidthIn(p, containerWidth, charWidth, defaultInspectorWidth(charWidth));
 }
 
 InspectorHit inspectorHitTest(const InspectorGeometry& g, int32_t x, int32_t y) {

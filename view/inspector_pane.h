@@ -9,9 +9,10 @@
 #include "platform/platform.h"
 #include "shell/editor_state.h"
 #include "tools/inspect.h"
+#include "view/pane_width.h"
 
 // Pixels of the bar at the pane's left edge that is dragged to resize it.
-constexpr int32_t kInspectorSplitter = 5;
+constexpr int32_t kInspectorSplitter = kPaneSplitter;
 // Character cells of the name column and of each value column.
 constexpr int32_t kInspectorLabelChars = 10;
 constexpr int32_t kInspectorValueChars = 24;
@@ -28,15 +29,9 @@ InspectorGeometry inspectorGeometry(int32_t charWidth, int32_t lineHeight);
 // The width of a pane that shows both value columns whole.
 int32_t defaultInspectorWidth(int32_t charWidth);
 
-// Pixels the pane takes from a client container `containerWidth` wide: 0
-// while hidden; else the stored width, or without one the default as far as
-// the view keeps its whole rows beside it; always between the splitter and a
-// width that leaves the view 20 character cells.
+// Pixels the pane takes from a client container `containerWidth` wide
+// (paneWidthIn with the default width).
 int32_t inspectorPaneWidth(const InspectorPlacement& p, int32_t containerWidth, int32_t charWidth);
-
-// The stored width after the splitter was dragged by `dx` pixels from a pane
-// `startWidth` wide (dragging left widens the pane).
-int32_t draggedInspectorWidth(int32_t startWidth, int32_t dx, int32_t containerWidth, int32_t charWidth);
 
 // Line 0 of the pane heads the columns; line 1 + r shows row r.
 struct InspectorHit {

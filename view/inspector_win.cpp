@@ -17,7 +17,9 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
+#include "shell/panes_win.h"
 #include "view/inspector_pane.h"
+#include "view/value_editor_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -49,10 +51,6 @@ struct Pane {
     Style style;             // zero: no glyph strip yet
     InspectRow selectedRow;
     Endian selectedSide;
-    // Dragging the splitter
-    bool dragging;
-    int dragStartX;  // screen x of the press
-    int dragStartWidth;
     // The value editor
     HWND editor;
     WNDPROC editorProc;
@@ -451,37 +449,6 @@ void closeEditor() {
     if (hadFocus && paneShown()) SetFocus(paneWindow());
 }
 
-std::wstring editorWindowText(HWND editor) {
-    const int length = GetWindowTextLengthW(editor);
-    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(editor, wide.data(), length + 1);
-    wide.resize(static_cast<size_t>(length));
-    return wide;
-}
-
-std::string narrowText(const std::wstring& wide, UINT codePage, bool& representable) {
-    representable = true;
-    if (wide.empty()) return {};
-    const int length = static_cast<int>(wide.size());
-    BOOL usedDefault = FALSE;
-    BOOL* check = codePage == CP_UTF8 ? nullptr : &usedDefault;
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int n = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, check);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(codePage, flags, wide.data(), length, out.data(), n, nullptr, check);
-    representable = n > 0 && usedDefault == FALSE;
-    return out;
-}
-
-std::wstring wideText(const std::string& narrow, UINT codePage) {
-    if (narrow.empty()) return {};
-    const int length = static_cast<int>(narrow.size());
-    const int n = MultiByteToWideChar(codePage, 0, narrow.data(), length, nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(codePage, 0, narrow.data(), length, out.data(), n);
-    return out;
-}
-
 void commitEditor() {
     HWND editor = pane.editor;
     if (editor == nullptr || editorState == nullptr) return;
@@ -583,48 +550,13 @@ void openEditor() {
 
 // ---------------------------------------------------------------- mouse and keys
 
-int containerWidth() {
-    RECT r{};
-    if (editorState != nullptr && win().clientWindow != nullptr) GetClientRect(win().clientWindow, &r);
-    return r.right;
-}
-
+// The splitter at the left edge is the pane host's (paneSplitterMessage).
 void onButtonDown(HWND window, LPARAM lParam, bool twice) {
     SetFocus(window);
     const InspectorHit hit = inspectorHitTest(geometry(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-    if (hit.part == InspectorHit::splitter) {
-        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(window, &p);
-        RECT r{};
-        GetClientRect(window, &r);
-        pane.dragging = true;
-        pane.dragStartX = p.x;
-        pane.dragStartWidth = r.right;
-        SetCapture(window);
-        return;
-    }
     if (hit.part != InspectorHit::cell) return;
     select(hit.row, hit.side);
     if (twice) openEditor();
-}
-
-void onMouseMove(HWND window, LPARAM lParam) {
-    if (!pane.dragging || editorState == nullptr) return;
-    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ClientToScreen(window, &p);
-    EditorState& s = *editorState;
-    const int32_t width =
-        draggedInspectorWidth(pane.dragStartWidth, p.x - pane.dragStartX, containerWidth(), s.charWidth);
-    if (width == s.inspector.width) return;
-    s.inspector.width = width;
-    s.inspectorChanged = 1;
-    layoutFrame();
-}
-
-void endDrag(HWND window) {
-    if (!pane.dragging) return;
-    pane.dragging = false;
-    if (GetCapture() == window) ReleaseCapture();
 }
 
 void onKeyDown(WPARAM key) {
@@ -651,34 +583,13 @@ void resetPane() {
     pane.selectedRow = InspectRow::int8;
 }
 
-void showPane(HWND frame, bool shown) {
-    EditorState& s = *editorState;
-    EditorWindows& w = win();
-    if (shown && w.inspectorWindow == nullptr && w.clientWindow != nullptr) {
-        w.inspectorWindow =
-            CreateWindowExA(0, kInspectorClassName, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, w.clientWindow,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_INSPECTOR)), appInstance, nullptr);
-    }
-    HWND window = w.inspectorWindow;
-    if (window == nullptr) s.inspector.shown = 0;
-    if (HMENU menu = frame != nullptr ? GetMenu(frame) : nullptr) {
-        CheckMenuItem(menu, IDM_INSPECTOR, MF_BYCOMMAND | (s.inspector.shown != 0 ? MF_CHECKED : MF_UNCHECKED));
-    }
-    if (window == nullptr) return;
-    if (!shown) {
-        closeEditor();
-        if (inspectorHasFocus() && w.viewWindow != nullptr) SetFocus(w.viewWindow);
-    }
-    ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
-    layoutFrame();
-    inspectorFollow();
-}
-
 }  // namespace
 
 LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (editorState == nullptr || editorState->windows == nullptr)
         return DefWindowProcA(window, message, wParam, lParam);
+    LRESULT taken = 0;
+    if (paneSplitterMessage(window, message, wParam, lParam, taken)) return taken;
     switch (message) {
         case WM_CREATE:
             resetPane();
@@ -693,24 +604,8 @@ LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, L
             pane.style = Style{};
             return 0;
         case WM_PAINT: paintPane(window); return 0;
-        case WM_SETCURSOR:
-            if (LOWORD(lParam) == HTCLIENT) {
-                POINT p{};
-                GetCursorPos(&p);
-                ScreenToClient(window, &p);
-                if (p.x < kInspectorSplitter) {
-                    SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));
-                    return TRUE;
-                }
-            }
-            break;
         case WM_LBUTTONDOWN: onButtonDown(window, lParam, false); return 0;
         case WM_LBUTTONDBLCLK: onButtonDown(window, lParam, true); return 0;
-        case WM_MOUSEMOVE: onMouseMove(window, lParam); return 0;
-        case WM_LBUTTONUP: endDrag(window); return 0;
-        case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lParam) != window) pane.dragging = false;
-            return 0;
         case WM_KEYDOWN: onKeyDown(wParam); return 0;
         case WM_TIMER:
             if (wParam == kFollowTimerId) inspectorCatchUp();
@@ -721,32 +616,6 @@ LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, L
         default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void toggleInspectorCommand() {
-    if (editorState == nullptr || editorState->windows == nullptr) return;
-    editorState->inspector.shown = editorState->inspector.shown != 0 ? 0 : 1;
-    editorState->inspectorChanged = 1;
-    showPane(mainWindow, editorState->inspector.shown != 0);
-}
-
-void restoreInspector(HWND frame) {
-    if (editorState != nullptr && editorState->windows != nullptr && editorState->inspector.shown != 0) {
-        showPane(frame, true);
-    }
-}
-
-int inspectorWidthIn(int containerWidth) {
-    if (paneWindow() == nullptr) return 0;
-    return inspectorPaneWidth(editorState->inspector, containerWidth, editorState->charWidth);
-}
-
-void placeInspector(int left, int width, int height) {
-    HWND window = paneWindow();
-    if (window == nullptr || width <= 0) return;
-    MoveWindow(window, left, 0, width, height, TRUE);
-    // A new font or colours may keep the size: the next paint looks at them.
-    InvalidateRect(window, nullptr, FALSE);
 }
 
 // The caret's values are read and the lines that changed shown once the
@@ -772,9 +641,23 @@ void inspectorCatchUp() {
 
 bool isInspectorEditor(HWND window) { return window != nullptr && window == pane.editor; }
 
-bool inspectorHasFocus() {
-    HWND window = paneWindow();
-    if (window == nullptr) return false;
-    HWND focus = GetFocus();
-    return focus != nullptr && (focus == window || IsChild(window, focus));
-}
+// The pane in the pane host beside the view (shell/panes_win.h).
+extern const PaneHooks inspectorPaneHooks = {
+    kInspectorClassName,
+    inspectorWindowProc,
+    CS_DBLCLKS,
+    IDM_INSPECTOR,
+    IDC_INSPECTOR,
+    IDS_PANE_INSPECTOR,
+    IDH_INSPECTOR,
+    "Inspect",
+    [](EditorState& s) -> PanePlacement& { return s.inspector; },
+    [](EditorState& s) -> int32_t& { return s.inspectorChanged; },
+    []() -> HWND& { return win().inspectorWindow; },
+    [](const EditorState& s, int32_t containerWidth) {
+        return inspectorPaneWidth(s.inspector, containerWidth, s.charWidth);
+    },
+    inspectorFollow,
+    closeEditor,
+    [](const MSG& message) { return isInspectorEditor(message.hwnd); },
+};

@@ -8,20 +8,11 @@ constexpr const char* kInspectorClassName = "WCInspect";
 
 LRESULT CALLBACK inspectorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The command: shows or hides the pane, with its check mark, and lays the frame out again.
-void toggleInspectorCommand();
+// The pane host (shell/panes_win.h) shows, hides and places it through
+// inspectorPaneHooks; its window is made only once the pane is shown.
 
-// Start-up (the frame's creation): the pane as the settings left it. The
-// window is made only once the pane is shown.
-void restoreInspector(HWND frame);
-
-// The layout: pixels the pane takes from a client container this wide (0
-// while hidden), and its place at the right of the view.
-int inspectorWidthIn(int containerWidth);
-void placeInspector(int left, int width, int height);
-
-// The pane follows the caret and the bytes under it: called wherever the view
-// is told to repaint or the caret's texts are written. Cheap: the values are
+// The pane follows the caret and the bytes under it: called by the pane host
+// wherever the view is told to repaint or the caret's texts are written. Cheap: the values are
 // read and shown once the keyboard lets go.
 void inspectorFollow();
 
@@ -29,7 +20,5 @@ void inspectorFollow();
 // values, which otherwise waits until the keyboard lets go.
 void inspectorCatchUp();
 
-// Whether `window` is the pane's value editor, whose keys the accelerators
-// leave alone; whether the keyboard focus is in the pane.
+// Whether `window` is the pane's value editor, whose keys the accelerators leave alone.
 bool isInspectorEditor(HWND window);
-bool inspectorHasFocus();

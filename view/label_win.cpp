@@ -8,7 +8,7 @@
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
 #include "shell/context_menu_win.h"
-#include "view/inspector_win.h"
+#include "shell/panes_win.h"
 #include "view/view_input.h"
 #include "view/view_win.h"
 
@@ -54,7 +54,7 @@ LRESULT CALLBACK labelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_PAINT: paintLabelStrip(window); return 0;
         case WM_LBUTTONDOWN:
-            if (inspectorHasFocus() && win().viewWindow != nullptr) SetFocus(win().viewWindow);
+            if (paneHasFocus() && win().viewWindow != nullptr) SetFocus(win().viewWindow);
             if (haveDocument()) applyViewEffects(onLabelClick(*editorState, LOWORD(lParam)));
             return 0;
         case WM_RBUTTONDOWN:

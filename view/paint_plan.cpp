@@ -134,6 +134,20 @@ void planDifferences(const EditorState& s, const ViewMetrics& m, int32_t drawn, 
     }
 }
 
+// The highlighted bytes of the row at `offset`, drawn at `y`: one fill over
+// their digits and the blanks between them, one over their characters.
+void planHighlight(const EditorState& s, const ViewMetrics& m, int64_t offset, int32_t y, PlanWriter& out) {
+    const int64_t first = std::max<int64_t>(s.highlight.offset, offset);
+    const int64_t end = std::min<int64_t>({int64_t{s.highlight.offset} + s.highlight.length, offset + kBytesPerRow,
+                                           int64_t{s.documentSize}});
+    if (s.highlight.length <= 0 || first >= end) return;
+    const auto a = static_cast<int32_t>(first - offset), b = static_cast<int32_t>(end - 1 - offset);
+    const int32_t cw = m.charWidth;
+    out.fill((kDumpColumnStart + 3 * a) * cw, y, (kDumpColumnStart + 3 * b + 2) * cw, y + m.lineHeight,
+             kHighlightColor);
+    out.fill((kAsciiColumnStart + a) * cw, y, (kAsciiColumnStart + b + 1) * cw, y + m.lineHeight, kHighlightColor);
+}
+
 // The operations of the whole view, in drawing order; rows below `lastBand`
 // are not formatted, since nothing of theirs is wanted.
 void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& plan, PlanWriter& out,
@@ -211,6 +225,7 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
         }
         const bool chosen = selected(i);
         out.fill(0, y, m.clientWidth, y + lh, chosen ? selectionBack : normalBack);
+        planHighlight(s, m, offset, y, out);
         out.text(0, y, chosen ? selectionText : normalText, row, static_cast<uint32_t>(std::strlen(row)));
     }
     if (drawn > 0 && drawn < visible) {

@@ -40,6 +40,11 @@ struct PaintBand {
 
 constexpr int32_t kIconSize = 32;  // the auto-scroll icon, square
 
+// The colour of the highlighted bytes (EditorState::highlight): not a slot
+// of the colour table; the window side mixes it from the selection's and the
+// normal background.
+constexpr uint8_t kHighlightColor = kColorSlots;
+
 struct PaintPlan {
     int32_t visibleRows = 0;  // whole rows that fit; painting stores it into the state
     int32_t width = 0;        // of the view
@@ -62,12 +67,14 @@ struct BandRange {
 
 // The whole view for the state as it is: the background, every visible row
 // (band and text in the selection's or the normal colours; the area below a
-// document that ends inside the view in the last row's background), changed
-// digits, marked cells, the outlines of the last compare's differences (once
-// the user stepped to one), the frame of the last search match, the caret
-// bars (only the character's while the caret types into the text column) and
-// the auto-scroll icon. Without a document, or with a view lower than one
-// row, nothing but the background. Reuses the plan's storage.
+// document that ends inside the view in the last row's background; under
+// the text of the highlighted bytes, their digits and characters filled in
+// kHighlightColor, the blanks between their digits too), changed digits,
+// marked cells, the outlines of the last compare's differences (once the
+// user stepped to one), the frame of the last search match, the caret bars
+// (only the character's while the caret types into the text column) and the
+// auto-scroll icon. Without a document, or with a view lower than one row,
+// nothing but the background. Reuses the plan's storage.
 //
 // Given a range of bands, only those bands, with the operations that reach
 // into them, in the same order and with the same band lists as the whole

@@ -15,7 +15,8 @@
 #include "shell/editor_state_win.h"
 #include "shell/context_menu_win.h"
 #include "shell/layout_win.h"
-#include "view/inspector_win.h"
+#include "shell/panes_win.h"
+#include "view/colors.h"
 #include "view/kept_picture.h"
 #include "view/paint_plan.h"
 #include "view/view_input.h"
@@ -151,6 +152,13 @@ bool fillRuns(HDC dc, const PaintPlan& p, const PaintBand& band, uint32_t first,
     return true;
 }
 
+// A plan's colour slot; the highlighted bytes' colour lies between the
+// selection's background and the normal one.
+COLORREF slotColor(const EditorState& s, uint8_t slot) {
+    if (slot < kColorSlots) return s.colorTable[slot];
+    return mixedColor(s.colorTable[selectionBack], s.colorTable[normalBack]);
+}
+
 // Draws bands of the plan into a picture, each clipped to itself, band b at
 // the picture's pixel row slotTop(b).
 template <typename SlotTop>
@@ -175,9 +183,10 @@ void drawBands(HDC dc, const PaintPlan& p, const std::vector<int32_t>& bands, Sl
             while (op.kind == PaintKind::Fill && end < band.count && p.bandOp(band, end).kind == PaintKind::Fill &&
                    p.bandOp(band, end).color == op.color)
                 ++end;
-            if (end - i < 2 || !fillRuns(dc, p, band, i, end, s.colorTable[op.color])) {
+            const COLORREF color = slotColor(s, op.color);
+            if (end - i < 2 || !fillRuns(dc, p, band, i, end, color)) {
                 for (uint32_t k = i; k < end; ++k) {
-                    drawOp(dc, p, p.bandOp(band, k), s.colorTable[op.color], pens, win().viewIcon);
+                    drawOp(dc, p, p.bandOp(band, k), color, pens, win().viewIcon);
                 }
             }
             i = end;
@@ -330,7 +339,7 @@ void endDrag(HWND window) {
 // mode does nothing else. True when the press goes on to its own work.
 bool pressGoesOn(HWND window) {
     EditorState& s = *editorState;
-    if (inspectorHasFocus()) SetFocus(window);  // the keys follow the click back from the inspector
+    if (paneHasFocus()) SetFocus(window);  // the keys follow the click back from a pane
     s.foundOffset = -1;
     if (!stopAutoScroll(s)) return true;
     endAutoScrollMode(window);
@@ -452,8 +461,8 @@ void repaintView() {
     // the bands that changed and gives the window those.
     static const RECT pixel{0, 0, 1, 1};
     if (haveView()) InvalidateRect(win().viewWindow, &pixel, FALSE);
-    // Every change of the bytes or the caret asks for this: the inspector follows it.
-    inspectorFollow();
+    // Every change of the bytes or the caret asks for this: the panes follow it.
+    panesFollow();
 }
 
 int bringCaretIntoView() {

@@ -26,6 +26,7 @@ std::string slotName(int slot) {
     static const char* names[] = {"caretDump", "caretAscii",    "changedText", "markBack",   "markText",
                                   "markChangedText", "selectionBack", "selectionText", "normalBack", "normalText",
                                   "labelBack", "labelText", "labelBorder", "searchFrame"};
+    if (slot == kHighlightColor) return "highlight";
     return slot >= 0 && slot < kNamedColorCount ? names[slot] : "?";
 }
 
@@ -272,6 +273,48 @@ TEST_F(PaintPlanTest, DifferencesOutlinedOneBoxPerRunWithinARow) {
                                         "line searchFrame 1 " + right + ",16 " + right + ",32"}));
     s->topRow = 2;
     EXPECT_EQ(matching(paint(), "line searchFrame").size(), 12u);
+}
+
+TEST_F(PaintPlanTest, HighlightedBytesFilledUnderTheirTextWithinTheDocument) {
+    load(std::string(40, 'h'));  // rows of 16, 16 and 8 bytes
+    s->caretOffset = -1;
+    const auto plain = paint();
+    // One fill over the digits and one over the characters of each row's highlighted bytes.
+    auto fills = [](int row, int first, int last) {
+        const std::string top = std::to_string(row * kLh), bottom = std::to_string(row * kLh + kLh);
+        return std::vector<std::string>{
+            "fill highlight " + std::to_string((11 + 3 * first) * kCw) + "," + top + " " +
+                std::to_string((13 + 3 * last) * kCw) + "," + bottom,
+            "fill highlight " + std::to_string((61 + first) * kCw) + "," + top + " " +
+                std::to_string((62 + last) * kCw) + "," + bottom};
+    };
+    auto joined = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const struct {
+        int32_t offset, length;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {3, 0, {}},
+        {3, 2, fills(0, 3, 4)},
+        {14, 4, joined(fills(0, 14, 15), fills(1, 0, 1))},
+        {36, 10, fills(2, 4, 7)},  // cut at the end of the document
+        {40, 5, {}},
+    };
+    for (const auto& c : cases) {
+        s->highlight = ByteHighlight{c.offset, c.length};
+        const auto ops = paint();
+        EXPECT_EQ(matching(ops, "fill highlight"), c.expected) << c.offset << "+" << c.length;
+        if (c.expected.empty()) {
+            EXPECT_EQ(ops, plain) << c.offset << "+" << c.length;
+        }
+    }
+    // Between the row's band and its text, so that the digits stay on top.
+    s->highlight = ByteHighlight{3, 2};
+    const auto ops = paint();
+    EXPECT_EQ(ops[1], "fill normalBack 0,0 640,16");
+    EXPECT_EQ(ops[4], "text normalText 0,0 [" + row(0) + "]");
 }
 
 TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
