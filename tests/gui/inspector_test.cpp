@@ -11,7 +11,6 @@
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
-#include "shell/settings_codec.h"
 #include "shell/settings_win.h"
 #include "support/gui_harness_win.h"
 #include "view/inspector_pane.h"
@@ -133,11 +132,8 @@ TEST_F(InspectorTest, TypedValueIsWrittenAtTheCaretAndRecordedAndBadOnesAreRefus
     EXPECT_FALSE(IsWindowVisible(pane()));
     EXPECT_EQ(childRect(view()).right, viewBefore.right);
     saveSettings();
-    RegistryKey key(kSettingsPath, kSettingsSubkey, 1);
-    SettingBytes raw;
     InspectorPlacement stored{9, 9};
-    ASSERT_TRUE(key.readRaw("Inspect", raw));
-    EXPECT_EQ(decodeInspectorPlacement(raw.data(), raw.size(), stored), 1);
+    ASSERT_TRUE(storedPanePlacement("Inspect", stored));
     EXPECT_EQ(stored.shown, 0);
 }
 

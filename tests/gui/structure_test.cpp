@@ -11,7 +11,6 @@
 #include "document/record_list.h"
 #include "resource_ids.h"
 #include "shell/editor_state_win.h"
-#include "shell/settings_codec.h"
 #include "shell/settings_win.h"
 #include "shell/startup_win.h"
 #include "support/gui_harness_win.h"
@@ -176,11 +175,8 @@ TEST_F(StructureTest, FieldsFollowTheCaretAndTakeTypedValuesAndBadTemplatesChang
     EXPECT_FALSE(IsWindowVisible(tabs));
     EXPECT_EQ(childRect(view()).right, viewBefore.right);
     saveSettings();
-    RegistryKey key(kSettingsPath, kSettingsSubkey, 1);
-    SettingBytes raw;
     PanePlacement stored{9, 9};
-    ASSERT_TRUE(key.readRaw("Struct", raw));
-    EXPECT_EQ(decodeInspectorPlacement(raw.data(), raw.size(), stored), 1);
+    ASSERT_TRUE(storedPanePlacement("Struct", stored));
     EXPECT_EQ(stored.shown, 0);
 }
 

@@ -17,6 +17,8 @@
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/layout_win.h"
+#include "shell/settings_codec.h"
+#include "shell/settings_win.h"
 #include "shell/shutdown_win.h"
 #include "shell/startup_win.h"
 #include "support/help_windows_win.h"
@@ -365,6 +367,12 @@ void installTestSupport(bool dialogGuard) {
 }
 
 void clearSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\ORVA\\MOXEL"); }
+
+bool storedPanePlacement(const char* name, PanePlacement& out) {
+    RegistryKey key(kSettingsPath, kSettingsSubkey, 1);
+    SettingBytes raw;
+    return key.readRaw(name, raw) && decodeInspectorPlacement(raw.data(), raw.size(), out) == 1;
+}
 
 // ---------------------------------------------------------------- fixtures
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/editor_state.h"
+
 struct EditorState;
 
 namespace gui {
@@ -95,6 +97,10 @@ std::string registrySnapshot(HKEY root, const std::string& path);
 // The registry key of the settings (in the private root); deleted so that
 // each test starts fresh.
 void clearSettingsKey();
+
+// A pane's placement as the settings key holds it under `name` ("Inspect",
+// "Struct"); false when the value is missing or does not decode.
+bool storedPanePlacement(const char* name, PanePlacement& out);
 
 // State record and window classes, without a frame.
 class EditorTest : public ::testing::Test {
