@@ -32,6 +32,34 @@ int32_t countOf(const EditorState& s, RecordList list) {
 
 }  // namespace
 
+int32_t recordCount(const EditorState& s, RecordList list) {
+    return slotsOf(s, list) == nullptr ? 0 : countOf(s, list);
+}
+
+NibbleRecord recordAt(const EditorState& s, RecordList list, int32_t index) {
+    NibbleRecord* const* slots = slotsOf(s, list);
+    if (slots == nullptr || index < 0 || index >= countOf(s, list) || slots[index] == nullptr) return {-1, 0, 0};
+    return *slots[index];
+}
+
+void recordsInRange(const EditorState& s, RecordList list, int64_t from, int64_t to, std::vector<NibbleRecord>& out) {
+    NibbleRecord* const* slots = slotsOf(s, list);
+    if (slots == nullptr) return;
+    const size_t first = out.size();
+    const int32_t n = countOf(s, list);
+    for (int32_t i = 0; i < n; ++i) {
+        const NibbleRecord* r = slots[i];
+        if (r != nullptr && r->offset >= from && r->offset < to) out.push_back(*r);
+    }
+    std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(), [](const NibbleRecord& a, const NibbleRecord& b) {
+        return a.offset != b.offset ? a.offset < b.offset : a.nibble < b.nibble;
+    });
+}
+
+int64_t recordRoom(const EditorState& s, RecordList list) {
+    return slotsOf(s, list) == nullptr ? 0 : kRecordListSlots - countOf(s, list);
+}
+
 int addRecord(EditorState& s, RecordList list, int32_t offset, int32_t nibble, uint8_t byteValue) {
     ListFields f = fields(s, list);
     if (f.slots == nullptr) return 0;

@@ -8,6 +8,22 @@
 #include "platform/platform.h"
 #include "shell/editor_state.h"
 
+// With the switch on (document/undo.h) the lists are sorted growable stores
+// behind these same functions; an index is then a place in key order
+// (offset, then nibble), and a list is never full. Reading a list goes
+// through recordCount/recordAt or recordsInRange, never through the slot
+// arrays, which are null while the switch is on.
+int32_t recordCount(const EditorState& s, RecordList list);
+NibbleRecord recordAt(const EditorState& s, RecordList list, int32_t index);
+
+// Records whose offsets lie in [from, to), appended to `out` in key order
+// (sorted here for the Parts' lists); quick for a small range of a large store.
+void recordsInRange(const EditorState& s, RecordList list, int64_t from, int64_t to, std::vector<NibbleRecord>& out);
+
+// How many more records the list takes: the free slots, or INT64_MAX while
+// the switch is on.
+int64_t recordRoom(const EditorState& s, RecordList list);
+
 // Adds a record; 1 added, 0 when the list is full (reported as error 14),
 // not allocated or out of memory.
 int addRecord(EditorState& s, RecordList list, int32_t offset, int32_t nibble, uint8_t byteValue);

@@ -12,6 +12,8 @@ EditorState* allocateEditorState() {
     if (state == nullptr) return nullptr;
     state->selectionAnchorRow = -1;
     state->selectionEndRow = -1;
+    state->selectionAnchorByte = -1;
+    state->selectionEndByte = -1;
     return state;
 }
 

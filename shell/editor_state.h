@@ -71,6 +71,7 @@ struct PanePlacement {
 using InspectorPlacement = PanePlacement;
 
 struct EditorWindows;  // Win32 part: handles and GDI objects
+struct UnlimitedEdit;  // document/undo.h: the growable lists and the undo history
 class SettingsSnapshot;  // shell/settings_codec.h
 struct CompareRows;      // tools/compare.h
 
@@ -185,6 +186,18 @@ struct EditorState {
     uint32_t bytesVersion;
     // The bytes the structure pane's chosen field takes, highlighted in the view.
     ByteHighlight highlight;
+
+    // Editing without limits (the "Unlimited" setting, document/undo.h): the
+    // switch, and while it is on the growable record lists, the inserted
+    // spans and the undo history (owned; null while it is off).
+    int32_t unlimited;
+    UnlimitedEdit* unlimitedEdit;
+    // While the switch is on a selection is of bytes: from the anchor byte
+    // to the end byte, both included (either may be the lower); -1: none.
+    // The row fields then hold the rows these bytes touch, so what works on
+    // selected rows (the Parts' copy, Esc, the Copy button) keeps working.
+    int32_t selectionAnchorByte;
+    int32_t selectionEndByte;
 };
 
 // The process-wide pointer; null before start-up allocates the record and
