@@ -83,6 +83,11 @@
 #define IDM_NEXT_DIFFERENCE      1623
 #define IDM_PREVIOUS_DIFFERENCE  1624
 #define IDM_STRUCTURE            1641
+#define IDM_UNLIMITED            1661
+#define IDM_STEP_UNDO            1662
+#define IDM_REDO                 1663
+#define IDM_CUT                  1664
+#define IDM_FILL                 1665
 
 /* Controls without an id of their own */
 #ifndef IDC_STATIC
@@ -195,6 +200,7 @@
 #define IDS_COMPARE_CAPTION      7031
 #define IDS_COMPARE_SIZE_DIFFERS 7032
 #define IDS_PROMPT_DELETE_RANGE  7035
+#define IDS_PROMPT_FILL          7036
 #define IDS_ASK_SAVE             7051
 #define IDS_ASK_DELETE           7052
 #define IDS_ASK_OVERWRITE        7053
@@ -332,6 +338,12 @@
 #define IDS_ERR_DOCUMENT_TOO_LARGE 8161
 #define IDS_ERR_FILE_TOO_LARGE   8162
 #define IDS_ERR_SYSTEM_CODE      8163
+
+/* Editing without limits: messages 8201..8219 */
+#define IDS_ERR_OUT_OF_MEMORY    8201
+#define IDS_ASK_SAVE_FOR_LIMITS  8202
+#define IDS_HISTORY_MENU_PLAIN   8203
+#define IDS_HISTORY_MENU_KEY     8204
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000

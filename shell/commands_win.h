@@ -72,3 +72,17 @@ void aboutCommand(HWND owner);                   // 1503
 
 // ---- Checksums (tools/checksum_win.cpp)
 void checksumsCommand(HWND owner);               // 1604
+
+// ---- Editing without limits (document/unlimited_commands_win.cpp)
+void toggleUnlimitedCommand(HWND owner);         // 1661
+void stepUndoCommand(HWND owner);                // 1662, and Ctrl+Z while the switch is on
+void redoCommand(HWND owner);                    // 1663
+void cutCommand(HWND owner);                     // 1664
+void fillCommand(HWND owner);                    // 1665
+// Del and Ctrl+Shift+V while the switch is on; false when the Parts' command applies.
+bool deleteSelectionCommand(HWND owner);
+bool pasteHexReplacingCommand(HWND owner);
+// The switch's check mark and the history item's accelerator text in `menu`.
+void showUnlimitedMenuState(HMENU menu);
+// The windows follow a step (done, undone or redone) that began at `sizeBefore` bytes.
+void afterEditStep(uint32_t sizeBefore);

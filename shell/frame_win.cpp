@@ -86,6 +86,11 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_CHECKSUMS: checksumsCommand(window); break;
         case IDM_NEXT_DIFFERENCE: nextDifferenceCommand(window); break;
         case IDM_PREVIOUS_DIFFERENCE: previousDifferenceCommand(window); break;
+        case IDM_UNLIMITED: toggleUnlimitedCommand(window); break;
+        case IDM_STEP_UNDO: stepUndoCommand(window); break;
+        case IDM_REDO: redoCommand(window); break;
+        case IDM_CUT: cutCommand(window); break;
+        case IDM_FILL: fillCommand(window); break;
         default: return paneCommand(window, id);
     }
     return true;
@@ -164,9 +169,16 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             if (wParam != 0) releaseResources(1);
             return 0;
         case WM_NOTIFY: return supplyTooltip(reinterpret_cast<NMHDR*>(lParam));
-        case WM_COMMAND:
-            if (dispatchCommand(window, LOWORD(wParam))) return 0;
+        case WM_COMMAND: {
+            int id = LOWORD(wParam);
+            // Ctrl+Z undoes a step while editing without limits; the history
+            // stays on its menu item and toolbar button.
+            if (id == IDM_UNDO && HIWORD(wParam) == 1 && editorState != nullptr && editorState->unlimited != 0) {
+                id = IDM_STEP_UNDO;
+            }
+            if (dispatchCommand(window, id)) return 0;
             break;
+        }
         case WM_TIMER:
             if (wParam == kPasteTimerId) updatePasteButton();
             if (wParam == kStatusTimerId) showWaitingStatus();

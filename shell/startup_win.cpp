@@ -1,3 +1,4 @@
+#include "document/undo.h"
 #include "shell/startup_win.h"
 
 #include <commctrl.h>
@@ -128,6 +129,9 @@ int createMainWindow(int anotherInstance, int showCommand) {
                                  nullptr, nullptr, appInstance, nullptr);
     if (mainWindow == nullptr) return 0;
     appendRecentMenu(mainWindow);
+    // Editing without limits as the settings left it.
+    if (editorState->unlimited != 0 && !setUnlimitedEditing(*editorState, true)) editorState->unlimited = 0;
+    showUnlimitedMenuState(GetMenu(mainWindow));
     ShowWindow(mainWindow, showCommand);
     UpdateWindow(mainWindow);
     return 1;

@@ -1,0 +1,173 @@
+// Editing without limits in the real program: what a million change records
+// cost the user.
+//
+//   bench_unlimited [MiB]
+//
+// (a) a typed digit until the view is painted, with 1,000,000 change records
+//     in the document beside the same with none (the baseline);
+// (b) the change history dialog with those records, from the command until
+//     it is shown;
+// (c) undo and redo of the typed digits' step (500,000 bytes written as
+//     typed), each until painted.
+// Prints the median of many digits and the best of a few opens. No
+// assertions: figures only, and whether the document came back.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "document/change_list_dialog_win.h"
+#include "document/edit.h"
+#include "document/record_list.h"
+#include "document/undo.h"
+#include "resource_ids.h"
+#include "shell/commands_win.h"
+#include "shell/editor_state_win.h"
+#include "bench_support_win.h"
+#include "view/view_win.h"
+
+namespace {
+
+using bench::best;
+using bench::median;
+using bench::now;
+using bench::pump;
+using bench::untilPainted;
+
+constexpr int kRuns = 3;
+constexpr int kDigits = 400;
+constexpr int kRecords = 1000000;
+
+HWND view() { return win().viewWindow; }
+
+double opened = 0;
+int shownRows = 0;
+
+VOID CALLBACK whenShown(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+    opened = now();
+    KillTimer(dialog, timer);
+    shownRows = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_CL_LIST), LVM_GETITEMCOUNT, 0, 0));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+void whenActive(HWND dialog) { SetTimer(dialog, 1, 0, whenShown); }
+
+// Digits typed in the middle of the document, each until painted; the
+// caret goes back over them so that every digit changes a nibble.
+double typedDigits() {
+    EditorState& s = *editorState;
+    std::vector<double> times;
+    for (int i = 0; i < kDigits; ++i) {
+        if (i % 32 == 0) {
+            s.caretOffset = static_cast<int32_t>(s.documentSize / 2);
+            s.caretNibble = 0;
+            bringCaretIntoView();
+            pump();
+        }
+        const int digit = '0' + (i / 32) % 10;
+        times.push_back(untilPainted([digit] { SendMessageA(view(), WM_KEYDOWN, digit, 0); }, view()));
+    }
+    return median(times);
+}
+
+// 500,000 bytes from the start written as typed digits would write them:
+// each changes both nibbles, a million records in one step.
+bool makeRecords(std::string& before) {
+    EditorState& s = *editorState;
+    const size_t count = kRecords / 2;
+    before.assign(reinterpret_cast<const char*>(s.documentBytes), count);
+    std::string bytes(before);
+    for (char& c : bytes) c = static_cast<char>(c ^ 0x11);
+    return writeBytesAsTyped(s, mainWindow, 0, reinterpret_cast<const uint8_t*>(bytes.data()), count) == 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bench::PrivateSettings privateSettings;
+    const DWORD size = (argc > 1 ? static_cast<DWORD>(std::atoi(argv[1])) : 16) << 20;
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    const std::string path = std::string(dir) + "moxel unlimited bench.bin";
+    if (!bench::writeRandomFile(path, size)) {
+        std::printf("cannot write %s\n", path.c_str());
+        return 1;
+    }
+    if (!bench::openInFrame(path.c_str())) return 1;
+    SendMessageA(mainWindow, WM_COMMAND, IDM_UNLIMITED, 0);
+    pump();
+    EditorState& s = *editorState;
+    if (s.unlimited == 0) {
+        std::printf("the switch did not turn on\n");
+        return 1;
+    }
+
+    // (a) without records, then with a million
+    const double plain = typedDigits();
+    SendMessageA(mainWindow, WM_COMMAND, IDM_SAVE, 0);  // the digits' records go
+    pump();
+    std::string before;
+    const double t0 = now();
+    const bool made = makeRecords(before);
+    const double making = now() - t0;
+    const int32_t records = recordCount(s, RecordList::Change);
+    if (!made || records < kRecords) {
+        std::printf("could not make the records (%ld)\n", static_cast<long>(records));
+        return 1;
+    }
+    const double loaded = typedDigits();
+
+    // (b) the history dialog
+    std::vector<double> opens;
+    {
+        const bench::DialogHook hook(whenActive);
+        for (int run = 0; run < kRuns; ++run) {
+            opened = 0;
+            const double start = now();
+            showChangeHistory(mainWindow);
+            pump();
+            if (opened == 0) {
+                std::printf("the history dialog did not open\n");
+                return 1;
+            }
+            opens.push_back(opened - start);
+        }
+    }
+
+    // (c) undo the digits' steps and the million records' step, then redo them
+    const size_t memoryBefore = undoMemoryBytes(s);
+    int undone = 0;
+    const double u0 = now();
+    while (canUndo(s) && recordCount(s, RecordList::Change) > 0) {
+        SendMessageA(mainWindow, WM_COMMAND, IDM_STEP_UNDO, 0);
+        UpdateWindow(view());
+        ++undone;
+    }
+    const double undoTime = now() - u0;
+    const bool back = std::string(reinterpret_cast<const char*>(s.documentBytes), before.size()) == before;
+    const double r0 = now();
+    for (int i = 0; i < undone; ++i) {
+        SendMessageA(mainWindow, WM_COMMAND, IDM_REDO, 0);
+        UpdateWindow(view());
+    }
+    const double redoTime = now() - r0;
+
+    std::printf("document %lu MiB, editing without limits\n", static_cast<unsigned long>(size >> 20));
+    std::printf("typed digit until painted, no records:          %7.3f ms   (baseline)\n", plain);
+    std::printf("typed digit until painted, %ld records:     %7.3f ms   (%.2fx)\n", static_cast<long>(records),
+                loaded, loaded / plain);
+    std::printf("writing those records as typed (one step):     %7.1f ms\n", making * 1000);
+    std::printf("history dialog with %d rows until shown:   %7.1f ms   (best of %d)\n", shownRows,
+                best(opens) * 1000, kRuns);
+    std::printf("undo of %d steps until painted:                 %7.1f ms\n", undone, undoTime * 1000);
+    std::printf("redo of them until painted:                      %7.1f ms\n", redoTime * 1000);
+    std::printf("history memory: %.1f MiB; document back after undo: %s\n",
+                static_cast<double>(memoryBefore) / (1024.0 * 1024.0), back ? "yes" : "NO");
+
+    s.modified = 0;  // no save question at the close
+    bench::closeFrame();
+    DeleteFileA(path.c_str());
+    return back ? 0 : 1;
+}
