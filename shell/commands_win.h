@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // ---- Opening files, recent files, saving (shell/open_file_win.cpp, shell/save_commands_win.cpp)
 int openFile(HWND window, const char* path, int preferNewInstance);
 void openCommand(HWND window);                   // 1101

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "document/undo.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
@@ -176,6 +177,8 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             if (id == IDM_UNDO && HIWORD(wParam) == 1 && editorState != nullptr && editorState->unlimited != 0) {
                 id = IDM_STEP_UNDO;
             }
+            // Any command ends a run of typed digits: the next digit is a step of its own.
+            if (editorState != nullptr) endTypedRun(*editorState);
             if (dispatchCommand(window, id)) return 0;
             break;
         }
