@@ -21,7 +21,34 @@ constexpr size_t kCopyRowMax = 78 + 2;  // longest row text and CR LF
 
 }  // namespace
 
+void setByteSelection(EditorState& s, int64_t anchor, int64_t end) {
+    const int64_t last = std::max<int64_t>(int64_t{s.documentSize} - 1, 0);
+    s.selectionAnchorByte = static_cast<int32_t>(std::clamp<int64_t>(anchor, 0, last));
+    s.selectionEndByte = static_cast<int32_t>(std::clamp<int64_t>(end, 0, last));
+    s.selectionAnchorRow = s.selectionAnchorByte / 16;
+    s.selectionEndRow = s.selectionEndByte / 16;
+}
+
+void clearSelection(EditorState& s) {
+    s.selectionAnchorByte = -1;
+    s.selectionEndByte = -1;
+    s.selectionAnchorRow = -1;
+    s.selectionEndRow = -1;
+    s.selectionTrackRow = -1;
+    s.keySelecting = 0;
+}
+
+bool hasByteSelection(const EditorState& s) {
+    return s.unlimited != 0 && s.selectionAnchorByte >= 0 && s.selectionEndByte >= 0;
+}
+
 bool selectedBytes(const EditorState& s, int64_t* start, int64_t* end) {
+    if (s.unlimited != 0) {
+        if (!isDocumentLoaded(s) || !hasByteSelection(s)) return false;
+        *start = std::min<int64_t>(std::min(s.selectionAnchorByte, s.selectionEndByte), s.documentSize);
+        *end = std::min<int64_t>(int64_t{std::max(s.selectionAnchorByte, s.selectionEndByte)} + 1, s.documentSize);
+        return true;
+    }
     if (!isDocumentLoaded(s) || s.selectionEndRow < 0) return false;
     int64_t lo = std::min(s.selectionAnchorRow, s.selectionEndRow);
     int64_t hi = std::max(s.selectionAnchorRow, s.selectionEndRow);
@@ -50,6 +77,10 @@ bool checksumBytes(const EditorState& s, int64_t* start, int64_t* end) {
 
 int selectAll(EditorState& s) {
     if (!isDocumentLoaded(s)) return 0;
+    if (s.unlimited != 0) {
+        setByteSelection(s, 0, s.documentSize - 1);
+        return 1;
+    }
     s.selectionAnchorRow = 0;
     s.dragStartY = 0;
     s.selectionEndRow = s.rowCount;
@@ -57,6 +88,14 @@ int selectAll(EditorState& s) {
 }
 
 std::string selectionStatusText(const EditorState& s) {
+    if (hasByteSelection(s)) {
+        int64_t start = 0, end = 0;
+        if (!selectedBytes(s, &start, &end) || end <= start) return {};
+        char text[48];
+        std::snprintf(text, sizeof text, "%08llX-%08llX (%lld)", static_cast<unsigned long long>(start),
+                      static_cast<unsigned long long>(end - 1), static_cast<long long>(end - start));
+        return text;
+    }
     if (s.selectionEndRow < 0) return {};
     const long last = std::max<long>(s.rowCount - 1L, 0);
     const long anchor = std::clamp<long>(s.selectionAnchorRow, 0, last);
@@ -69,7 +108,8 @@ std::string selectionStatusText(const EditorState& s) {
 size_t copyTextCapacity(const EditorState& s) {
     int64_t start = 0, end = 0;
     uint64_t rows = 0;
-    if (selectedBytes(s, &start, &end) && end > start) rows = static_cast<uint64_t>((end - start + 15) / 16);
+    // The rows touched: selected bytes may begin inside a row.
+    if (selectedBytes(s, &start, &end) && end > start) rows = static_cast<uint64_t>((end + 15) / 16 - start / 16);
     const uint64_t bytes = kColumnHeaderLength + 2 + rows * kCopyRowMax + 1;
     // A 32-bit size would wrap to a small buffer that the text then overruns.
     return bytes > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(bytes);
@@ -83,7 +123,18 @@ size_t writeCopyText(const EditorState& s, int kanji, char* out) {
     p += kColumnHeaderLength;
     *p++ = '\r';
     *p++ = '\n';
-    p = writeDumpLines(s, start, end, kanji, p);
+    char* lines = p;
+    const bool bytes = hasByteSelection(s) && end > start;
+    p = writeDumpLines(s, bytes ? start - start % 16 : start, end, kanji, p);
+    if (bytes) {
+        // Only the first and the last row can hold bytes outside the selection.
+        char* firstEnd = static_cast<char*>(std::memchr(lines, '\r', static_cast<size_t>(p - lines)));
+        blankByteColumns(lines, static_cast<size_t>(firstEnd - lines), (1u << (start % 16)) - 1, kanji);
+        char* lastBegin = p - 2;
+        while (lastBegin > lines && lastBegin[-1] != '\n') --lastBegin;
+        const int64_t kept = end - (end - 1) / 16 * 16;  // 1 .. 16 bytes of the last row
+        blankByteColumns(lastBegin, static_cast<size_t>(p - 2 - lastBegin), 0xFFFFu & ~((1u << kept) - 1), kanji);
+    }
     *p = '\0';
     return static_cast<size_t>(p - out);
 }
