@@ -58,6 +58,14 @@ bool selectedBytes(const EditorState& s, int64_t* start, int64_t* end) {
     return true;
 }
 
+uint32_t selectedColumns(const EditorState& s, int64_t rowOffset) {
+    int64_t start = 0, end = 0;
+    if (!hasByteSelection(s) || !selectedBytes(s, &start, &end)) return 0;
+    const int64_t first = std::max(start, rowOffset) - rowOffset, stop = std::min(end, rowOffset + 16) - rowOffset;
+    if (first >= stop) return 0;
+    return ((1u << stop) - 1) & ~((1u << first) - 1);
+}
+
 // A selection can hold no byte (both ends one past the last row): it counts as none.
 bool hexCopyBytes(const EditorState& s, int64_t* start, int64_t* end) {
     if (selectedBytes(s, start, end) && *end > *start) return true;
@@ -129,11 +137,12 @@ size_t writeCopyText(const EditorState& s, int kanji, char* out) {
     if (bytes) {
         // Only the first and the last row can hold bytes outside the selection.
         char* firstEnd = static_cast<char*>(std::memchr(lines, '\r', static_cast<size_t>(p - lines)));
-        blankByteColumns(lines, static_cast<size_t>(firstEnd - lines), (1u << (start % 16)) - 1, kanji);
+        const int64_t firstRow = start - start % 16;
+        blankByteColumns(lines, static_cast<size_t>(firstEnd - lines), 0xFFFFu & ~selectedColumns(s, firstRow), kanji);
         char* lastBegin = p - 2;
         while (lastBegin > lines && lastBegin[-1] != '\n') --lastBegin;
-        const int64_t kept = end - (end - 1) / 16 * 16;  // 1 .. 16 bytes of the last row
-        blankByteColumns(lastBegin, static_cast<size_t>(p - 2 - lastBegin), 0xFFFFu & ~((1u << kept) - 1), kanji);
+        const int64_t lastRow = (end - 1) / 16 * 16;
+        blankByteColumns(lastBegin, static_cast<size_t>(p - 2 - lastBegin), 0xFFFFu & ~selectedColumns(s, lastRow), kanji);
     }
     *p = '\0';
     return static_cast<size_t>(p - out);

@@ -28,6 +28,10 @@ bool hasByteSelection(const EditorState& s);
 // false without a document or a selection.
 bool selectedBytes(const EditorState& s, int64_t* start, int64_t* end);
 
+// The columns of the row at `rowOffset` (a multiple of 16) that hold selected
+// bytes, bit k for byte k of the row; 0 without a byte selection.
+uint32_t selectedColumns(const EditorState& s, int64_t rowOffset);
+
 // What copying as hex takes: the selected rows' bytes, else the caret's byte.
 // False without a document.
 bool hexCopyBytes(const EditorState& s, int64_t* start, int64_t* end);

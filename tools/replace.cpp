@@ -8,20 +8,26 @@
 #include "document/document.h"
 #include "document/edit.h"
 #include "document/record_list.h"
+#include "document/selection.h"
 #include "resource_ids.h"
 
 namespace {
 
 constexpr uint32_t kNoRoomError = 14;
 
-// Where the dialog's search looks: the selected rows with searchInSelection
+// Where the dialog's search looks: the selection (its rows, or its bytes
+// with the switch on) with searchInSelection
 // (the whole document when no row is selected), else the whole document.
 SearchScope replaceScope(const EditorState& s, uint32_t options) {
     // Characters pair up as the text column shows them: that says nothing
     // about where a value or a UTF text begins.
     SearchScope scope = wholeDocument(s.documentBytes, s.documentBytes != nullptr ? s.documentSize : 0,
                                       (options & searchWholeChars) != 0 && searchesBytes(options));
-    if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
+    int64_t begin = 0, end = 0;
+    if ((options & searchInSelection) != 0 && hasByteSelection(s) && selectedBytes(s, &begin, &end)) {
+        scope.begin = begin;
+        scope.end = end;
+    } else if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
         const int64_t first = std::min(s.selectionAnchorRow, s.selectionEndRow);
         const int64_t last = std::max(s.selectionAnchorRow, s.selectionEndRow);
         scope.begin = std::min<int64_t>(first * 16, scope.size);

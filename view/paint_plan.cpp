@@ -1,6 +1,7 @@
 #include "view/paint_plan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "document/dump_row.h"
@@ -152,22 +153,21 @@ void planHighlight(const EditorState& s, const ViewMetrics& m, int64_t offset, i
 
 // A row with the switch on: the selected bytes' digits and characters on
 // the selection's background in its text colour, the others as normal.
-void planSelectedBytes(const EditorState& s, const ViewMetrics& m, int64_t offset, int32_t y, int64_t start, int64_t end, int kanji,
-                       char* row, PlanWriter& out) {
+void planSelectedBytes(const EditorState& s, const ViewMetrics& m, int64_t offset, int32_t y, int kanji, char* row,
+                       PlanWriter& out) {
     const int32_t cw = m.charWidth, lh = m.lineHeight;
     out.fill(0, y, m.clientWidth, y + lh, normalBack);
-    const int64_t first = std::max(start, offset), last = std::min(end, offset + kBytesPerRow) - 1;
+    const uint32_t chosen = selectedColumns(s, offset);
     const auto length = static_cast<uint32_t>(std::strlen(row));
-    if (first > last) {
+    if (chosen == 0) {
         planHighlight(s, m, offset, y, out);
         out.text(0, y, normalText, row, length);
         return;
     }
-    const auto a = static_cast<int32_t>(first - offset), b = static_cast<int32_t>(last - offset);
+    const int32_t a = std::countr_zero(chosen), b = 31 - std::countl_zero(chosen);
     out.fill((kDumpColumnStart + 3 * a) * cw, y, (kDumpColumnStart + 3 * b + 2) * cw, y + lh, selectionBack);
     out.fill((kAsciiColumnStart + a) * cw, y, (kAsciiColumnStart + b + 1) * cw, y + lh, selectionBack);
     planHighlight(s, m, offset, y, out);
-    const uint32_t chosen = ((1u << (b + 1)) - 1) & ~((1u << a) - 1);
     char picked[kRowTextSize];
     std::memcpy(picked, row, length + 1);
     blankByteColumns(row, length, chosen, kanji);
@@ -199,8 +199,7 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
         const int64_t r = static_cast<int64_t>(s.topRow) + i;
         return haveSelection && selectedFirst <= r && r <= selectedLast;
     };
-    int64_t selectionStart = 0, selectionEnd = 0;
-    const bool byteSelection = hasByteSelection(s) && selectedBytes(s, &selectionStart, &selectionEnd);
+    const bool byteSelection = hasByteSelection(s);
 
     // Changed digits, in the current byte's value, on the row's band; marked
     // cells on their own background, the digit's colour telling whether it is
@@ -254,7 +253,7 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
             }
         }
         if (byteSelection) {
-            planSelectedBytes(s, m, offset, y, selectionStart, selectionEnd, kanji, row, out);
+            planSelectedBytes(s, m, offset, y, kanji, row, out);
             continue;
         }
         const bool chosen = selected(i);

@@ -352,6 +352,52 @@ TEST_F(DocumentText, CopyTextMatchesThePlainRowsForAnySelection) {
     }
 }
 
+// With the switch on: exactly the selected bytes for the checksums and hex
+// copy, their offsets in the status bar, and the rows they touch as copied
+// text with the other bytes blanked (a double-byte character with its first byte).
+TEST_F(DocumentText, ByteSelectionTextsAndCopyBlankTheBytesOutside) {
+    const std::string hexRow0 = "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 ";
+    const struct {
+        Bytes bytes;
+        int32_t anchor, end;
+        int kanji;
+        const char* status;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {Bytes(kAlphabet.begin(), kAlphabet.end()), 17, 14, 0, "0000000E-00000011 (4)",
+         {" 00000000  " + blanks(42) + "4F 50 " + "  " + blanks(14) + "OP",
+          " 00000010  51 52 " + blanks(6) + blanks(36) + "  QR" + blanks(14)}},
+        {Bytes(kAlphabet.begin(), kAlphabet.end()), 0, 15, 0, "00000000-0000000F (16)",
+         {" 00000000  " + hexRow0 + "  ABCDEFGHIJKLMNOP"}},
+        {Bytes{'a', 'b', 0x82, 0xA0, 'c', 'd'}, 3, 4, 1, "00000003-00000004 (2)",
+         {" 00000000  " + blanks(9) + "A0 63 " + blanks(3) + blanks(30) + "  " + blanks(4) + "c" + blanks(11)}},
+        {Bytes{'a', 'b', 0x82, 0xA0, 'c', 'd'}, 2, 2, 1, "00000002-00000002 (1)",
+         {" 00000000  " + blanks(6) + "82 " + blanks(39) + "  " + blanks(2) + "\x82\xA0" + blanks(12)}},
+    };
+    s->unlimited = 1;
+    for (const auto& c : cases) {
+        load(c.bytes);
+        setByteSelection(*s, c.anchor, c.end);
+        const int64_t first = std::min(c.anchor, c.end), stop = std::max(c.anchor, c.end) + 1;
+        EXPECT_EQ(selectionStatusText(*s), c.status);
+        int64_t start = -1, end = -1;
+        ASSERT_TRUE(checksumBytes(*s, &start, &end));
+        EXPECT_EQ(std::pair(start, end), std::pair(first, stop)) << c.status;
+        ASSERT_TRUE(hexCopyBytes(*s, &start, &end));
+        EXPECT_EQ(std::pair(start, end), std::pair(first, stop)) << c.status;
+        std::string want = kHeader + "\r\n";
+        for (const std::string& line : c.lines) want += line + "\r\n";
+        const std::string copied = copyText(c.kanji);
+        EXPECT_EQ(copied, want) << c.status;
+        EXPECT_LE(copied.size() + 1, copyTextCapacity(*s)) << c.status;
+    }
+    ASSERT_EQ(selectAll(*s), 1);
+    EXPECT_EQ(selectionStatusText(*s), "00000000-00000005 (6)");
+    clearSelection(*s);
+    EXPECT_EQ(selectionStatusText(*s), "");
+    EXPECT_EQ(copyText(), "");
+}
+
 TEST_F(DocumentText, SelectionStatusCountsOnlyRowsThatExist) {
     load(Bytes(100, 'a'));  // 7 rows
     // Select all ends one past the last row; a drag may begin below it; upward drags show the anchor first.

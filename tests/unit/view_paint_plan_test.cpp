@@ -12,6 +12,7 @@
 #include "document/document.h"
 #include "document/dump_row.h"
 #include "document/record_list.h"
+#include "document/selection.h"
 #include "platform/platform_native.h"
 #include "tools/compare.h"
 #include "view/kept_picture.h"
@@ -315,6 +316,50 @@ TEST_F(PaintPlanTest, HighlightedBytesFilledUnderTheirTextWithinTheDocument) {
     const auto ops = paint();
     EXPECT_EQ(ops[1], "fill normalBack 0,0 640,16");
     EXPECT_EQ(ops[4], "text normalText 0,0 [" + row(0) + "]");
+}
+
+// With the switch on only the selected bytes' digits and characters take the
+// selection's colours; the rest of a partly selected row stays as it is.
+TEST_F(PaintPlanTest, SelectedBytesOfAPartlySelectedRow) {
+    std::string bytes;
+    for (int i = 0; i < 40; ++i) bytes += static_cast<char>('A' + i % 26);
+    load(bytes);
+    s->caretOffset = -1;
+    s->unlimited = 1;
+    setByteSelection(*s, 18, 3);  // row 0 from byte 3, row 1 up to byte 2
+    auto blanked = [&](int32_t offset, int first, int last) {
+        std::string text = row(offset);
+        for (int k = first; k <= last; ++k) {
+            text[11 + 3 * k] = text[12 + 3 * k] = ' ';
+            text[61 + k] = ' ';
+        }
+        return text;
+    };
+    auto cells = [](int y, int first, int last) {
+        const std::string top = std::to_string(y), bottom = std::to_string(y + kLh);
+        return std::vector<std::string>{
+            "fill selectionBack " + std::to_string((11 + 3 * first) * kCw) + "," + top + " " +
+                std::to_string((13 + 3 * last) * kCw) + "," + bottom,
+            "fill selectionBack " + std::to_string((61 + first) * kCw) + "," + top + " " +
+                std::to_string((62 + last) * kCw) + "," + bottom};
+    };
+    const auto ops = paint();
+    EXPECT_EQ(matching(ops, "fill selectionBack"), [&] {
+        auto all = cells(0, 3, 15);
+        const auto second = cells(kLh, 0, 2);
+        all.insert(all.end(), second.begin(), second.end());
+        return all;
+    }());
+    const std::string selected0 = blanked(0, 0, 2).substr(20), selected1 = blanked(16, 3, 15).substr(11);
+    EXPECT_EQ(matching(ops, "text selectionText"),
+              (std::vector<std::string>{"text selectionText " + std::to_string(20 * kCw) + ",0 [" + selected0 + "]",
+                                        "text selectionText " + std::to_string(11 * kCw) + ",16 [" + selected1 + "]"}));
+    EXPECT_EQ(matching(ops, "text normalText"),
+              (std::vector<std::string>{"text normalText 0,0 [" + blanked(0, 3, 15) + "]",
+                                        "text normalText 0,16 [" + blanked(16, 0, 2) + "]",
+                                        "text normalText 0,32 [" + row(32) + "]"}));
+    // Every band stays in the normal colour, and so does the area below the document.
+    EXPECT_EQ(matching(ops, "fill normalBack").size(), 5u);
 }
 
 TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
