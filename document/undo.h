@@ -63,6 +63,12 @@ bool keepRange(EditorState& s, int64_t offset, int64_t length);
 bool spliceDocument(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
                     int64_t count);
 
+// spliceDocument whose inserted bytes are shown as changed only where
+// `spans` says (sorted, disjoint, relative to `offset`; a replacement that
+// keeps some of the bytes it covers).
+bool spliceDocumentSpans(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
+                         int64_t count, const struct ByteSpan* spans, size_t spanCount);
+
 // Closes the open step: keeps the caret and selection as its "after" and
 // works out `modified`. A step that changed nothing is dropped.
 void commitStep(EditorState& s);
