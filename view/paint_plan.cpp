@@ -7,6 +7,7 @@
 #include "document/dump_row.h"
 #include "document/record_list.h"
 #include "document/selection.h"
+#include "document/undo.h"
 #include "tools/compare.h"
 
 namespace {
@@ -219,6 +220,13 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
     std::vector<DigitLine> marked(static_cast<size_t>(drawn)), markedChanged(static_cast<size_t>(drawn));
     std::vector<NibbleRecord> records;
     recordsInRange(s, RecordList::Change, firstOffset, drawnEnd, records);
+    // Inserted bytes show in the change colour as changed digits do.
+    for (const ByteSpan& span : insertedSpansIn(s, firstOffset, drawnEnd)) {
+        for (int64_t at = std::max(span.begin, firstOffset); at < std::min(span.end, drawnEnd); ++at) {
+            records.push_back({static_cast<int32_t>(at), 0, 0});
+            records.push_back({static_cast<int32_t>(at), 1, 0});
+        }
+    }
     for (const NibbleRecord& r : records) {
         CellPosition cell;
         if (!inside(r, &cell)) continue;

@@ -16,6 +16,7 @@
 #include "document/hex_text.h"
 #include "document/record_list.h"
 #include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform_native.h"
 #include "resource_ids.h"
 #include "shell/editor_state.h"
@@ -92,6 +93,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(nativeSeam().unexpectedQuestions, 0);
+        freeUnlimitedEditing(*s);
         freeRecordLists(*s);
         std::free(s->documentBytes);
         freeEditorState(s);
@@ -374,7 +376,7 @@ TEST_F(DocumentText, ByteSelectionTextsAndCopyBlankTheBytesOutside) {
         {Bytes{'a', 'b', 0x82, 0xA0, 'c', 'd'}, 2, 2, 1, "00000002-00000002 (1)",
          {" 00000000  " + blanks(6) + "82 " + blanks(39) + "  " + blanks(2) + "\x82\xA0" + blanks(12)}},
     };
-    s->unlimited = 1;
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
     for (const auto& c : cases) {
         load(c.bytes);
         setByteSelection(*s, c.anchor, c.end);

@@ -10,6 +10,7 @@
 #include "document/document.h"
 #include "document/record_list.h"
 #include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform_native.h"
 #include "view/view_input.h"
 
@@ -28,6 +29,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(nativeSeam().unexpectedQuestions, 0);
+        freeUnlimitedEditing(*s);
         freeRecordLists(*s);
         std::free(s->documentBytes);
         freeEditorState(s);
@@ -260,7 +262,7 @@ TEST_F(ViewInputTest, DragSelectsRowsOnceThePointerMovesHalfARow) {
 // byte when it began) to the caret's byte; the row fields mirror the rows.
 TEST_F(ViewInputTest, ByteSelectionFromKeysClicksAndDrags) {
     load(16 * 20, 10);
-    s->unlimited = 1;
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
     enum Kind { key, click, shiftClick, drag, dragTo, release, digit };
     struct Step {
         Kind kind;

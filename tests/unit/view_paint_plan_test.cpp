@@ -13,6 +13,7 @@
 #include "document/dump_row.h"
 #include "document/record_list.h"
 #include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform_native.h"
 #include "tools/compare.h"
 #include "view/kept_picture.h"
@@ -71,6 +72,7 @@ protected:
         s->lineHeight = kLh;
     }
     void TearDown() override {
+        freeUnlimitedEditing(*s);
         freeRecordLists(*s);
         std::free(s->documentBytes);
         freeEditorState(s);
@@ -325,7 +327,7 @@ TEST_F(PaintPlanTest, SelectedBytesOfAPartlySelectedRow) {
     for (int i = 0; i < 40; ++i) bytes += static_cast<char>('A' + i % 26);
     load(bytes);
     s->caretOffset = -1;
-    s->unlimited = 1;
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
     setByteSelection(*s, 18, 3);  // row 0 from byte 3, row 1 up to byte 2
     auto blanked = [&](int32_t offset, int first, int last) {
         std::string text = row(offset);
@@ -360,6 +362,32 @@ TEST_F(PaintPlanTest, SelectedBytesOfAPartlySelectedRow) {
                                         "text normalText 0,32 [" + row(32) + "]"}));
     // Every band stays in the normal colour, and so does the area below the document.
     EXPECT_EQ(matching(ops, "fill normalBack").size(), 5u);
+}
+
+// With the switch on the records come from the stores, only those of the
+// drawn rows, and inserted bytes show in the change colour like changed digits.
+TEST_F(PaintPlanTest, StoredRecordsOfTheDrawnRowsAndInsertedBytes) {
+    std::string bytes(1 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+    load(bytes);
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    s->caretOffset = -1;
+    s->topRow = 2;  // three rows drawn: offsets 32 .. 79
+    const uint8_t inserted[] = {0xAB, 0xCD};
+    beginStep(*s);
+    ASSERT_TRUE(spliceDocument(*s, nullptr, 50, 0, inserted, 2));
+    commitStep(*s);
+    for (int32_t at = 1 << 19; at < (1 << 20); at += 5) ASSERT_EQ(addRecord(*s, RecordList::Change, at, 0, 0), 1);
+    for (auto [offset, nibble] : {std::pair{31, 1}, {32, 0}, {79, 1}, {80, 0}}) {
+        ASSERT_EQ(addRecord(*s, RecordList::Change, offset, nibble, 0), 1);
+    }
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 32, 0, 0), 1);
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 40, 1, 0), 1);
+    const auto ops = paint(48);
+    EXPECT_EQ(matching(ops, "text changedText"),
+              (std::vector<std::string>{"text changedText 136,16 [AB CD]", "text changedText 456,32 [D]"}));
+    EXPECT_EQ(matching(ops, "text markChangedText"), std::vector<std::string>{"text markChangedText 88,0 [2]"});
+    EXPECT_EQ(matching(ops, "text markText"), std::vector<std::string>{"text markText 288,0 [8]"});
 }
 
 TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
