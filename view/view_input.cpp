@@ -7,6 +7,7 @@
 #include "document/edit.h"
 #include "document/record_list.h"
 #include "document/selection.h"
+#include "document/undo.h"
 #include "view/view_layout.h"
 
 namespace {
@@ -195,6 +196,7 @@ unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int m
 
 unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
     if (!isDocumentLoaded(s)) return effectNone;
+    endTypedRun(s);  // the next typed digit opens a step of its own
     const bool ctrl = (modifier & modifierCtrl) != 0;
     const int32_t before = s.caretOffset;
     unsigned effects = effectNone;
@@ -280,16 +282,26 @@ unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocke
     const uint8_t digit = static_cast<uint8_t>(value & 0x0F);
     const uint8_t now = s.caretNibble == 0 ? static_cast<uint8_t>((digit << 4) | (old & 0x0F))
                                            : static_cast<uint8_t>((old & 0xF0) | digit);
+    // Opened before the selection goes, so that undo brings it back.
+    beginStep(s, true);
     unsigned effects = dropByteSelection(s);
     // The digit already there changes nothing, but the caret moves on all the
     // same: the next digits then land where the user counts them.
     if (now != old) {
-        if (recordChangeAtCaret(s, 1, owner) == 0) return effects;
+        if (!keepRange(s, s.caretOffset, 1)) {
+            reportOutOfMemory(owner);
+            return effects;
+        }
+        if (recordChangeAtCaret(s, 1, owner) == 0) {
+            commitStep(s);
+            return effects;
+        }
         s.documentBytes[s.caretOffset] = now;
         s.modified = 1;
-        effects = effectToolbar;
+        effects |= effectToolbar;
     }
     const unsigned moved = moveCaretByKey(s, keyRight, modifierNone);
+    commitStep(s);
     // On the last nibble the caret stays; its row still comes into view.
     return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
@@ -302,13 +314,16 @@ unsigned typeTextBytes(EditorState& s, WindowRef owner, const uint8_t* bytes, in
     if (editLocked || !caretOnDocument(s)) return effectNone;
     // Half a character is no character: nothing is written at all.
     if (count > static_cast<int32_t>(s.documentSize) - s.caretOffset) return effectBeep;
+    beginStep(s, true);
     const unsigned dropped = dropByteSelection(s);
     const bool changes = std::memcmp(s.documentBytes + s.caretOffset, bytes, static_cast<size_t>(count)) != 0;
     if (changes && writeBytesAsTyped(s, owner, s.caretOffset, bytes, static_cast<size_t>(count), 1) == 0) {
+        commitStep(s);
         return dropped;
     }
     unsigned moved = effectNone;
     for (int32_t i = 0; i < count; ++i) moved |= moveCaretByKey(s, keyRight, modifierNone);
+    commitStep(s);
     const unsigned effects = dropped | (changes ? effectToolbar : effectNone);
     return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
@@ -325,6 +340,7 @@ unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, b
     }
     if (!isDocumentLoaded(s)) return effectNone;
     if (key == keyTab && (modifier & modifierCtrl) == 0) {
+        endTypedRun(s);
         s.caretInText = s.caretInText != 0 ? 0 : 1;
         s.caretNibble = 0;
         s.pendingTextLead = 0;
@@ -368,6 +384,7 @@ unsigned onViewChar(EditorState& s, WindowRef owner, uint32_t code, bool leadByt
 unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y) {
     const int32_t cw = s.charWidth;
     if (!isDocumentLoaded(s) || cw <= 0 || s.lineHeight <= 0) return effectNone;
+    endTypedRun(s);
     int32_t column;
     int32_t nibble = 0;
     const ViewArea area = viewAreaAt(x, cw);
@@ -509,6 +526,7 @@ unsigned onLabelClick(EditorState& s, int32_t x) {
     if (column > 15) return effectNone;
     const int64_t offset = static_cast<int64_t>(s.caretOffset / kBytesPerRow) * kBytesPerRow + column;
     if (offset > lastOffset(s)) return effectNone;
+    endTypedRun(s);
     s.caretOffset = static_cast<int32_t>(offset);
     return effectRepaint | effectCaretStatus;
 }

@@ -327,6 +327,35 @@ TEST_F(ViewInputTest, ByteSelectionFromKeysClicksAndDrags) {
     EXPECT_EQ(s->documentBytes[6], 0xA0) << "the typed digit went to the caret's byte";
 }
 
+// A run of typed digits is one step, ended by a caret move; undo brings back
+// the bytes and the selection the first digit cleared.
+TEST_F(ViewInputTest, TypedDigitsAreOneStepUntilTheCaretMoves) {
+    load(64, 4);
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    s->caretOffset = 2;
+    onViewKeyDown(*s, nullptr, keyEnd, modifierShift, false);  // bytes 2 .. 15 selected, caret on 15
+    s->caretOffset = 4;
+    s->caretNibble = 0;
+    for (int key : {'A', 'B', 'C'}) onViewKeyDown(*s, nullptr, key, modifierNone, false);
+    EXPECT_FALSE(hasByteSelection(*s));
+    onViewKeyDown(*s, nullptr, keyDown, modifierNone, false);
+    onViewKeyDown(*s, nullptr, 'D', modifierNone, false);  // a step of its own
+    EXPECT_EQ(std::vector<uint8_t>(s->documentBytes + 4, s->documentBytes + 6), (std::vector<uint8_t>{0xAB, 0xC0}));
+    EXPECT_EQ(s->documentBytes[21], 0x0D);
+    ASSERT_EQ(undoStep(*s, nullptr), 1);
+    EXPECT_EQ(s->documentBytes[21], 0);
+    EXPECT_EQ(std::vector<uint8_t>(s->documentBytes + 4, s->documentBytes + 6), (std::vector<uint8_t>{0xAB, 0xC0}));
+    ASSERT_EQ(undoStep(*s, nullptr), 1);
+    EXPECT_EQ(std::vector<uint8_t>(s->documentBytes + 4, s->documentBytes + 6), (std::vector<uint8_t>{0, 0}));
+    EXPECT_EQ(std::pair(s->selectionAnchorByte, s->selectionEndByte), std::pair(2, 15));
+    EXPECT_EQ(s->caretOffset, 4);
+    EXPECT_EQ(s->modified, 0);
+    ASSERT_EQ(redoStep(*s, nullptr), 1);
+    EXPECT_FALSE(hasByteSelection(*s));
+    EXPECT_EQ(s->documentBytes[5], 0xC0);
+    EXPECT_EQ(std::pair(s->caretOffset, s->caretNibble), std::pair(5, 1));
+}
+
 TEST_F(ViewInputTest, DragNearAnEdgeScrollsAndMovesTheSelectionEnd) {
     load(16 * 100, 10);
     beginMouseSelection(*s, x(11), 5);
