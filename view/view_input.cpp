@@ -6,6 +6,7 @@
 
 #include "document/edit.h"
 #include "document/record_list.h"
+#include "document/undo.h"
 #include "view/view_layout.h"
 
 namespace {
@@ -251,12 +252,21 @@ unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocke
     // The digit already there changes nothing, but the caret moves on all the
     // same: the next digits then land where the user counts them.
     if (now != old) {
-        if (recordChangeAtCaret(s, 1, owner) == 0) return effectNone;
+        beginStep(s, true);
+        if (!keepRange(s, s.caretOffset, 1)) {
+            reportOutOfMemory(owner);
+            return effectNone;
+        }
+        if (recordChangeAtCaret(s, 1, owner) == 0) {
+            commitStep(s);
+            return effectNone;
+        }
         s.documentBytes[s.caretOffset] = now;
         s.modified = 1;
         effects = effectToolbar;
     }
     const unsigned moved = moveCaretByKey(s, keyRight, modifierNone);
+    if (now != old) commitStep(s);
     // On the last nibble the caret stays; its row still comes into view.
     return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
@@ -270,11 +280,14 @@ unsigned typeTextBytes(EditorState& s, WindowRef owner, const uint8_t* bytes, in
     // Half a character is no character: nothing is written at all.
     if (count > static_cast<int32_t>(s.documentSize) - s.caretOffset) return effectBeep;
     const bool changes = std::memcmp(s.documentBytes + s.caretOffset, bytes, static_cast<size_t>(count)) != 0;
+    beginStep(s, true);
     if (changes && writeBytesAsTyped(s, owner, s.caretOffset, bytes, static_cast<size_t>(count), 1) == 0) {
+        commitStep(s);
         return effectNone;
     }
     unsigned moved = effectNone;
     for (int32_t i = 0; i < count; ++i) moved |= moveCaretByKey(s, keyRight, modifierNone);
+    commitStep(s);
     const unsigned effects = changes ? effectToolbar : effectNone;
     return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
@@ -302,6 +315,7 @@ unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, b
         if (modifier != modifierNone || s.caretInText != 0) return effectNone;
         return typeHexDigit(s, owner, digit, editLocked);
     }
+    endTypedRun(s);
     return moveCaretByKey(s, key, modifier);
 }
 
@@ -334,6 +348,7 @@ unsigned onViewChar(EditorState& s, WindowRef owner, uint32_t code, bool leadByt
 unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y) {
     const int32_t cw = s.charWidth;
     if (!isDocumentLoaded(s) || cw <= 0 || s.lineHeight <= 0) return effectNone;
+    endTypedRun(s);
     int32_t column;
     int32_t nibble = 0;
     const ViewArea area = viewAreaAt(x, cw);
@@ -427,6 +442,7 @@ AutoScrollStep autoScrollTick(EditorState& s, int32_t y, int32_t clientBottom) {
 unsigned onLabelClick(EditorState& s, int32_t x) {
     const int32_t cw = s.charWidth;
     if (!isDocumentLoaded(s) || cw <= 0) return effectNone;
+    endTypedRun(s);
     int32_t column;
     switch (viewAreaAt(x, cw)) {
         case ViewArea::Address: return effectNone;
