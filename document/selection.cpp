@@ -172,7 +172,7 @@ int pasteText(EditorState& s, WindowRef owner, int editLocked) {
     if (text == nullptr) return 0;
     const int64_t needed = 2 * static_cast<int64_t>(std::strlen(text));
     int result = 0;
-    if (kChangeRecordsForPaste - static_cast<int64_t>(s.changeCount) >= needed)
+    if (s.unlimitedEdit != nullptr || kChangeRecordsForPaste - static_cast<int64_t>(s.changeCount) >= needed)
         result = overwriteText(s, text);
     else
         showErrorCode(owner, kNoRoomError);

@@ -533,13 +533,18 @@ bool keepRange(EditorState& s, int64_t offset, int64_t length) {
     }
 }
 
-bool spliceDocument(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
-                    int64_t count) {
-    return spliceDocumentSpans(s, owner, offset, removeCount, bytes, count, nullptr, 0);
+namespace {
+
+std::vector<Packed> packedRecords(const std::vector<NibbleRecord>* records) {
+    std::vector<Packed> out;
+    if (records == nullptr) return out;
+    out.reserve(records->size());
+    for (const NibbleRecord& r : *records) out.push_back(RecordStore::pack(RecordStore::keyOf(r.offset, r.nibble), r.byteValue));
+    return out;
 }
 
-bool spliceDocumentSpans(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
-                         int64_t count, const ByteSpan* spans, size_t spanCount) {
+bool splice(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes, int64_t count,
+            const SpliceContent* given) {
     UnlimitedEdit* u = s.unlimitedEdit;
     if (u == nullptr || !hasDocumentBuffer(s) || offset < 0 || offset > s.documentSize || count < 0) return false;
     removeCount = std::clamp<int64_t>(removeCount, 0, int64_t{s.documentSize} - offset);
@@ -552,6 +557,9 @@ bool spliceDocumentSpans(EditorState& s, WindowRef owner, int64_t offset, int64_
     const ByteSpan whole{0, count};
     try {
         allocating();
+        std::vector<Packed> changes = packedRecords(given != nullptr ? given->changes : nullptr);
+        std::vector<Packed> marks = packedRecords(given != nullptr ? given->marks : nullptr);
+        const std::vector<ByteSpan>* spans = given != nullptr ? given->spans : nullptr;
         ensureRoom(s, count - removeCount);
         u->undo.pieces.reserve(u->undo.pieces.size() + 1);
         EditPiece piece{static_cast<int32_t>(offset), static_cast<int32_t>(count), static_cast<int32_t>(removeCount),
@@ -559,8 +567,14 @@ bool spliceDocumentSpans(EditorState& s, WindowRef owner, int64_t offset, int64_
         keepContent(u->undo, s, offset, removeCount, offset, piece);
         u->undo.pieces.push_back(piece);
         ++head.pieces;
-        Content c{bytes, count, nullptr, 0, nullptr, 0, spans != nullptr ? spans : &whole,
-                  spans != nullptr ? spanCount : static_cast<size_t>(count > 0)};
+        Content c{bytes,
+                  count,
+                  changes.data(),
+                  changes.size(),
+                  marks.data(),
+                  marks.size(),
+                  given != nullptr ? (spans != nullptr ? spans->data() : nullptr) : &whole,
+                  given != nullptr ? (spans != nullptr ? spans->size() : 0) : static_cast<size_t>(count > 0)};
         replaceRange(s, offset, removeCount, c);
     } catch (const std::bad_alloc&) {
         rollBackCommand(s);
@@ -570,6 +584,22 @@ bool spliceDocumentSpans(EditorState& s, WindowRef owner, int64_t offset, int64_
     markLengthChanged(s);
     if (ownStep) commitStep(s);
     return true;
+}
+
+}  // namespace
+
+bool spliceDocument(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
+                    int64_t count) {
+    return splice(s, owner, offset, removeCount, bytes, count, nullptr);
+}
+
+bool spliceDocumentWith(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
+                        int64_t count, const SpliceContent& content) {
+    return splice(s, owner, offset, removeCount, bytes, count, &content);
+}
+
+void rollBackStep(EditorState& s) {
+    if (s.unlimitedEdit != nullptr) rollBackCommand(s);
 }
 
 void commitStep(EditorState& s) {

@@ -94,6 +94,10 @@ void syncRecordCounts(EditorState& s);
 // length change, no forgotten earlier change), and sets modified.
 bool noteRevertedToFile(EditorState& s);
 
+// Undoes what the open command changed and drops it (a command that cannot
+// finish: never half done).
+void rollBackStep(EditorState& s);
+
 // For the tests: the history's or the buffer's allocation after `allocations`
 // more fails as if memory had run out (-1: none fails).
 void failUndoAllocationAfter(int64_t allocations);

@@ -516,6 +516,7 @@ AutoScrollStep autoScrollTick(EditorState& s, int32_t y, int32_t clientBottom) {
 unsigned onLabelClick(EditorState& s, int32_t x) {
     const int32_t cw = s.charWidth;
     if (!isDocumentLoaded(s) || cw <= 0) return effectNone;
+    endTypedRun(s);
     int32_t column;
     switch (viewAreaAt(x, cw)) {
         case ViewArea::Address: return effectNone;
@@ -526,7 +527,6 @@ unsigned onLabelClick(EditorState& s, int32_t x) {
     if (column > 15) return effectNone;
     const int64_t offset = static_cast<int64_t>(s.caretOffset / kBytesPerRow) * kBytesPerRow + column;
     if (offset > lastOffset(s)) return effectNone;
-    endTypedRun(s);
     s.caretOffset = static_cast<int32_t>(offset);
     return effectRepaint | effectCaretStatus;
 }
