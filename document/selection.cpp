@@ -7,10 +7,12 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "document/dump_row.h"
 #include "document/edit.h"
 #include "document/hex_text.h"
+#include "document/undo.h"
 #include "resource_ids.h"
 
 namespace {
@@ -18,6 +20,43 @@ namespace {
 constexpr uint32_t kNoRoomError = 14;
 constexpr int kChangeRecordsForPaste = 2000;
 constexpr size_t kCopyRowMax = 78 + 2;  // longest row text and CR LF
+
+// After a command on the selection changed the bytes from `start` on: the
+// caret on the first of them (or the last byte left), nothing selected.
+void settleAfterCommand(EditorState& s, int64_t start) {
+    clearSelection(s);
+    s.caretOffset = static_cast<int32_t>(std::clamp<int64_t>(start, 0, std::max<int64_t>(s.documentSize, 1) - 1));
+    s.caretNibble = 0;
+}
+
+// Replaces [start, end) by `count` bytes in one step opened before the
+// selection goes, so that undo brings it back with the bytes.
+int replaceSelected(EditorState& s, WindowRef owner, int64_t start, int64_t end, const uint8_t* bytes,
+                    int64_t count) {
+    beginStep(s);
+    const int done = replaceBytes(s, owner, start, end - start, bytes, count);
+    if (done != 0) settleAfterCommand(s, start);
+    commitStep(s);
+    return done;
+}
+
+// The bytes of a hex text, or none (the invalid-input message shown) when
+// it is not hex pairs.
+bool readHexBytes(WindowRef owner, const char* text, std::vector<uint8_t>& bytes) {
+    try {
+        bytes.resize(std::strlen(text) / 2 + 1);
+    } catch (const std::bad_alloc&) {
+        reportOutOfMemory(owner);
+        return false;
+    }
+    const HexTextRead read = readHexText(text, bytes.data(), bytes.size());
+    if (!read.valid) {
+        showError(owner, IDS_ERR_INVALID_TEXT, nullptr);
+        return false;
+    }
+    bytes.resize(read.stored);
+    return true;
+}
 
 }  // namespace
 
@@ -201,4 +240,48 @@ int pasteHexText(EditorState& s, WindowRef owner, int editLocked) {
     std::snprintf(question, sizeof question, format, static_cast<long long>(read.count),
                   static_cast<long long>(read.stored));
     return writeBytesAsTyped(s, owner, s.caretOffset, bytes.get(), read.stored, 0, question);
+}
+
+int deleteSelection(EditorState& s, WindowRef owner) {
+    int64_t start = 0, end = 0;
+    if (!hasByteSelection(s) || !selectedBytes(s, &start, &end) || end <= start) return 0;
+    return replaceSelected(s, owner, start, end, nullptr, 0);
+}
+
+int cutSelection(EditorState& s, WindowRef owner) {
+    int64_t start = 0, end = 0;
+    if (!hasByteSelection(s) || !selectedBytes(s, &start, &end) || end <= start) return 0;
+    const size_t capacity = hexTextCapacity(static_cast<uint64_t>(end - start));
+    std::unique_ptr<char[]> text(capacity == SIZE_MAX ? nullptr : new (std::nothrow) char[capacity]);
+    if (text == nullptr) return reportOutOfMemory(owner);
+    writeHexText(s.documentBytes + start, static_cast<size_t>(end - start), text.get());
+    if (putClipboardText(owner, text.get()) == 0) return 0;
+    return replaceSelected(s, owner, start, end, nullptr, 0);
+}
+
+int pasteHexReplacing(EditorState& s, WindowRef owner, int editLocked) {
+    if (!hasDocumentBuffer(s) || s.unlimitedEdit == nullptr || editLocked != 0) return 0;
+    std::unique_ptr<char, decltype(&std::free)> text(getClipboardText(owner, nullptr), &std::free);
+    std::vector<uint8_t> bytes;
+    if (text == nullptr || !readHexBytes(owner, text.get(), bytes)) return 0;
+    const auto count = static_cast<int64_t>(bytes.size());
+    int64_t start = 0, end = 0;
+    if (!hasByteSelection(s) || !selectedBytes(s, &start, &end)) {
+        // Over the bytes from the caret on; what runs past the end is appended.
+        start = std::clamp<int64_t>(s.caretOffset, 0, s.documentSize);
+        end = std::min<int64_t>(start + count, s.documentSize);
+    }
+    return replaceSelected(s, owner, start, end, bytes.data(), count);
+}
+
+int fillSelection(EditorState& s, WindowRef owner, const char* hexPattern) {
+    int64_t start = 0, end = 0;
+    if (!hasByteSelection(s) || !selectedBytes(s, &start, &end) || end <= start || hexPattern == nullptr) return 0;
+    std::vector<uint8_t> pattern;
+    if (!readHexBytes(owner, hexPattern, pattern)) return 0;
+    beginStep(s);
+    const int done = fillBytes(s, owner, start, end - start, pattern.data(), pattern.size());
+    if (done != 0) settleAfterCommand(s, start);
+    commitStep(s);
+    return done;
 }

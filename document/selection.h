@@ -83,3 +83,25 @@ int pasteText(EditorState& s, WindowRef owner, int editLocked);
 // text that is not hex pairs shows the invalid-input message and writes
 // nothing. 1 when the bytes were written.
 int pasteHexText(EditorState& s, WindowRef owner, int editLocked);
+
+// ---- commands on selected bytes (editing without limits). Each is one step
+// of the history, which brings back the selection; afterwards the caret
+// stands on the first byte of the replacement, or the first after the bytes
+// that went, and nothing is selected. 1 when the document changed.
+
+// Deletes the selected bytes at once.
+int deleteSelection(EditorState& s, WindowRef owner);
+
+// Puts the selected bytes on the clipboard as hex text, then deletes them;
+// nothing is deleted when the clipboard did not take the text.
+int cutSelection(EditorState& s, WindowRef owner);
+
+// Replaces the selected bytes by the bytes of the clipboard's hex text, the
+// document growing or shrinking by the difference; without a selection
+// writes them over the bytes from the caret on, appending what runs past the
+// end. A text that is not hex pairs shows the invalid-input message.
+int pasteHexReplacing(EditorState& s, WindowRef owner, int editLocked);
+
+// Fills the selection with the bytes of `hexPattern` (hex pairs as pasted),
+// repeated; an invalid or empty pattern shows the invalid-input message.
+int fillSelection(EditorState& s, WindowRef owner, const char* hexPattern);

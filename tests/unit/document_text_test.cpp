@@ -400,6 +400,74 @@ TEST_F(DocumentText, ByteSelectionTextsAndCopyBlankTheBytesOutside) {
     EXPECT_EQ(copyText(), "");
 }
 
+// Delete, cut, paste replacing and fill on selected bytes: each one step,
+// the caret on the first changed byte after it, undo bringing back the
+// bytes and the selection.
+TEST_F(DocumentText, CommandsOnSelectedBytesAndTheirUndo) {
+    const std::string base = kAlphabet + kAlphabet;  // 40 bytes
+    enum Command { del, cut, paste, fill };
+    const struct {
+        const char* name;
+        Command command;
+        int32_t anchor, end, caret;  // anchor -1: nothing selected
+        const char* text;            // the clipboard's or the pattern
+        bool clipboardFails;
+        std::string after;
+        int32_t caretAfter;
+        const char* clipboardAfter;
+    } cases[] = {
+        {"delete", del, 5, 3, 0, "", false, base.substr(0, 3) + base.substr(6), 3, ""},
+        {"delete to the end", del, 30, 39, 0, "", false, base.substr(0, 30), 29, ""},
+        {"cut", cut, 1, 2, 0, "", false, base.substr(0, 1) + base.substr(3), 1, "42 43"},
+        {"cut, the clipboard refusing", cut, 1, 2, 0, "", true, base, 0, ""},
+        {"paste fewer", paste, 2, 4, 0, "00 11", false, base.substr(0, 2) + std::string("\x00\x11", 2) + base.substr(5), 2, ""},
+        {"paste more", paste, 2, 2, 0, "AABBCC", false, base.substr(0, 2) + "\xAA\xBB\xCC" + base.substr(3), 2, ""},
+        {"paste past the end", paste, -1, -1, 38, "01 02 03 04", false, base.substr(0, 38) + "\x01\x02\x03\x04", 38, ""},
+        {"paste no hex", paste, 2, 4, 0, "XYZ", false, base, 0, ""},
+        {"fill", fill, 0, 4, 9, "12 34", false, "\x12\x34\x12\x34\x12" + base.substr(5), 0, ""},
+        {"fill nothing", fill, 0, 4, 9, "", false, base, 9, ""},
+    };
+    for (const auto& c : cases) {
+        load(base);
+        ASSERT_TRUE(setUnlimitedEditing(*s, true));
+        s->caretOffset = c.caret;
+        if (c.anchor >= 0) setByteSelection(*s, c.anchor, c.end);
+        resetNativeSeam();
+        nativeSeam().failClipboard = c.clipboardFails;
+        nativeSeam().clipboard = c.command == paste ? c.text : "";
+        nativeSeam().clipboardHasText = c.command == paste;
+        int done = 0;
+        switch (c.command) {
+            case del: done = deleteSelection(*s, nullptr); break;
+            case cut: done = cutSelection(*s, nullptr); break;
+            case paste: done = pasteHexReplacing(*s, nullptr, 0); break;
+            case fill: done = fillSelection(*s, nullptr, c.text); break;
+        }
+        const bool changes = c.after != base;
+        EXPECT_EQ(done, changes ? 1 : 0) << c.name;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), s->documentSize), c.after) << c.name;
+        EXPECT_EQ(s->caretOffset, changes ? c.caretAfter : c.caret) << c.name;
+        EXPECT_EQ(hasByteSelection(*s), !changes && c.anchor >= 0) << c.name;
+        if (c.command == cut) {
+            EXPECT_EQ(nativeSeam().clipboard, c.clipboardAfter) << c.name;
+        }
+        const bool refused = !changes && !c.clipboardFails;
+        EXPECT_EQ(nativeSeam().events.size(), refused ? 1u : 0u) << c.name;
+        if (refused && !nativeSeam().events.empty()) {
+            EXPECT_EQ(nativeSeam().events[0].messageId, IDS_ERR_INVALID_TEXT) << c.name;
+        }
+        if (!changes) continue;
+        EXPECT_EQ(s->modified, 1) << c.name;
+        ASSERT_EQ(undoStep(*s, nullptr), 1) << c.name;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), s->documentSize), base) << c.name;
+        EXPECT_EQ(std::pair(s->selectionAnchorByte, s->selectionEndByte),
+                  std::pair(c.anchor, c.anchor >= 0 ? c.end : -1)) << c.name;
+        EXPECT_EQ(s->caretOffset, c.caret) << c.name;
+        EXPECT_EQ(s->modified, 0) << c.name;
+        EXPECT_EQ(undoStep(*s, nullptr), 0) << c.name << ": one step";
+    }
+}
+
 TEST_F(DocumentText, SelectionStatusCountsOnlyRowsThatExist) {
     load(Bytes(100, 'a'));  // 7 rows
     // Select all ends one past the last row; a drag may begin below it; upward drags show the anchor first.
