@@ -12,6 +12,8 @@
 #include "document/document.h"
 #include "document/dump_row.h"
 #include "document/record_list.h"
+#include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform_native.h"
 #include "tools/compare.h"
 #include "view/kept_picture.h"
@@ -70,6 +72,7 @@ protected:
         s->lineHeight = kLh;
     }
     void TearDown() override {
+        freeUnlimitedEditing(*s);
         freeRecordLists(*s);
         std::free(s->documentBytes);
         freeEditorState(s);
@@ -315,6 +318,76 @@ TEST_F(PaintPlanTest, HighlightedBytesFilledUnderTheirTextWithinTheDocument) {
     const auto ops = paint();
     EXPECT_EQ(ops[1], "fill normalBack 0,0 640,16");
     EXPECT_EQ(ops[4], "text normalText 0,0 [" + row(0) + "]");
+}
+
+// With the switch on only the selected bytes' digits and characters take the
+// selection's colours; the rest of a partly selected row stays as it is.
+TEST_F(PaintPlanTest, SelectedBytesOfAPartlySelectedRow) {
+    std::string bytes;
+    for (int i = 0; i < 40; ++i) bytes += static_cast<char>('A' + i % 26);
+    load(bytes);
+    s->caretOffset = -1;
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    setByteSelection(*s, 18, 3);  // row 0 from byte 3, row 1 up to byte 2
+    auto blanked = [&](int32_t offset, int first, int last) {
+        std::string text = row(offset);
+        for (int k = first; k <= last; ++k) {
+            text[11 + 3 * k] = text[12 + 3 * k] = ' ';
+            text[61 + k] = ' ';
+        }
+        return text;
+    };
+    auto cells = [](int y, int first, int last) {
+        const std::string top = std::to_string(y), bottom = std::to_string(y + kLh);
+        return std::vector<std::string>{
+            "fill selectionBack " + std::to_string((11 + 3 * first) * kCw) + "," + top + " " +
+                std::to_string((13 + 3 * last) * kCw) + "," + bottom,
+            "fill selectionBack " + std::to_string((61 + first) * kCw) + "," + top + " " +
+                std::to_string((62 + last) * kCw) + "," + bottom};
+    };
+    const auto ops = paint();
+    EXPECT_EQ(matching(ops, "fill selectionBack"), [&] {
+        auto all = cells(0, 3, 15);
+        const auto second = cells(kLh, 0, 2);
+        all.insert(all.end(), second.begin(), second.end());
+        return all;
+    }());
+    const std::string selected0 = blanked(0, 0, 2).substr(20), selected1 = blanked(16, 3, 15).substr(11);
+    EXPECT_EQ(matching(ops, "text selectionText"),
+              (std::vector<std::string>{"text selectionText " + std::to_string(20 * kCw) + ",0 [" + selected0 + "]",
+                                        "text selectionText " + std::to_string(11 * kCw) + ",16 [" + selected1 + "]"}));
+    EXPECT_EQ(matching(ops, "text normalText"),
+              (std::vector<std::string>{"text normalText 0,0 [" + blanked(0, 3, 15) + "]",
+                                        "text normalText 0,16 [" + blanked(16, 0, 2) + "]",
+                                        "text normalText 0,32 [" + row(32) + "]"}));
+    // Every band stays in the normal colour, and so does the area below the document.
+    EXPECT_EQ(matching(ops, "fill normalBack").size(), 5u);
+}
+
+// With the switch on the records come from the stores, only those of the
+// drawn rows, and inserted bytes show in the change colour like changed digits.
+TEST_F(PaintPlanTest, StoredRecordsOfTheDrawnRowsAndInsertedBytes) {
+    std::string bytes(1 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+    load(bytes);
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    s->caretOffset = -1;
+    s->topRow = 2;  // three rows drawn: offsets 32 .. 79
+    const uint8_t inserted[] = {0xAB, 0xCD};
+    beginStep(*s);
+    ASSERT_TRUE(spliceDocument(*s, nullptr, 50, 0, inserted, 2));
+    commitStep(*s);
+    for (int32_t at = 1 << 19; at < (1 << 20); at += 5) ASSERT_EQ(addRecord(*s, RecordList::Change, at, 0, 0), 1);
+    for (auto [offset, nibble] : {std::pair{31, 1}, {32, 0}, {79, 1}, {80, 0}}) {
+        ASSERT_EQ(addRecord(*s, RecordList::Change, offset, nibble, 0), 1);
+    }
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 32, 0, 0), 1);
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 40, 1, 0), 1);
+    const auto ops = paint(48);
+    EXPECT_EQ(matching(ops, "text changedText"),
+              (std::vector<std::string>{"text changedText 136,16 [AB CD]", "text changedText 456,32 [D]"}));
+    EXPECT_EQ(matching(ops, "text markChangedText"), std::vector<std::string>{"text markChangedText 88,0 [2]"});
+    EXPECT_EQ(matching(ops, "text markText"), std::vector<std::string>{"text markText 288,0 [8]"});
 }
 
 TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
