@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
 #include "document/selection.h"
 #include "document/undo.h"
@@ -21,8 +22,6 @@ bool unlimitedEditable() {
            !isEditLocked();
 }
 
-bool hasByteSelection(const EditorState& s) { return s.selectionAnchorByte >= 0 && s.selectionEndByte >= 0; }
-
 // The history's menu items (the main menu's and the dump popup's) show
 // Ctrl+Z only while it opens the history.
 void showHistoryAccelerator(HMENU menu, bool keyed) {
@@ -33,7 +32,27 @@ void showHistoryAccelerator(HMENU menu, bool keyed) {
     ModifyMenuA(menu, IDM_UNDO, MF_BYCOMMAND | MF_STRING | state, IDM_UNDO, text);
 }
 
+HACCEL unlimitedTable = nullptr;
+
 }  // namespace
+
+HACCEL acceleratorsNow(HACCEL parts) {
+    if (editorState == nullptr || editorState->unlimited == 0 || parts == nullptr) return parts;
+    if (unlimitedTable != nullptr) return unlimitedTable;
+    const int count = CopyAcceleratorTableA(parts, nullptr, 0);
+    std::vector<ACCEL> keys(static_cast<size_t>(count));
+    if (count <= 0 || CopyAcceleratorTableA(parts, keys.data(), count) != count) return parts;
+    for (ACCEL& key : keys) {
+        if (key.cmd == IDM_UNDO) key.cmd = IDM_STEP_UNDO;
+    }
+    unlimitedTable = CreateAcceleratorTableA(keys.data(), count);
+    return unlimitedTable != nullptr ? unlimitedTable : parts;
+}
+
+void releaseUnlimitedAccelerators() {
+    if (unlimitedTable != nullptr) DestroyAcceleratorTable(unlimitedTable);
+    unlimitedTable = nullptr;
+}
 
 void afterEditStep(uint32_t sizeBefore) {
     if (editorState == nullptr) return;

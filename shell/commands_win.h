@@ -86,5 +86,11 @@ bool deleteSelectionCommand(HWND owner);
 bool pasteHexReplacingCommand(HWND owner);
 // The switch's check mark and the history item's accelerator text in `menu`.
 void showUnlimitedMenuState(HMENU menu);
+// The keys the message loop translates: `parts` (the program's table), or
+// while editing without limits a copy of it whose Ctrl+Z undoes a step (the
+// history stays on its menu item and toolbar button). The copy is made once
+// and released by releaseUnlimitedAccelerators.
+HACCEL acceleratorsNow(HACCEL parts);
+void releaseUnlimitedAccelerators();
 // The windows follow a step (done, undone or redone) that began at `sizeBefore` bytes.
 void afterEditStep(uint32_t sizeBefore);

@@ -170,18 +170,11 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             if (wParam != 0) releaseResources(1);
             return 0;
         case WM_NOTIFY: return supplyTooltip(reinterpret_cast<NMHDR*>(lParam));
-        case WM_COMMAND: {
-            int id = LOWORD(wParam);
-            // Ctrl+Z undoes a step while editing without limits; the history
-            // stays on its menu item and toolbar button.
-            if (id == IDM_UNDO && HIWORD(wParam) == 1 && editorState != nullptr && editorState->unlimited != 0) {
-                id = IDM_STEP_UNDO;
-            }
+        case WM_COMMAND:
             // Any command ends a run of typed digits: the next digit is a step of its own.
             if (editorState != nullptr) endTypedRun(*editorState);
-            if (dispatchCommand(window, id)) return 0;
+            if (dispatchCommand(window, LOWORD(wParam))) return 0;
             break;
-        }
         case WM_TIMER:
             if (wParam == kPasteTimerId) updatePasteButton();
             if (wParam == kStatusTimerId) showWaitingStatus();

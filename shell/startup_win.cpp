@@ -158,7 +158,9 @@ int runMessageLoop(HACCEL accelerators) {
         // Keys typed into the search windows are theirs, not the frame's accelerators.
         if (isSearchDialogMessage(message)) continue;
         // The panes' editors keep their keys (Delete, Ctrl+C ...) for their texts.
-        if (!paneKeepsKey(message) && TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
+        if (!paneKeepsKey(message) && TranslateAcceleratorA(mainWindow, acceleratorsNow(accelerators), &message)) {
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
