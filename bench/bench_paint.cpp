@@ -4,6 +4,7 @@
 // the ratio stays near 1.
 //
 //   bench_paint
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -22,7 +23,7 @@ namespace {
 
 constexpr uint32_t kDocumentSize = 32u << 20;
 constexpr int32_t kRecords = 1000000;
-constexpr int kDigits = 2000;
+constexpr int kDigits = 20000;
 
 double now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -75,12 +76,22 @@ Run measure(int32_t records) {
     return run;
 }
 
+// The best of three runs: the machine is shared.
+Run best(int32_t records) {
+    Run b = measure(records);
+    for (int k = 0; k < 2; ++k) {
+        const Run r = measure(records);
+        b = {std::min(b.digitAndPlan, r.digitAndPlan), std::min(b.planOnly, r.planOnly)};
+    }
+    return b;
+}
+
 }  // namespace
 
 int main() {
     resetNativeSeam();
-    const Run none = measure(0);
-    const Run many = measure(kRecords);
+    const Run none = best(0);
+    const Run many = best(kRecords);
     if (nativeSeam().unexpectedQuestions != 0) std::printf("(a digit was asked about: the figures are off)\n");
     std::printf("typed digit until planned, %u MiB document, 40 rows:\n", kDocumentSize >> 20);
     std::printf("  no change records            %8.1f us\n", none.digitAndPlan * 1e6);
