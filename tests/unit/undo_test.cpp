@@ -77,7 +77,11 @@ TEST(RecordStore, FollowsAnOrderedMapThroughEveryOperation) {
         }
         ASSERT_EQ(store.size(), model.size());
         const auto it = model.find(key);
-        ASSERT_EQ(store.find(key), it == model.end() ? -1 : std::distance(model.begin(), it));
+        const int64_t found = store.find(key);
+        ASSERT_EQ(found >= 0, it != model.end());
+        if (found >= 0) {
+            ASSERT_EQ(store.at(static_cast<size_t>(found)), RecordStore::pack(key, it->second));
+        }
     }
     ASSERT_EQ(contentOf(store), model);
 }
