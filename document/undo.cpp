@@ -30,6 +30,12 @@ void allocating() {
     --allocationsBeforeFailure;
 }
 
+// A piece of bytes changed in place: the marks there stay as the user sets
+// them, so the piece keeps none.
+constexpr uint32_t kNoMarks = UINT32_MAX;
+
+uint32_t marksOf(const EditPiece& p) { return p.marks == kNoMarks ? 0 : p.marks; }
+
 constexpr uint64_t keyAt(int64_t offset) { return RecordStore::keyOf(offset, 0); }
 
 // Adds `delta` key steps to a packed record's key.
@@ -162,7 +168,7 @@ void keepContent(StepStack& st, const EditorState& s, int64_t o, int64_t len, in
         allocating();
         st.bytes.insert(st.bytes.end(), s.documentBytes + o, s.documentBytes + o + len);
         u.changes.copyRange(keyAt(o), keyAt(o + len), st.changes);
-        u.marks.copyRange(keyAt(o), keyAt(o + len), st.marks);
+        if (piece.marks != kNoMarks) u.marks.copyRange(keyAt(o), keyAt(o + len), st.marks);
         for (size_t i = firstSpanAfter(u.inserted, o); i < u.inserted.size() && u.inserted[i].begin < o + len; ++i)
             st.spans.push_back({std::max(u.inserted[i].begin, o) - base, std::min(u.inserted[i].end, o + len) - base});
     } catch (...) {
@@ -172,7 +178,7 @@ void keepContent(StepStack& st, const EditorState& s, int64_t o, int64_t len, in
     for (size_t i = before.changes; i < st.changes.size(); ++i) st.changes[i] = moved(st.changes[i], -2 * base);
     for (size_t i = before.marks; i < st.marks.size(); ++i) st.marks[i] = moved(st.marks[i], -2 * base);
     piece.changes += static_cast<uint32_t>(st.changes.size() - before.changes);
-    piece.marks += static_cast<uint32_t>(st.marks.size() - before.marks);
+    if (piece.marks != kNoMarks) piece.marks += static_cast<uint32_t>(st.marks.size() - before.marks);
     piece.spans += static_cast<uint32_t>(st.spans.size() - before.spans);
 }
 
@@ -187,6 +193,7 @@ struct Content {
     size_t markCount;
     const ByteSpan* spans;
     size_t spanCount;
+    bool marksStay;  // bytes changed in place: the marks of the range stay
 };
 
 // Replaces the document's [o, o + removed) and everything of those bytes by
@@ -208,6 +215,7 @@ void replaceRange(EditorState& s, int64_t o, int64_t removed, const Content& c) 
     Packed* runs[] = {c.changes, c.marks};
     const size_t counts[] = {c.changeCount, c.markCount};
     for (int k = 0; k < 2; ++k) {
+        if (k == 1 && c.marksStay) continue;
         RecordStore& store = *stores[k];
         store.eraseIndexes(store.lowerIndex(keyAt(o)), store.lowerIndex(keyAt(o + removed)));
         store.shiftKeys(keyAt(o + removed), 2 * delta);
@@ -227,7 +235,7 @@ void replaceRange(EditorState& s, int64_t o, int64_t removed, const Content& c) 
 void swapPiece(EditorState& s, StepStack& from, StepStack* to) {
     const EditPiece p = from.pieces.back();
     if (to != nullptr) {
-        EditPiece q{p.offset, p.storedLength, p.currentLength, 0, 0, 0};
+        EditPiece q{p.offset, p.storedLength, p.currentLength, 0, p.marks == kNoMarks ? kNoMarks : 0, 0};
         const PoolSizes before = sizesOf(*to);
         allocating();
         to->pieces.reserve(to->pieces.size() + 1);
@@ -247,12 +255,13 @@ void swapPiece(EditorState& s, StepStack& from, StepStack* to) {
               p.storedLength,
               from.changes.data() + z.changes - p.changes,
               p.changes,
-              from.marks.data() + z.marks - p.marks,
-              p.marks,
+              p.marks == kNoMarks ? nullptr : from.marks.data() + z.marks - p.marks,
+              marksOf(p),
               from.spans.data() + z.spans - p.spans,
-              p.spans};
+              p.spans,
+              p.marks == kNoMarks};
     replaceRange(s, p.offset, p.currentLength, c);
-    truncate(from, {z.bytes - p.storedLength, z.changes - p.changes, z.marks - p.marks, z.spans - p.spans});
+    truncate(from, {z.bytes - p.storedLength, z.changes - p.changes, z.marks - marksOf(p), z.spans - p.spans});
     from.pieces.pop_back();
 }
 
@@ -289,11 +298,11 @@ bool stepChangedNothing(const EditorState& s) {
     const size_t firstPiece = u.undo.pieces.size() - head.pieces;
     for (size_t i = u.undo.pieces.size(); i-- > firstPiece;) {
         const EditPiece& p = u.undo.pieces[i];
-        if (p.currentLength != p.storedLength || p.spans != 0 || b - p.storedLength > b || p.storedLength > 4096)
+        if (p.currentLength != p.storedLength || b - p.storedLength > b || p.storedLength > 4096)
             return false;
         b -= p.storedLength;
         c -= p.changes;
-        m -= p.marks;
+        m -= marksOf(p);
         sp -= p.spans;
         if (std::memcmp(u.undo.bytes.data() + b, s.documentBytes + p.offset, p.storedLength) != 0) return false;
         std::vector<Packed> now;
@@ -302,13 +311,22 @@ bool stepChangedNothing(const EditorState& s) {
         for (size_t k = 0; k < now.size(); ++k)
             if (moved(u.undo.changes[c + k], 2 * int64_t{p.offset}) != now[k]) return false;
         now.clear();
-        u.marks.copyRange(keyAt(p.offset), keyAt(int64_t{p.offset} + p.currentLength), now);
-        if (now.size() != p.marks) return false;
-        for (size_t k = 0; k < now.size(); ++k)
-            if (moved(u.undo.marks[m + k], 2 * int64_t{p.offset}) != now[k]) return false;
-        if (firstSpanAfter(u.inserted, p.offset) < u.inserted.size() &&
-            u.inserted[firstSpanAfter(u.inserted, p.offset)].begin < int64_t{p.offset} + p.currentLength)
-            return false;
+        if (p.marks != kNoMarks) {
+            u.marks.copyRange(keyAt(p.offset), keyAt(int64_t{p.offset} + p.currentLength), now);
+            if (now.size() != p.marks) return false;
+            for (size_t k = 0; k < now.size(); ++k)
+                if (moved(u.undo.marks[m + k], 2 * int64_t{p.offset}) != now[k]) return false;
+        }
+        const int64_t o = p.offset, end = o + p.currentLength;
+        size_t k = firstSpanAfter(u.inserted, o), n = 0;
+        for (; k < u.inserted.size() && u.inserted[k].begin < end; ++k, ++n) {
+            if (n >= p.spans) return false;
+            const ByteSpan& stored = u.undo.spans[sp + n];
+            if (stored.begin != std::max(u.inserted[k].begin, o) - o ||
+                stored.end != std::min(u.inserted[k].end, end) - o)
+                return false;
+        }
+        if (n != p.spans) return false;
     }
     return true;
 }
@@ -320,7 +338,7 @@ void dropNewestStep(StepStack& st) {
         const EditPiece& p = st.pieces.back();
         z.bytes -= static_cast<size_t>(p.storedLength);
         z.changes -= p.changes;
-        z.marks -= p.marks;
+        z.marks -= marksOf(p);
         z.spans -= p.spans;
         st.pieces.pop_back();
     }
@@ -522,7 +540,8 @@ bool keepRange(EditorState& s, int64_t offset, int64_t length) {
         }
         allocating();
         u->undo.pieces.reserve(u->undo.pieces.size() + 1);
-        EditPiece piece{static_cast<int32_t>(offset), static_cast<int32_t>(length), static_cast<int32_t>(length), 0, 0, 0};
+        EditPiece piece{static_cast<int32_t>(offset), static_cast<int32_t>(length), static_cast<int32_t>(length), 0,
+                        kNoMarks, 0};
         keepContent(u->undo, s, offset, length, offset, piece);
         u->undo.pieces.push_back(piece);
         ++head.pieces;
@@ -574,7 +593,8 @@ bool splice(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount
                   marks.data(),
                   marks.size(),
                   given != nullptr ? (spans != nullptr ? spans->data() : nullptr) : &whole,
-                  given != nullptr ? (spans != nullptr ? spans->size() : 0) : static_cast<size_t>(count > 0)};
+                  given != nullptr ? (spans != nullptr ? spans->size() : 0) : static_cast<size_t>(count > 0),
+                  false};
         replaceRange(s, offset, removeCount, c);
     } catch (const std::bad_alloc&) {
         rollBackCommand(s);
@@ -649,6 +669,13 @@ void noteDocumentSaved(EditorState& s) {
     UnlimitedEdit* u = s.unlimitedEdit;
     if (u == nullptr) return;
     endTypedRun(s);
+    // The records and the inserted spans tell the difference from the file:
+    // after a save none of those the history keeps holds any more.
+    for (StepStack* st : {&u->undo, &u->redo}) {
+        for (EditPiece& p : st->pieces) p.changes = p.spans = 0;
+        std::vector<Packed>().swap(st->changes);
+        std::vector<ByteSpan>().swap(st->spans);
+    }
     u->savedPosition = static_cast<int64_t>(u->undo.steps.size());
     std::vector<int64_t>().swap(u->equalPositions);
     std::vector<ByteSpan>().swap(u->inserted);
