@@ -18,23 +18,6 @@ using namespace gui;
 
 namespace {
 
-// A key with Ctrl (and Shift) held, through the program's accelerator table
-// as its message loop translates it; true when the table took it.
-bool ctrlKey(int vk, bool shift = false) {
-    HACCEL table = acceleratorsNow(LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS)));
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    SetKeyboardState(keys);
-    MSG m{win().viewWindow, WM_KEYDOWN, static_cast<WPARAM>(vk), 1, 0, {}};
-    const bool taken = TranslateAcceleratorA(mainWindow, table, &m) != 0;
-    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-    pumpMessages();
-    return taken;
-}
-
 std::string clipboardText() {
     char* text = getClipboardText(mainWindow, nullptr);
     std::string copy = text != nullptr ? text : "";
@@ -93,7 +76,7 @@ TEST_F(UnlimitedEditingTest, TheSwitchSetsTheMenusTheSettingAndWhatCtrlZMeans) {
     EXPECT_EQ(menuText(IDM_UNDO), stringText(IDS_HISTORY_MENU_KEY));
     pressKey(view(), '4');
     DialogScript::expect(answerWith(IDCANCEL));
-    ASSERT_TRUE(ctrlKey('Z'));
+    ASSERT_TRUE(pressAccelerator('Z', true, false));
     EXPECT_EQ(lastDialogTitle(), "変更履歴一覧");
     EXPECT_EQ(document().substr(0, 1), "@");
 
@@ -108,13 +91,13 @@ TEST_F(UnlimitedEditingTest, TheSwitchSetsTheMenusTheSettingAndWhatCtrlZMeans) {
     EXPECT_EQ(typed.substr(0, 3), "@wr");
     EXPECT_FALSE(grayed(IDM_STEP_UNDO));
     EXPECT_TRUE(grayed(IDM_REDO));
-    ASSERT_TRUE(ctrlKey('Z'));
+    ASSERT_TRUE(pressAccelerator('Z', true, false));
     EXPECT_EQ(document().substr(0, 3), "@12");
     EXPECT_EQ(s().caretOffset, 1) << "where the run began";
     EXPECT_EQ(s().caretNibble, 0);
     EXPECT_EQ(s().changeCount, 1) << "the digit typed before the switch keeps its record";
     EXPECT_TRUE(grayed(IDM_STEP_UNDO)) << "the history began with the switch";
-    ASSERT_TRUE(ctrlKey('Y'));
+    ASSERT_TRUE(pressAccelerator('Y', true, false));
     EXPECT_EQ(document(), typed);
     DialogScript::expect(answerWith(IDCANCEL));
     command(IDM_UNDO);  // the menu item and the toolbar button
@@ -159,7 +142,7 @@ TEST_F(UnlimitedEditingTest, ByteSelectionIsCutAndPastedElsewhereThenUndoneAndRe
     EXPECT_EQ(statusText(kStatusFilePart), "00000002-00000005 (4)");
     EXPECT_FALSE(grayed(IDM_CUT));
 
-    ASSERT_TRUE(ctrlKey('X'));
+    ASSERT_TRUE(pressAccelerator('X', true, false));
     EXPECT_EQ(clipboardText(), "43 44 45 46");
     EXPECT_EQ(document(), "ABGHIJKLMNOPQRSTUVWXYZ");
     EXPECT_EQ(s().selectionEndByte, -1);
@@ -174,25 +157,25 @@ TEST_F(UnlimitedEditingTest, ByteSelectionIsCutAndPastedElsewhereThenUndoneAndRe
     s().caretNibble = 0;
     pressKey(view(), VK_END, VK_SHIFT);  // Y and Z
     EXPECT_FALSE(grayed(IDM_STEP_UNDO));
-    ASSERT_TRUE(ctrlKey('V', true));
+    ASSERT_TRUE(pressAccelerator('V', true, true));
     EXPECT_EQ(document(), "ABGHIJKLMNOPQRSTUVWXCDEF");
     EXPECT_EQ(s().modified, 1);
 
     // Undone step by step back to the file's bytes, then redone.
-    ASSERT_TRUE(ctrlKey('Z'));
+    ASSERT_TRUE(pressAccelerator('Z', true, false));
     EXPECT_EQ(document(), "ABGHIJKLMNOPQRSTUVWXYZ");
     EXPECT_EQ(s().selectionAnchorByte, 20) << "the selection as it was before the paste";
-    ASSERT_TRUE(ctrlKey('Z'));
+    ASSERT_TRUE(pressAccelerator('Z', true, false));
     EXPECT_EQ(document(), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     EXPECT_EQ(s().modified, 0);
     EXPECT_EQ(s().selectionAnchorByte, 2);
-    ASSERT_TRUE(ctrlKey('Y'));
-    ASSERT_TRUE(ctrlKey('Y'));
+    ASSERT_TRUE(pressAccelerator('Y', true, false));
+    ASSERT_TRUE(pressAccelerator('Y', true, false));
     EXPECT_EQ(document(), "ABGHIJKLMNOPQRSTUVWXCDEF");
 
     // Under the edit lock nothing of it works.
     command(IDM_EDIT_LOCK);
-    EXPECT_TRUE(ctrlKey('Z'));
+    EXPECT_TRUE(pressAccelerator('Z', true, false));
     EXPECT_EQ(document(), "ABGHIJKLMNOPQRSTUVWXCDEF");
     command(IDM_EDIT_LOCK);
     s().modified = 0;  // no save question at the close
