@@ -277,6 +277,7 @@ ReplaceOutcome resizeInStore(EditorState& s, WindowRef owner, const std::vector<
     }
     s.caretOffset = static_cast<int32_t>(std::min<int64_t>(first, std::max<int64_t>(s.documentSize, 1) - 1));
     s.caretNibble = 0;
+    followResize(s, end, count * (r - m));
     commitStep(s);
     return ReplaceOutcome::Resized;
 }

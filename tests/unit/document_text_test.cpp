@@ -21,6 +21,7 @@
 #include "resource_ids.h"
 #include "shell/editor_state.h"
 #include "tools/checksum.h"
+#include "tools/replace.h"
 
 namespace {
 
@@ -445,6 +446,15 @@ TEST_F(DocumentText, CommandsOnSelectedBytesAndTheirUndo) {
                   std::tuple(base, c.anchor, c.anchor >= 0 ? c.end : -1, c.caret, 0)) << i;
         EXPECT_FALSE(canUndo(*s)) << i << ": one step";
     }
+    // Replace all within the selection, longer: the selection keeps its bytes.
+    load(base);
+    setByteSelection(*s, 20, 35);  // a "B" at 21 inside, one at 1 outside
+    ReplaceQuery q;
+    int64_t count = 0;
+    ASSERT_EQ(readReplaceQuery("B", "xyz", defaultSearchOptions(0) | searchInSelection, true, nullptr, q), 1);
+    nativeSeam().answers.push_back(answerYes);
+    EXPECT_EQ(replaceAll(*s, nullptr, q, "B", count), ReplaceOutcome::Resized);
+    EXPECT_EQ(std::tuple(count, s->selectionAnchorByte, s->selectionEndByte), std::tuple(int64_t{1}, 20, 37));
 }
 
 TEST_F(DocumentText, SelectionStatusCountsOnlyRowsThatExist) {
