@@ -264,7 +264,7 @@ TEST_F(ViewInputTest, DragSelectsRowsOnceThePointerMovesHalfARow) {
 TEST_F(ViewInputTest, ByteSelectionFromKeysClicksAndDrags) {
     load(16 * 20, 10);
     ASSERT_TRUE(setUnlimitedEditing(*s, true));
-    enum Kind { key, click, shiftClick, drag, dragTo, release };
+    enum Kind { key, click, shiftClick, drag, dragTo, release, tick };
     struct Step {
         Kind kind;
         int a, b = 0;  // key and modifier; the byte pressed or dragged to; a point
@@ -294,6 +294,8 @@ TEST_F(ViewInputTest, ByteSelectionFromKeysClicksAndDrags) {
         {0, {{click, 20}, {dragTo, 90 * kCw, 2 * kLh + 2}}, 20, 47, 47},         // right of the characters
         {0, {{click, 20}, {dragTo, (11 + 3 * 3 + 2) * kCw, 9 * kLh + 2}}, 20, 147, 147},  // a blank
         {0, {{click, 20}, {drag, 50}, {release, 0}, {key, keyLeft, modifierShift}}, 20, 49, 49},
+        {0, {{click, 20}, {dragTo, 65535, 3 * kLh + 2}}, 20, 48, 48},  // left of the window
+        {0, {{click, 20}, {tick, 158}, {tick, 158}}, 20, 52, 52},      // below the view: a row a tick
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
@@ -309,6 +311,7 @@ TEST_F(ViewInputTest, ByteSelectionFromKeysClicksAndDrags) {
                 case drag: trackMouseSelection(*s, px, py, 160); break;
                 case dragTo: trackMouseSelection(*s, step.a, step.b, 160); break;
                 case release: endMouseSelection(*s); break;
+                case tick: dragScrollTick(*s, step.a, 0, 160); break;
             }
         }
         endMouseSelection(*s);
