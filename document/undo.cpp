@@ -9,12 +9,12 @@
 #include "document/edit.h"
 #include "document/record_list.h"
 #include "document/unlimited_edit.h"
+#include "resource_ids.h"
 
 namespace {
 
 using Packed = RecordStore::Packed;
 
-constexpr uint32_t kOutOfMemoryError = 14;
 constexpr int64_t kMinimumGrowth = 64 * 1024;
 
 int64_t allocationsBeforeFailure = -1;
@@ -823,7 +823,4 @@ size_t undoMemoryBytes(const EditorState& s) {
     return u->undo.memoryBytes() + u->redo.memoryBytes() + u->equalPositions.capacity() * sizeof(int64_t);
 }
 
-int reportOutOfMemory(WindowRef owner) {
-    showErrorCode(owner, kOutOfMemoryError);
-    return 0;
-}
+int reportOutOfMemory(WindowRef owner) { return showError(owner, IDS_ERR_OUT_OF_MEMORY, nullptr); }
