@@ -62,6 +62,8 @@ struct StoredPiece {
     uint32_t changes;
 };
 
+static_assert(sizeof(EditStepHead) == 16 && sizeof(StoredPiece) == 12, "a typed step takes at most 32 bytes");
+
 // What a piece that changes the length, or keeps marks or spans, has more.
 struct PieceExtent {
     int32_t storedLength;
