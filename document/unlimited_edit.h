@@ -54,6 +54,7 @@ struct EditSelections {
     int32_t anchorBefore, endBefore, anchorAfter, endAfter;
 };
 
+// An EditPiece as the stack keeps it (offsets and lengths stay below 2^31).
 struct StoredPiece {
     uint32_t offset : 31;
     uint32_t marksStay : 1;
