@@ -80,23 +80,23 @@ int insertByteAt(EditorState& s, WindowRef owner, uint8_t value) {
     return result;
 }
 
+void questionWithResetWarning(const EditorState& s, const char* question, char* out, size_t size) {
+    char warning[256] = "";
+    if (s.unlimitedEdit == nullptr) loadText(IDS_RESET_WARNING, warning, sizeof warning);
+    std::snprintf(out, size, warning[0] != '\0' ? "%s %s" : "%s", question, warning);
+}
+
 int deleteByteAtCaret(EditorState& s, WindowRef owner) {
     if (!caretOnDocument(s) || s.documentSize < 2) return 0;
     const int32_t p = s.caretOffset;
 
     char format[256];
     char question[256];
-    char warning[256];
     char text[600];
     loadText(IDS_ASK_DELETE, format, sizeof format);
     std::snprintf(question, sizeof question, format, static_cast<unsigned>(p),
                   static_cast<unsigned>(s.documentBytes[p]));
-    // The records and marks are kept while editing without limits.
-    if (s.unlimitedEdit != nullptr)
-        warning[0] = '\0';
-    else
-        loadText(IDS_RESET_WARNING, warning, sizeof warning);
-    std::snprintf(text, sizeof text, warning[0] != '\0' ? "%s %s" : "%s", question, warning);
+    questionWithResetWarning(s, question, text, sizeof text);
     if (askQuestion(owner, text, questionYesNo) != answerYes) return 0;
     if (s.unlimitedEdit != nullptr) return spliceAsStep(s, owner, p, 1, nullptr, 0, std::max(p - 1, 0));
 

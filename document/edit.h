@@ -21,6 +21,11 @@ void markLengthChanged(EditorState& s);
 // document asks this before it changes anything.
 int checkDocumentGrowth(const EditorState& s, WindowRef owner, int64_t growth);
 
+// The question before a command that resets the change records and marks,
+// with the warning that says so; editing without limits keeps them, so it
+// goes without the warning then.
+void questionWithResetWarning(const EditorState& s, const char* question, char* out, size_t size);
+
 // Whether one more byte fits into the buffer (error 14 on `owner` when not)
 // and into the largest document (checkDocumentGrowth). The insert command
 // asks this before it asks for the value.

@@ -68,6 +68,18 @@ void setByteSelection(EditorState& s, int64_t anchor, int64_t end) {
     s.selectionEndRow = s.selectionEndByte / 16;
 }
 
+void followResize(EditorState& s, int64_t end, int64_t growth) {
+    if (!hasByteSelection(s)) return;
+    // [start, stop) as stored: the document has its new size already.
+    int64_t start = std::min(s.selectionAnchorByte, s.selectionEndByte);
+    int64_t stop = int64_t{std::max(s.selectionAnchorByte, s.selectionEndByte)} + 1;
+    if (start >= end) start += growth;
+    if (stop >= end) stop += growth;
+    if (stop <= start) return clearSelection(s);
+    const bool forward = s.selectionAnchorByte <= s.selectionEndByte;
+    setByteSelection(s, forward ? start : stop - 1, forward ? stop - 1 : start);
+}
+
 void clearSelection(EditorState& s) {
     s.selectionAnchorByte = -1;
     s.selectionEndByte = -1;

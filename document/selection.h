@@ -17,6 +17,11 @@
 // (clamped to the document), and mirrors them in the row fields.
 void setByteSelection(EditorState& s, int64_t anchor, int64_t end);
 
+// The bytes before `end` grew by `growth` bytes (shrank when negative): a
+// byte selection's ends at or past `end` move with their bytes; one left
+// empty goes. Called once the document has its new size.
+void followResize(EditorState& s, int64_t end, int64_t growth);
+
 // No selection any more, of rows or of bytes.
 void clearSelection(EditorState& s);
 

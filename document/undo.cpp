@@ -9,12 +9,12 @@
 #include "document/edit.h"
 #include "document/record_list.h"
 #include "document/unlimited_edit.h"
+#include "resource_ids.h"
 
 namespace {
 
 using Packed = RecordStore::Packed;
 
-constexpr uint32_t kOutOfMemoryError = 14;
 constexpr int64_t kMinimumGrowth = 64 * 1024;
 
 int64_t allocationsBeforeFailure = -1;
@@ -29,10 +29,6 @@ void allocating() {
     }
     --allocationsBeforeFailure;
 }
-
-// A piece of bytes changed in place: the marks there stay as the user sets
-// them, so the piece keeps none.
-constexpr uint32_t kNoMarks = UINT32_MAX;
 
 uint32_t marksOf(const EditPiece& p) { return p.marks == kNoMarks ? 0 : p.marks; }
 
@@ -49,6 +45,39 @@ EditPlace placeOf(const EditorState& s) {
             static_cast<uint8_t>(s.caretInText),
             static_cast<uint8_t>(s.lengthChanged),
             static_cast<uint8_t>(s.earlierChangeDropped)};
+}
+
+uint8_t flagsOf(const EditPlace& p) {
+    return static_cast<uint8_t>((p.caretNibble != 0 ? kCaretNibble : 0) | (p.caretInText != 0 ? kCaretInText : 0) |
+                                (p.lengthChanged != 0 ? kLengthChanged : 0) |
+                                (p.earlierChangeDropped != 0 ? kEarlierChangeDropped : 0));
+}
+
+EditPlace placeFrom(int32_t caret, uint8_t flags, int32_t anchor, int32_t end) {
+    return {caret,
+            anchor,
+            end,
+            static_cast<uint8_t>((flags & kCaretNibble) != 0),
+            static_cast<uint8_t>((flags & kCaretInText) != 0),
+            static_cast<uint8_t>((flags & kLengthChanged) != 0),
+            static_cast<uint8_t>((flags & kEarlierChangeDropped) != 0)};
+}
+
+bool hasSelection(const EditPlace& p) { return p.selectionAnchorByte != -1 || p.selectionEndByte != -1; }
+
+constexpr EditSelections kNoSelections{-1, -1, -1, -1};
+
+// The newest step's selections.
+EditSelections selectionsOf(const StepStack& st) {
+    return st.steps.back().hasSelections != 0 ? st.selections.back() : kNoSelections;
+}
+
+EditPlace placeBefore(const EditStepHead& h, const EditSelections& sel) {
+    return placeFrom(h.caretBefore, h.flagsBefore, sel.anchorBefore, sel.endBefore);
+}
+
+EditPlace placeAfter(const EditStepHead& h, const EditSelections& sel) {
+    return placeFrom(h.caretAfter, h.flagsAfter, sel.anchorAfter, sel.endAfter);
 }
 
 void restorePlace(EditorState& s, const EditPlace& p) {
@@ -233,19 +262,19 @@ void replaceRange(EditorState& s, int64_t o, int64_t removed, const Content& c) 
 // Takes the newest piece off `from`, puts its content into the document and
 // the document's content of that range onto `to` as a piece.
 void swapPiece(EditorState& s, StepStack& from, StepStack* to) {
-    const EditPiece p = from.pieces.back();
+    const EditPiece p = from.topPiece();
     if (to != nullptr) {
         EditPiece q{p.offset, p.storedLength, p.currentLength, 0, p.marks == kNoMarks ? kNoMarks : 0, 0};
         const PoolSizes before = sizesOf(*to);
         allocating();
-        to->pieces.reserve(to->pieces.size() + 1);
+        to->reservePiece();
         keepContent(*to, s, p.offset, p.currentLength, p.offset, q);
-        to->pieces.push_back(q);
+        to->pushPiece(q);
         try {
             // The buffer first: nothing else changes when it cannot grow.
             ensureRoom(s, int64_t{p.storedLength} - p.currentLength);
         } catch (...) {
-            to->pieces.pop_back();
+            to->popPiece();
             truncate(*to, before);
             throw;
         }
@@ -262,7 +291,23 @@ void swapPiece(EditorState& s, StepStack& from, StepStack* to) {
               p.marks == kNoMarks};
     replaceRange(s, p.offset, p.currentLength, c);
     truncate(from, {z.bytes - p.storedLength, z.changes - p.changes, z.marks - marksOf(p), z.spans - p.spans});
-    from.pieces.pop_back();
+    from.popPiece();
+}
+
+void dropNewestStep(StepStack& st) {
+    const EditStepHead head = st.steps.back();
+    PoolSizes z = sizesOf(st);
+    for (uint32_t k = 0; k < head.pieces; ++k) {
+        const EditPiece p = st.topPiece();
+        z.bytes -= static_cast<size_t>(p.storedLength);
+        z.changes -= p.changes;
+        z.marks -= marksOf(p);
+        z.spans -= p.spans;
+        st.popPiece();
+    }
+    truncate(st, z);
+    if (head.hasSelections != 0) st.selections.pop_back();
+    st.steps.pop_back();
 }
 
 // Undoes the pieces the open command added and drops them; a step left
@@ -280,7 +325,7 @@ void rollBackCommand(EditorState& s) {
         // Putting back what was taken out needs no new room; a record store
         // that cannot split a chunk leaves the rest as it is.
     }
-    if (head.pieces == 0) u.undo.steps.pop_back();
+    if (head.pieces == 0) dropNewestStep(u.undo);
     u.stepOpen = false;
     u.typedRunOpen = false;
     u.openDepth = 0;
@@ -295,9 +340,9 @@ bool stepChangedNothing(const EditorState& s) {
     const UnlimitedEdit& u = *s.unlimitedEdit;
     const EditStepHead& head = u.undo.steps.back();
     size_t b = u.undo.bytes.size(), c = u.undo.changes.size(), m = u.undo.marks.size(), sp = u.undo.spans.size();
-    const size_t firstPiece = u.undo.pieces.size() - head.pieces;
-    for (size_t i = u.undo.pieces.size(); i-- > firstPiece;) {
-        const EditPiece& p = u.undo.pieces[i];
+    size_t piece = u.undo.pieces.size(), extent = u.undo.extents.size();
+    for (uint32_t left = head.pieces; left > 0; --left) {
+        const EditPiece p = u.undo.pieceBelow(piece, extent);
         if (p.currentLength != p.storedLength || b - p.storedLength > b || p.storedLength > 4096)
             return false;
         b -= p.storedLength;
@@ -331,20 +376,6 @@ bool stepChangedNothing(const EditorState& s) {
     return true;
 }
 
-void dropNewestStep(StepStack& st) {
-    const EditStepHead head = st.steps.back();
-    PoolSizes z = sizesOf(st);
-    for (uint32_t k = 0; k < head.pieces; ++k) {
-        const EditPiece& p = st.pieces.back();
-        z.bytes -= static_cast<size_t>(p.storedLength);
-        z.changes -= p.changes;
-        z.marks -= marksOf(p);
-        z.spans -= p.spans;
-        st.pieces.pop_back();
-    }
-    truncate(st, z);
-    st.steps.pop_back();
-}
 
 // Takes one step off `from` (undo or redo) and puts it onto `to`.
 int moveStep(EditorState& s, WindowRef owner, bool undo) {
@@ -353,10 +384,12 @@ int moveStep(EditorState& s, WindowRef owner, bool undo) {
     StepStack& to = undo ? u.redo : u.undo;
     endTypedRun(s);
     const EditStepHead head = from.steps.back();
+    const EditSelections selections = selectionsOf(from);
     uint32_t done = 0;
     try {
         allocating();
-        to.steps.reserve(to.steps.size() + 1);
+        to.steps.reserveOne();
+        if (head.hasSelections != 0) to.selections.reserveOne();
         for (; done < head.pieces; ++done) swapPiece(s, from, &to);
     } catch (const std::bad_alloc&) {
         try {
@@ -368,8 +401,12 @@ int moveStep(EditorState& s, WindowRef owner, bool undo) {
     }
     to.steps.push_back(head);
     from.steps.pop_back();
+    if (head.hasSelections != 0) {
+        to.selections.push_back(selections);
+        from.selections.pop_back();
+    }
     u.movedSinceSave = true;
-    restorePlace(s, undo ? head.before : head.after);
+    restorePlace(s, undo ? placeBefore(head, selections) : placeAfter(head, selections));
     syncRecordCounts(s);
     settleModified(s);
     return 1;
@@ -377,9 +414,58 @@ int moveStep(EditorState& s, WindowRef owner, bool undo) {
 
 }  // namespace
 
+void StepStack::reservePiece() {
+    pieces.reserveOne();
+    extents.reserveOne();
+}
+
+void StepStack::pushPiece(const EditPiece& p) {
+    StoredPiece stored{};
+    stored.offset = static_cast<uint32_t>(p.offset) & 0x7FFFFFFFu;
+    stored.marksStay = p.marks == kNoMarks ? 1 : 0;
+    stored.length = static_cast<uint32_t>(p.currentLength) & 0x7FFFFFFFu;
+    stored.changes = p.changes;
+    const bool extent = p.storedLength != p.currentLength || marksOf(p) != 0 || p.spans != 0;
+    stored.hasExtent = extent ? 1 : 0;
+    if (extent) extents.push_back({p.storedLength, marksOf(p), p.spans});
+    pieces.push_back(stored);
+}
+
+EditPiece StepStack::pieceBelow(size_t& piece, size_t& extent) const {
+    const StoredPiece& stored = pieces[--piece];
+    const auto length = static_cast<int32_t>(stored.length);
+    EditPiece p{static_cast<int32_t>(stored.offset), length, length, stored.changes,
+                stored.marksStay != 0 ? kNoMarks : 0, 0};
+    if (stored.hasExtent != 0) {
+        const PieceExtent& e = extents[--extent];
+        p.storedLength = e.storedLength;
+        if (stored.marksStay == 0) p.marks = e.marks;
+        p.spans = e.spans;
+    }
+    return p;
+}
+
+EditPiece StepStack::topPiece() const {
+    size_t piece = pieces.size(), extent = extents.size();
+    return pieceBelow(piece, extent);
+}
+
+void StepStack::popPiece() {
+    if (pieces.back().hasExtent != 0) extents.pop_back();
+    pieces.pop_back();
+}
+
+// Taking a record off leaves room for one: after reservePiece this cannot fail.
+void StepStack::replaceTopPiece(const EditPiece& p) {
+    popPiece();
+    pushPiece(p);
+}
+
 void StepStack::clear() {
-    std::vector<EditStepHead>().swap(steps);
-    std::vector<EditPiece>().swap(pieces);
+    steps.clear();
+    selections.clear();
+    pieces.clear();
+    extents.clear();
     std::vector<uint8_t>().swap(bytes);
     std::vector<Packed>().swap(changes);
     std::vector<Packed>().swap(marks);
@@ -387,7 +473,8 @@ void StepStack::clear() {
 }
 
 size_t StepStack::memoryBytes() const {
-    return steps.capacity() * sizeof(EditStepHead) + pieces.capacity() * sizeof(EditPiece) + bytes.capacity() +
+    return steps.memoryBytes() + selections.memoryBytes() + pieces.memoryBytes() + extents.memoryBytes() +
+           bytes.capacity() +
            (changes.capacity() + marks.capacity()) * sizeof(Packed) + spans.capacity() * sizeof(ByteSpan);
 }
 
@@ -498,20 +585,32 @@ void beginStep(EditorState& s, bool typedRun) {
     }
     u->rolledBack = false;
     u->openDepth = 1;
-    if (typedRun && u->typedRunOpen && !u->undo.steps.empty()) {
-        u->stepOpen = true;
-        u->commandPieces = u->undo.steps.back().pieces;
-        return;
-    }
-    u->typedRunOpen = false;
+    const bool goesOn = typedRun && u->typedRunOpen && !u->undo.steps.empty();
     try {
-        allocating();
-        u->undo.steps.push_back({0, placeOf(s), placeOf(s)});
+        if (!goesOn) {
+            allocating();
+            u->undo.steps.reserveOne();
+        }
+        // Room for the selections commitStep may keep.
+        u->undo.selections.reserveOne();
     } catch (const std::bad_alloc&) {
+        u->typedRunOpen = false;
         u->rolledBack = true;  // keepRange refuses: nothing is changed unrecorded
         return;
     }
     u->stepOpen = true;
+    if (goesOn) {
+        u->commandPieces = u->undo.steps.back().pieces;
+        return;
+    }
+    const EditPlace p = placeOf(s);
+    const uint8_t flags = flagsOf(p);
+    u->undo.steps.push_back({p.caretOffset, p.caretOffset, 0, flags, flags, 0});
+    if (hasSelection(p)) {
+        u->undo.steps.back().hasSelections = 1;
+        u->undo.selections.push_back({p.selectionAnchorByte, p.selectionEndByte, p.selectionAnchorByte,
+                                      p.selectionEndByte});
+    }
     u->typedRunOpen = typedRun;
     u->commandPieces = 0;
 }
@@ -526,24 +625,26 @@ bool keepRange(EditorState& s, int64_t offset, int64_t length) {
     EditStepHead& head = u->undo.steps.back();
     try {
         if (head.pieces > 0) {
-            EditPiece& last = u->undo.pieces.back();
+            EditPiece last = u->undo.topPiece();
             const int64_t end = int64_t{last.offset} + last.currentLength;
             if (offset >= last.offset && offset + length <= end) return true;  // kept already
             if (offset >= last.offset && offset <= end) {
                 // Goes on past the newest piece's end (a typed run): that piece grows.
                 const int64_t more = offset + length - end;
+                u->undo.reservePiece();
                 keepContent(u->undo, s, end, more, end - last.storedLength, last);
                 last.currentLength = static_cast<int32_t>(last.currentLength + more);
                 last.storedLength = static_cast<int32_t>(last.storedLength + more);
+                u->undo.replaceTopPiece(last);
                 return true;
             }
         }
         allocating();
-        u->undo.pieces.reserve(u->undo.pieces.size() + 1);
+        u->undo.reservePiece();
         EditPiece piece{static_cast<int32_t>(offset), static_cast<int32_t>(length), static_cast<int32_t>(length), 0,
                         kNoMarks, 0};
         keepContent(u->undo, s, offset, length, offset, piece);
-        u->undo.pieces.push_back(piece);
+        u->undo.pushPiece(piece);
         ++head.pieces;
         return true;
     } catch (const std::bad_alloc&) {
@@ -580,11 +681,11 @@ bool splice(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount
         std::vector<Packed> marks = packedRecords(given != nullptr ? given->marks : nullptr);
         const std::vector<ByteSpan>* spans = given != nullptr ? given->spans : nullptr;
         ensureRoom(s, count - removeCount);
-        u->undo.pieces.reserve(u->undo.pieces.size() + 1);
+        u->undo.reservePiece();
         EditPiece piece{static_cast<int32_t>(offset), static_cast<int32_t>(count), static_cast<int32_t>(removeCount),
                         0, 0, 0};
         keepContent(u->undo, s, offset, removeCount, offset, piece);
-        u->undo.pieces.push_back(piece);
+        u->undo.pushPiece(piece);
         ++head.pieces;
         Content c{bytes,
                   count,
@@ -633,7 +734,17 @@ void commitStep(EditorState& s) {
         dropNewestStep(u->undo);
         u->typedRunOpen = false;
     } else {
-        head.after = placeOf(s);
+        const EditPlace after = placeOf(s);
+        head.caretAfter = after.caretOffset;
+        head.flagsAfter = flagsOf(after);
+        if (head.hasSelections != 0) {
+            u->undo.selections.back().anchorAfter = after.selectionAnchorByte;
+            u->undo.selections.back().endAfter = after.selectionEndByte;
+        } else if (hasSelection(after)) {
+            // Room kept by beginStep.
+            u->undo.selections.push_back({-1, -1, after.selectionAnchorByte, after.selectionEndByte});
+            head.hasSelections = 1;
+        }
         if (!continued) {
             // A new step: what was undone cannot come back, and a saved
             // position beyond this one is gone.
@@ -672,7 +783,8 @@ void noteDocumentSaved(EditorState& s) {
     // The records and the inserted spans tell the difference from the file:
     // after a save none of those the history keeps holds any more.
     for (StepStack* st : {&u->undo, &u->redo}) {
-        for (EditPiece& p : st->pieces) p.changes = p.spans = 0;
+        for (size_t i = 0; i < st->pieces.size(); ++i) st->pieces[i].changes = 0;
+        for (size_t i = 0; i < st->extents.size(); ++i) st->extents[i].spans = 0;
         std::vector<Packed>().swap(st->changes);
         std::vector<ByteSpan>().swap(st->spans);
     }
@@ -711,7 +823,4 @@ size_t undoMemoryBytes(const EditorState& s) {
     return u->undo.memoryBytes() + u->redo.memoryBytes() + u->equalPositions.capacity() * sizeof(int64_t);
 }
 
-int reportOutOfMemory(WindowRef owner) {
-    showErrorCode(owner, kOutOfMemoryError);
-    return 0;
-}
+int reportOutOfMemory(WindowRef owner) { return showError(owner, IDS_ERR_OUT_OF_MEMORY, nullptr); }

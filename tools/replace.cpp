@@ -277,6 +277,7 @@ ReplaceOutcome resizeInStore(EditorState& s, WindowRef owner, const std::vector<
     }
     s.caretOffset = static_cast<int32_t>(std::min<int64_t>(first, std::max<int64_t>(s.documentSize, 1) - 1));
     s.caretNibble = 0;
+    followResize(s, end, count * (r - m));
     commitStep(s);
     return ReplaceOutcome::Resized;
 }
@@ -301,11 +302,10 @@ ReplaceOutcome resizeMatches(EditorState& s, WindowRef owner, const std::vector<
         return ReplaceOutcome::Refused;
     }
     if (!checkDocumentGrowth(s, owner, newSize - size)) return ReplaceOutcome::Refused;
-    char format[256], question[300], warning[256], text[600];
+    char format[256], question[300], text[600];
     loadText(IDS_ASK_REPLACE_LENGTH, format, sizeof format);
     std::snprintf(question, sizeof question, format, static_cast<long>(count));
-    loadText(IDS_RESET_WARNING, warning, sizeof warning);
-    std::snprintf(text, sizeof text, "%s %s", question, warning);
+    questionWithResetWarning(s, question, text, sizeof text);
     if (askQuestion(owner, text, questionYesNo) != answerYes) return ReplaceOutcome::Refused;
     if (s.unlimitedEdit != nullptr) return resizeInStore(s, owner, offsets, q);
 

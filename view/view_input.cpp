@@ -448,7 +448,8 @@ unsigned trackMouseSelection(EditorState& s, int32_t y, int32_t clientBottom) {
 unsigned trackMouseSelection(EditorState& s, int32_t x, int32_t y, int32_t clientBottom) {
     if (s.unlimited == 0) return trackMouseSelection(s, y, clientBottom);
     if (s.dragging == 0 || y > clientBottom || !isDocumentLoaded(s) || s.selectionAnchorByte < 0) return effectNone;
-    const int32_t at = byteNearPoint(s, x, y);
+    // Left of the window the 16-bit coordinate is large: the row's first byte.
+    const int32_t at = byteNearPoint(s, x > 0x7FFF ? 0 : x, y);
     if (hasByteSelection(s) ? at == s.selectionEndByte : at == s.selectionAnchorByte) return effectNone;
     setByteSelection(s, s.selectionAnchorByte, at);
     s.caretOffset = at;
@@ -469,8 +470,9 @@ unsigned dragScrollTick(EditorState& s, int32_t y, int32_t clientTop, int32_t cl
         const int32_t step = y > clientBottom - 7 ? kBytesPerRow : y < clientTop + 7 ? -kBytesPerRow : 0;
         if (step == 0) return effects;
         effects |= onViewVScroll(s, step > 0 ? scrollLineDown : scrollLineUp, 0);
-        if (hasByteSelection(s)) {
-            setByteSelection(s, s.selectionAnchorByte, int64_t{s.selectionEndByte} + step);
+        if (s.dragging != 0 && s.selectionAnchorByte >= 0) {
+            const int32_t from = hasByteSelection(s) ? s.selectionEndByte : s.selectionAnchorByte;
+            setByteSelection(s, s.selectionAnchorByte, int64_t{from} + step);
             s.caretOffset = s.selectionEndByte;
             s.caretNibble = 0;
             effects |= effectCaretStatus;

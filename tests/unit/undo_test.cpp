@@ -1,5 +1,6 @@
 // The growable record store against std::map, records and marks moving with
-// insertions and deletions, and a command that runs out of memory halfway.
+// insertions and deletions, a command that runs out of memory halfway, and
+// the memory and places of many typed steps.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,6 +17,9 @@
 #include "document/undo.h"
 #include "document/unlimited_edit.h"
 #include "platform/platform_native.h"
+#include "resource_ids.h"
+#include "tools/replace.h"
+#include "view/view_input.h"
 
 namespace {
 
@@ -187,9 +191,72 @@ TEST_F(UnlimitedDocument, ACommandThatRunsOutOfMemoryChangesNothing) {
         }
         EXPECT_EQ(offsets(RecordList::Mark), std::vector<int32_t>{7});
         EXPECT_EQ(s->modified, 0);
-        EXPECT_FALSE(nativeSeam().events.empty());  // the message was shown
+        ASSERT_FALSE(nativeSeam().events.empty());
+        EXPECT_EQ(nativeSeam().events.back().messageId, IDS_ERR_OUT_OF_MEMORY);
         nativeSeam().events.clear();
     }
+}
+
+// Each typed run is one step of little memory; undo brings back the caret and
+// the selection of every step, redo the caret after it, across the history's
+// blocks in both directions.
+TEST_F(UnlimitedDocument, TypedRunsTakeLittleMemoryAndRestoreTheirPlaces) {
+    constexpr int kRuns = 20000;
+    constexpr int32_t kSize = 64 * 1024;
+    s->documentBytes = static_cast<uint8_t*>(std::realloc(s->documentBytes, kSize));
+    for (int32_t i = 0; i < kSize; ++i) s->documentBytes[i] = static_cast<uint8_t>(i * 7);
+    s->documentSize = kSize;
+    ASSERT_EQ(resetDocumentModel(*s), 1);
+    const std::vector<uint8_t> original(s->documentBytes, s->documentBytes + kSize);
+    auto at = [](int i) { return static_cast<int32_t>(i * 3); };
+    auto selected = [](int i) { return i % 50 == 0; };  // a selection the typing drops
+    for (int i = 0; i < kRuns; ++i) {
+        s->caretOffset = at(i);
+        s->caretNibble = 0;
+        s->selectionAnchorByte = selected(i) ? at(i) + 2 : -1;
+        s->selectionEndByte = selected(i) ? at(i) : -1;
+        endTypedRun(*s);
+        typeHexDigit(*s, nullptr, (s->documentBytes[at(i)] >> 4) ^ 1, false);  // always a change
+        typeHexDigit(*s, nullptr, i & 0xF, false);
+    }
+    const std::vector<uint8_t> typed(s->documentBytes, s->documentBytes + kSize);
+    EXPECT_LE(static_cast<double>(undoMemoryBytes(*s)) / kRuns, 32.0 + 1.0);  // its byte beside
+
+    for (int i = kRuns; i-- > 0;) {
+        ASSERT_EQ(undoStep(*s, nullptr), 1);
+        ASSERT_EQ(s->caretOffset, at(i)) << i;
+        EXPECT_EQ(s->documentBytes[at(i)], original[at(i)]);
+        EXPECT_EQ(s->selectionAnchorByte, selected(i) ? at(i) + 2 : -1) << i;
+        EXPECT_EQ(s->selectionEndByte, selected(i) ? at(i) : -1) << i;
+    }
+    EXPECT_FALSE(canUndo(*s));
+    EXPECT_EQ(s->modified, 0);
+    for (int i = 0; i < kRuns; ++i) {
+        ASSERT_EQ(redoStep(*s, nullptr), 1);
+        ASSERT_EQ(s->caretOffset, at(i) + 1) << i;
+        EXPECT_EQ(s->selectionAnchorByte, -1) << i;
+    }
+    EXPECT_FALSE(canRedo(*s));
+    EXPECT_TRUE(std::equal(typed.begin(), typed.end(), s->documentBytes));
+}
+
+// The questions before a command that changes the length warn that the
+// records and marks go; while editing without limits they stay, so no warning.
+TEST_F(UnlimitedDocument, QuestionsBeforeLengthChangesCarryNoResetWarning) {
+    std::memcpy(s->documentBytes, "ab.ab.ab", 8);
+    ASSERT_EQ(resetDocumentModel(*s), 1);
+    nativeSeam().answers = {answerYes, answerYes};
+    s->caretOffset = 5;
+    ASSERT_EQ(deleteByteAtCaret(*s, nullptr), 1);
+    ReplaceQuery q;
+    ASSERT_EQ(readReplaceQuery("ab", "xyz", searchMatchCase, true, nullptr, q), 1);
+    int64_t count = 0;
+    EXPECT_EQ(replaceAll(*s, nullptr, q, "ab", count), ReplaceOutcome::Resized);
+    EXPECT_EQ(count, 3);
+    ASSERT_EQ(nativeSeam().events.size(), 2u);
+    EXPECT_EQ(nativeSeam().events[0].text, "'5' 番地の '2E' を削除しますか？");
+    EXPECT_EQ(nativeSeam().events[1].text, "3 箇所を長さの異なるデータに置換しますか？");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 11), "xyz.xyzxyz\x08");
 }
 
 }  // namespace

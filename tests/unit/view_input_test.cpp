@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/document.h"
@@ -263,68 +264,64 @@ TEST_F(ViewInputTest, DragSelectsRowsOnceThePointerMovesHalfARow) {
 TEST_F(ViewInputTest, ByteSelectionFromKeysClicksAndDrags) {
     load(16 * 20, 10);
     ASSERT_TRUE(setUnlimitedEditing(*s, true));
-    enum Kind { key, click, shiftClick, drag, dragTo, release, digit };
+    enum Kind { key, click, shiftClick, drag, dragTo, release, tick };
     struct Step {
         Kind kind;
         int a, b = 0;  // key and modifier; the byte pressed or dragged to; a point
     };
-    auto pointOf = [](int byte) { return std::pair{(11 + 3 * (byte % 16)) * kCw + kCw / 2, byte / 16 * kLh + 2}; };
+    const Step shiftRight{key, keyRight, modifierShift}, down{key, keyDown}, digitA{key, 'A'};
     const struct {
-        const char* name;
         int32_t caret;
         std::vector<Step> steps;
         int32_t anchor, end, caretAfter;  // anchor -1: nothing selected
     } cases[] = {
-        {"shift right twice", 5, {{key, keyRight, modifierShift}, {key, keyRight, modifierShift}}, 5, 6, 6},
-        {"back over the anchor", 20, {{key, keyDown, modifierShift}, {key, keyUp, modifierShift}, {key, keyUp, modifierShift}}, 20, 4, 4},
-        {"shift end", 5, {{key, keyEnd, modifierShift}}, 5, 15, 15},
-        {"ctrl shift end", 5, {{key, keyEnd, modifierCtrlShift}}, 5, 319, 319},
-        {"ctrl shift home", 40, {{key, keyHome, modifierCtrlShift}}, 40, 0, 0},
-        {"shift page down", 3, {{key, keyPageDown, modifierShift}}, 3, 163, 163},
-        {"a plain move ends it", 5, {{key, keyRight, modifierShift}, {key, keyRight, modifierShift}, {key, keyDown}}, -1, -1, 22},
-        {"ctrl end ends it", 5, {{key, keyRight, modifierShift}, {key, keyRight, modifierShift}, {key, keyEnd, modifierCtrl}}, -1, -1, 319},
-        {"escape ends it", 5, {{key, keyDown, modifierShift}, {key, keyEscape}}, -1, -1, 21},
-        {"a typed digit ends it", 5, {{key, keyRight, modifierShift}, {key, keyRight, modifierShift}, {digit, 'A'}}, -1, -1, 6},
-        {"click, shift click", 7, {{click, 20}, {release, 0}, {shiftClick, 50}}, 20, 50, 50},
-        {"shift click from the caret", 7, {{shiftClick, 50}}, 7, 50, 50},
-        {"shift click upwards keeps the anchor", 7, {{click, 20}, {shiftClick, 50}, {shiftClick, 3}}, 20, 3, 3},
-        {"drag", 0, {{click, 20}, {drag, 50}}, 20, 50, 50},
-        {"drag back onto the anchor", 0, {{click, 20}, {drag, 50}, {drag, 20}}, 20, 20, 20},
-        {"a click selects nothing", 0, {{click, 20}, {dragTo, (12 + 3 * 4) * kCw, kLh + 2}}, -1, -1, 20},
-        {"drag to the address", 0, {{click, 20}, {dragTo, 2 * kCw, 3 * kLh + 2}}, 20, 48, 48},
-        {"drag right of the characters", 0, {{click, 20}, {dragTo, 90 * kCw, 2 * kLh + 2}}, 20, 47, 47},
-        {"drag onto the blank after a byte", 0, {{click, 20}, {dragTo, (11 + 3 * 3 + 2) * kCw, 9 * kLh + 2}}, 20, 147, 147},
-        {"shift left after a drag", 0, {{click, 20}, {drag, 50}, {release, 0}, {key, keyLeft, modifierShift}}, 20, 49, 49},
+        {5, {shiftRight, shiftRight}, 5, 6, 6},
+        {20, {{key, keyDown, modifierShift}, {key, keyUp, modifierShift}, {key, keyUp, modifierShift}}, 20, 4, 4},
+        {5, {{key, keyEnd, modifierShift}}, 5, 15, 15},
+        {5, {{key, keyEnd, modifierCtrlShift}}, 5, 319, 319},
+        {40, {{key, keyHome, modifierCtrlShift}}, 40, 0, 0},
+        {3, {{key, keyPageDown, modifierShift}}, 3, 163, 163},
+        {5, {shiftRight, shiftRight, down}, -1, -1, 22},
+        {5, {shiftRight, shiftRight, {key, keyEnd, modifierCtrl}}, -1, -1, 319},
+        {5, {shiftRight, {key, keyEscape}}, -1, -1, 5},
+        {5, {shiftRight, shiftRight, digitA}, -1, -1, 6},  // typed at the caret, unselected
+        {7, {{click, 20}, {release, 0}, {shiftClick, 50}}, 20, 50, 50},
+        {7, {{shiftClick, 50}}, 7, 50, 50},
+        {7, {{click, 20}, {shiftClick, 50}, {shiftClick, 3}}, 20, 3, 3},
+        {0, {{click, 20}, {drag, 50}, {drag, 20}}, 20, 20, 20},
+        {0, {{click, 20}, {dragTo, (12 + 3 * 4) * kCw, kLh + 2}}, -1, -1, 20},  // the pressed byte's other digit
+        {0, {{click, 20}, {dragTo, 2 * kCw, 3 * kLh + 2}}, 20, 48, 48},          // the address
+        {0, {{click, 20}, {dragTo, 90 * kCw, 2 * kLh + 2}}, 20, 47, 47},         // right of the characters
+        {0, {{click, 20}, {dragTo, (11 + 3 * 3 + 2) * kCw, 9 * kLh + 2}}, 20, 147, 147},  // a blank
+        {0, {{click, 20}, {drag, 50}, {release, 0}, {key, keyLeft, modifierShift}}, 20, 49, 49},
+        {0, {{click, 20}, {dragTo, 65535, 3 * kLh + 2}}, 20, 48, 48},  // left of the window
+        {0, {{click, 20}, {tick, 158}, {tick, 158}}, 20, 52, 52},      // below the view: a row a tick
     };
-    for (const auto& c : cases) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
         clearSelection(*s);
         s->caretOffset = c.caret;
-        s->caretNibble = 0;
-        s->topRow = 0;
+        s->caretNibble = s->topRow = 0;
         for (const Step& step : c.steps) {
-            const auto [px, py] = pointOf(step.a);
+            const int32_t px = (11 + 3 * (step.a % 16)) * kCw + kCw / 2, py = step.a / 16 * kLh + 2;
             switch (step.kind) {
                 case key: onViewKeyDown(*s, nullptr, step.a, step.b, false); break;
-                case click: beginMouseSelection(*s, px, py); break;
+                case click: beginMouseSelection(*s, px, py, false); break;
                 case shiftClick: beginMouseSelection(*s, px, py, true); break;
                 case drag: trackMouseSelection(*s, px, py, 160); break;
                 case dragTo: trackMouseSelection(*s, step.a, step.b, 160); break;
                 case release: endMouseSelection(*s); break;
-                case digit: onViewKeyDown(*s, nullptr, step.a, modifierNone, false); break;
+                case tick: dragScrollTick(*s, step.a, 0, 160); break;
             }
         }
         endMouseSelection(*s);
-        const int32_t end = c.anchor < 0 ? -1 : c.end;
-        EXPECT_EQ(hasByteSelection(*s), c.anchor >= 0) << c.name;
-        if (c.anchor >= 0) {
-            EXPECT_EQ(s->selectionAnchorByte, c.anchor) << c.name;
-        }
-        EXPECT_EQ(s->selectionEndByte, end) << c.name;
-        EXPECT_EQ(s->selectionAnchorRow, c.anchor < 0 ? -1 : c.anchor / 16) << c.name;
-        EXPECT_EQ(s->selectionEndRow, c.anchor < 0 ? -1 : c.end / 16) << c.name;
-        EXPECT_EQ(s->caretOffset, c.caretAfter) << c.name;
+        const bool none = c.anchor < 0;
+        EXPECT_EQ(std::tuple(hasByteSelection(*s), s->selectionEndByte, s->selectionAnchorRow, s->selectionEndRow),
+                  std::tuple(!none, none ? -1 : c.end, none ? -1 : c.anchor / 16, none ? -1 : c.end / 16)) << i;
+        EXPECT_EQ(none ? c.anchor : s->selectionAnchorByte, c.anchor) << i;
+        EXPECT_EQ(s->caretOffset, c.caretAfter) << i;
     }
-    EXPECT_EQ(s->documentBytes[6], 0xA0) << "the typed digit went to the caret's byte";
+    EXPECT_EQ(s->documentBytes[6], 0xA0);
 }
 
 // A run of typed digits is one step, ended by a caret move; undo brings back
@@ -333,27 +330,19 @@ TEST_F(ViewInputTest, TypedDigitsAreOneStepUntilTheCaretMoves) {
     load(64, 4);
     ASSERT_TRUE(setUnlimitedEditing(*s, true));
     s->caretOffset = 2;
-    onViewKeyDown(*s, nullptr, keyEnd, modifierShift, false);  // bytes 2 .. 15 selected, caret on 15
+    onViewKeyDown(*s, nullptr, keyEnd, modifierShift, false);  // bytes 2 .. 15
     s->caretOffset = 4;
     s->caretNibble = 0;
-    for (int key : {'A', 'B', 'C'}) onViewKeyDown(*s, nullptr, key, modifierNone, false);
-    EXPECT_FALSE(hasByteSelection(*s));
-    onViewKeyDown(*s, nullptr, keyDown, modifierNone, false);
-    onViewKeyDown(*s, nullptr, 'D', modifierNone, false);  // a step of its own
-    EXPECT_EQ(std::vector<uint8_t>(s->documentBytes + 4, s->documentBytes + 6), (std::vector<uint8_t>{0xAB, 0xC0}));
-    EXPECT_EQ(s->documentBytes[21], 0x0D);
+    for (int key : std::initializer_list<int>{'A', 'B', 'C', keyDown, 'D'}) onViewKeyDown(*s, nullptr, key, modifierNone, false);
+    auto bytes = [&] { return std::tuple(s->documentBytes[4], s->documentBytes[5], s->documentBytes[21]); };
+    EXPECT_EQ(bytes(), std::tuple(0xAB, 0xC0, 0x0D));
     ASSERT_EQ(undoStep(*s, nullptr), 1);
-    EXPECT_EQ(s->documentBytes[21], 0);
-    EXPECT_EQ(std::vector<uint8_t>(s->documentBytes + 4, s->documentBytes + 6), (std::vector<uint8_t>{0xAB, 0xC0}));
+    EXPECT_EQ(bytes(), std::tuple(0xAB, 0xC0, 0));
     ASSERT_EQ(undoStep(*s, nullptr), 1);
-    EXPECT_EQ(std::vector<uint8_t>(s->documentBytes + 4, s->documentBytes + 6), (std::vector<uint8_t>{0, 0}));
-    EXPECT_EQ(std::pair(s->selectionAnchorByte, s->selectionEndByte), std::pair(2, 15));
-    EXPECT_EQ(s->caretOffset, 4);
-    EXPECT_EQ(s->modified, 0);
+    EXPECT_EQ(bytes(), std::tuple(0, 0, 0));
+    EXPECT_EQ(std::tuple(s->selectionAnchorByte, s->selectionEndByte, s->caretOffset, s->modified), std::tuple(2, 15, 4, 0));
     ASSERT_EQ(redoStep(*s, nullptr), 1);
-    EXPECT_FALSE(hasByteSelection(*s));
-    EXPECT_EQ(s->documentBytes[5], 0xC0);
-    EXPECT_EQ(std::pair(s->caretOffset, s->caretNibble), std::pair(5, 1));
+    EXPECT_EQ(std::tuple(hasByteSelection(*s), s->caretOffset, s->caretNibble), std::tuple(false, 5, 1));
 }
 
 TEST_F(ViewInputTest, DragNearAnEdgeScrollsAndMovesTheSelectionEnd) {
