@@ -200,7 +200,6 @@
 #define IDS_COMPARE_CAPTION      7031
 #define IDS_COMPARE_SIZE_DIFFERS 7032
 #define IDS_PROMPT_DELETE_RANGE  7035
-#define IDS_PROMPT_FILL          7036
 #define IDS_ASK_SAVE             7051
 #define IDS_ASK_DELETE           7052
 #define IDS_ASK_OVERWRITE        7053
@@ -339,11 +338,12 @@
 #define IDS_ERR_FILE_TOO_LARGE   8162
 #define IDS_ERR_SYSTEM_CODE      8163
 
-/* Editing without limits: messages 8201..8219 */
-#define IDS_ERR_OUT_OF_MEMORY    8201
-#define IDS_ASK_SAVE_FOR_LIMITS  8202
-#define IDS_HISTORY_MENU_PLAIN   8203
-#define IDS_HISTORY_MENU_KEY     8204
+/* Editing without limits: messages 8164..8170, the fill prompt */
+#define IDS_ERR_OUT_OF_MEMORY    8164
+#define IDS_ASK_SAVE_FOR_LIMITS  8165
+#define IDS_HISTORY_MENU_PLAIN   8166
+#define IDS_HISTORY_MENU_KEY     8167
+#define IDS_PROMPT_FILL          7481
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000

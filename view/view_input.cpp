@@ -195,7 +195,9 @@ unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int m
 }
 
 unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
-    if (!isDocumentLoaded(s)) return effectNone;
+    // Only a movement key ends a typed run: the key of a letter typed into
+    // the text column comes here too, before its character.
+    if (!isDocumentLoaded(s) || key < keyPageUp || key > keyDown) return effectNone;
     endTypedRun(s);  // the next typed digit opens a step of its own
     const bool ctrl = (modifier & modifierCtrl) != 0;
     const int32_t before = s.caretOffset;

@@ -3,6 +3,7 @@
 // the memory and places of many typed steps.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -257,6 +258,23 @@ TEST_F(UnlimitedDocument, QuestionsBeforeLengthChangesCarryNoResetWarning) {
     EXPECT_EQ(nativeSeam().events[0].text, "'5' 番地の '2E' を削除しますか？");
     EXPECT_EQ(nativeSeam().events[1].text, "3 箇所を長さの異なるデータに置換しますか？");
     EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 11), "xyz.xyzxyz\x08");
+}
+
+// A word typed into the text column is one step: the key of each letter
+// comes before its character and must not end the run; a movement key does.
+TEST_F(UnlimitedDocument, CharactersTypedIntoTheTextColumnAreOneStepUntilTheCaretMoves) {
+    ASSERT_EQ(onViewKeyDown(*s, nullptr, keyTab, modifierNone, false) & effectRepaint, effectRepaint);
+    for (char c : std::string("word")) {
+        onViewKeyDown(*s, nullptr, std::toupper(c), modifierNone, false);
+        onViewChar(*s, nullptr, static_cast<uint8_t>(c), false, false);
+    }
+    onViewKeyDown(*s, nullptr, keyRight, modifierNone, false);
+    onViewChar(*s, nullptr, '!', false, false);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 6), std::string("word\x04!", 6));
+    ASSERT_EQ(undoStep(*s, nullptr), 1);
+    ASSERT_EQ(undoStep(*s, nullptr), 1);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 6), std::string("\0\1\2\3\4\5", 6));
+    EXPECT_FALSE(canUndo(*s));
 }
 
 }  // namespace
