@@ -100,8 +100,11 @@ int64_t changeRecordsNeeded(const EditorState& s, const std::vector<uint32_t>& o
     return needed;
 }
 
-// Matches closer than this share one kept range of the step.
-constexpr int64_t kKeptGap = 4096;
+// Matches closer than this share one kept range of the step: a range of its
+// own costs about as many bytes as the history keeps for it, so farther
+// matches are kept apart (a kept range spanning a whole large document would
+// copy all of it).
+constexpr int64_t kKeptGap = 16;
 
 // Keeps the bytes of the matches for the open step, neighbours together.
 bool keepMatches(EditorState& s, const std::vector<uint32_t>& offsets, int32_t length) {

@@ -8,13 +8,19 @@
 // (b) the change history dialog with those records, from the command until
 //     it is shown;
 // (c) undo and redo of the typed digits' step (500,000 bytes written as
-//     typed), each until painted.
+//     typed), each until painted;
+// (d) in a 256 MiB document: one byte inserted in the middle beside one
+//     memmove of the bytes after it; undo and redo of deleting 64 MiB from
+//     the middle beside that memmove plus one copy of the deleted bytes;
+//     replace all of one byte value (about 1,000,000 one-byte matches) and
+//     its undo.
 // Prints the median of many digits and the best of a few opens. No
 // assertions: figures only, and whether the document came back.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,6 +28,7 @@
 #include "document/edit.h"
 #include "document/record_list.h"
 #include "document/undo.h"
+#include "tools/replace.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
@@ -82,6 +89,64 @@ bool makeRecords(std::string& before) {
     std::string bytes(before);
     for (char& c : bytes) c = static_cast<char>(c ^ 0x11);
     return writeBytesAsTyped(s, mainWindow, 0, reinterpret_cast<const uint8_t*>(bytes.data()), count) == 1;
+}
+
+template <typename Step>
+double seconds(Step step) {
+    const double t0 = now();
+    step();
+    return now() - t0;
+}
+
+// (d): the core's commands on the frame's document, each against plain
+// memory work on a buffer of the same size measured in the same run.
+void largeDocument(const std::string& dir) {
+    constexpr DWORD kLarge = 256u << 20;
+    constexpr int64_t kDeleted = 64 << 20;
+    const std::string path = dir + "moxel unlimited bench 256.bin";
+    if (!bench::writeRandomFile(path, kLarge) || !openFile(mainWindow, path.c_str(), 0)) {
+        std::printf("cannot make or open %s\n", path.c_str());
+        return;
+    }
+    pump();
+    EditorState& s = *editorState;
+    const int64_t middle = kLarge / 2;
+    std::vector<uint8_t> plain(static_cast<size_t>(kLarge) + 1);
+    std::memcpy(plain.data(), s.documentBytes, kLarge);
+    std::vector<uint8_t> kept(static_cast<size_t>(kDeleted));
+
+    std::vector<double> moves, inserts, copies, undos, redos;
+    for (int run = 0; run < kRuns; ++run) {
+        moves.push_back(seconds([&] { std::memmove(&plain[middle + 1], &plain[middle], kLarge - middle); }));
+        s.caretOffset = static_cast<int32_t>(middle);
+        inserts.push_back(seconds([&] { insertByteAt(s, mainWindow, 0x5A); }));
+        undoStep(s, mainWindow);
+        copies.push_back(seconds([&] {
+            std::memcpy(kept.data(), &plain[middle], kDeleted);
+            std::memmove(&plain[middle], &plain[middle + kDeleted], kLarge - middle - kDeleted);
+        }));
+        s.caretOffset = static_cast<int32_t>(middle);
+        deleteRangeTo(s, static_cast<int32_t>(middle + kDeleted - 1));
+        undos.push_back(seconds([&] { undoStep(s, mainWindow); }));
+        redos.push_back(seconds([&] { redoStep(s, mainWindow); }));
+        undoStep(s, mainWindow);
+    }
+    ReplaceQuery q;
+    int64_t matches = 0;
+    double replaced = 0, undone = 0;
+    if (readReplaceQuery("A7", "7A", searchHex | searchMatchCase, true, mainWindow, q)) {
+        replaced = seconds([&] { replaceAll(s, mainWindow, q, "A7", matches); });
+        undone = seconds([&] { undoStep(s, mainWindow); });
+    }
+    const double move = best(moves), copy = best(copies);
+    std::printf("256 MiB: insert one byte in the middle          %7.2f ms   memmove of the tail %7.2f ms   (%.2fx)\n",
+                best(inserts) * 1000, move * 1000, best(inserts) / move);
+    std::printf("256 MiB: undo, redo of deleting 64 MiB          %7.2f ms, %7.2f ms   memmove + copy %7.2f ms   (%.2fx, %.2fx)\n",
+                best(undos) * 1000, best(redos) * 1000, copy * 1000, best(undos) / copy, best(redos) / copy);
+    std::printf("256 MiB: replace all of %lld one-byte matches    %7.1f ms, its undo %7.1f ms\n",
+                static_cast<long long>(matches), replaced * 1000, undone * 1000);
+    s.modified = 0;
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace
@@ -168,7 +233,8 @@ int main(int argc, char** argv) {
                 static_cast<double>(memoryBefore) / (1024.0 * 1024.0), back ? "yes" : "NO");
 
     s.modified = 0;  // no save question at the close
-    bench::closeFrame();
     DeleteFileA(path.c_str());
+    largeDocument(dir);
+    bench::closeFrame();
     return back ? 0 : 1;
 }
