@@ -93,10 +93,11 @@ int main() {
     }
     {
         constexpr uint32_t kMatches = 1000000;
-        EditorState* s = openDocument(kMatches * 16);
+        // One match in every 256 bytes, as a byte value lies in random data.
+        EditorState* s = openDocument(kMatches * 256);
         std::vector<uint32_t> offsets(kMatches);
         for (uint32_t i = 0; i < kMatches; ++i) {
-            offsets[i] = i * 16 + 3;
+            offsets[i] = i * 256 + 3;
             s->documentBytes[offsets[i]] = 0x41;
         }
         ReplaceQuery q{};

@@ -10,9 +10,25 @@ constexpr Packed lowestOf(uint64_t key) { return key << 8; }
 
 }  // namespace
 
+void RecordStore::ensureStarts(size_t upToChunk) const {
+    const size_t last = std::min(upToChunk + 1, chunks_.size());
+    for (size_t c = validStarts_; c < last; ++c) starts_[c] = c == 0 ? 0 : starts_[c - 1] + chunks_[c - 1].size();
+    validStarts_ = std::max(validStarts_, last);
+}
+
+void RecordStore::staleFrom(size_t c) {
+    starts_.resize(chunks_.size());
+    validStarts_ = std::min(validStarts_, c);
+}
+
 size_t RecordStore::chunkOfIndex(size_t index) const {
+    // Starts made good as far as the chunk that holds the index.
+    while (validStarts_ < chunks_.size() &&
+           (validStarts_ == 0 || starts_[validStarts_ - 1] + chunks_[validStarts_ - 1].size() <= index)) {
+        ensureStarts(validStarts_);
+    }
     // The last chunk starting at or before the index.
-    auto it = std::upper_bound(starts_.begin(), starts_.end(), index);
+    auto it = std::upper_bound(starts_.begin(), starts_.begin() + static_cast<std::ptrdiff_t>(validStarts_), index);
     return static_cast<size_t>(it - starts_.begin()) - 1;
 }
 
@@ -20,16 +36,6 @@ size_t RecordStore::chunkForKey(uint64_t key) const {
     auto it = std::upper_bound(chunks_.begin(), chunks_.end(), lowestOf(key),
                                [](Packed k, const std::vector<Packed>& c) { return (k >> 8) < (c.front() >> 8); });
     return it == chunks_.begin() ? 0 : static_cast<size_t>(it - chunks_.begin()) - 1;
-}
-
-void RecordStore::refreshStarts(size_t fromChunk) {
-    starts_.resize(chunks_.size());
-    size_t at = fromChunk == 0 ? 0 : starts_[fromChunk - 1] + chunks_[fromChunk - 1].size();
-    for (size_t c = fromChunk; c < chunks_.size(); ++c) {
-        starts_[c] = at;
-        at += chunks_[c].size();
-    }
-    size_ = at;
 }
 
 RecordStore::Packed RecordStore::at(size_t index) const {
@@ -40,6 +46,7 @@ RecordStore::Packed RecordStore::at(size_t index) const {
 size_t RecordStore::lowerIndex(uint64_t key) const {
     if (chunks_.empty()) return 0;
     const size_t c = chunkForKey(key);
+    ensureStarts(c);
     const std::vector<Packed>& chunk = chunks_[c];
     auto it = std::lower_bound(chunk.begin(), chunk.end(), lowestOf(key));
     return starts_[c] + static_cast<size_t>(it - chunk.begin());
@@ -51,6 +58,7 @@ int64_t RecordStore::find(uint64_t key) const {
     const std::vector<Packed>& chunk = chunks_[c];
     auto it = std::lower_bound(chunk.begin(), chunk.end(), lowestOf(key));
     if (it == chunk.end() || keyOfPacked(*it) != key) return -1;
+    ensureStarts(c);
     return static_cast<int64_t>(starts_[c] + static_cast<size_t>(it - chunk.begin()));
 }
 
@@ -59,7 +67,8 @@ bool RecordStore::assign(uint64_t key, uint8_t value) {
     if (chunks_.empty()) {
         starts_.reserve(1);
         chunks_.push_back({record});
-        refreshStarts(0);
+        staleFrom(0);
+        size_ = 1;
         return true;
     }
     size_t c = chunkForKey(key);
@@ -75,7 +84,8 @@ bool RecordStore::assign(uint64_t key, uint8_t value) {
         if (pos == full.size() && c + 1 == chunks_.size()) {
             // Records added in ascending order fill whole chunks.
             chunks_.push_back({record});
-            refreshStarts(c + 1);
+            staleFrom(c + 1);
+            ++size_;
             return true;
         }
         const size_t half = full.size() / 2;
@@ -87,10 +97,10 @@ bool RecordStore::assign(uint64_t key, uint8_t value) {
             pos -= half;
             ++c;
         }
-        refreshStarts(c == 0 ? 0 : c - 1);
+        staleFrom(c == 0 ? 0 : c - 1);
     }
     chunks_[c].insert(chunks_[c].begin() + static_cast<std::ptrdiff_t>(pos), record);
-    for (size_t k = c + 1; k < starts_.size(); ++k) ++starts_[k];
+    staleFrom(c + 1);
     ++size_;
     return true;
 }
@@ -127,7 +137,8 @@ void RecordStore::eraseIndexes(size_t first, size_t last) {
                                  chunks_.begin() + static_cast<std::ptrdiff_t>(c),
                                  [](const std::vector<Packed>& v) { return v.empty(); }),
                   chunks_.begin() + static_cast<std::ptrdiff_t>(c));
-    refreshStarts(c0);
+    staleFrom(c0);
+    size_ -= last - first;
 }
 
 size_t RecordStore::eraseFlagged(const std::vector<bool>& flagged) {
@@ -149,7 +160,11 @@ void RecordStore::copyRange(uint64_t from, uint64_t to, std::vector<Packed>& out
     if (from >= to) return;
     const size_t first = lowerIndex(from), last = lowerIndex(to);
     if (first >= last) return;
-    out.reserve(out.size() + (last - first));
+    // Room grows by doubling: a step that keeps many small ranges calls this
+    // once a range.
+    if (const size_t need = out.size() + (last - first); need > out.capacity()) {
+        out.reserve(std::max(need, 2 * out.capacity()));
+    }
     size_t c = chunkOfIndex(first);
     size_t local = first - starts_[c];
     for (size_t remaining = last - first; remaining > 0; ++c, local = 0) {
@@ -205,7 +220,8 @@ void RecordStore::insertRun(const Packed* run, size_t count) {
     }
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c), std::make_move_iterator(pieces.begin()),
                    std::make_move_iterator(pieces.end()));
-    refreshStarts(c == 0 ? 0 : c - 1);
+    staleFrom(c == 0 ? 0 : c - 1);
+    size_ += count;
 }
 
 void RecordStore::mergeRun(const Packed* run, size_t count, bool keepOld) {
@@ -242,6 +258,7 @@ void RecordStore::shiftKeys(uint64_t from, int64_t delta) {
 void RecordStore::clear() {
     std::vector<std::vector<Packed>>().swap(chunks_);
     std::vector<size_t>().swap(starts_);
+    validStarts_ = 0;
     size_ = 0;
 }
 
@@ -260,7 +277,8 @@ void RecordStore::rebuild(const std::vector<Packed>& sorted) {
                             sorted.begin() + static_cast<std::ptrdiff_t>(std::min(sorted.size(), i + kChunkRecords)));
     starts_.reserve(chunks.size());
     chunks_.swap(chunks);
-    refreshStarts(0);
+    staleFrom(0);
+    size_ = sorted.size();
 }
 
 size_t RecordStore::memoryBytes() const {

@@ -71,10 +71,16 @@ private:
     size_t chunkOfIndex(size_t index) const;
     // The chunk a record with `key` belongs in (the last whose first key is <= key).
     size_t chunkForKey(uint64_t key) const;
-    void refreshStarts(size_t fromChunk);
+    // The chunks' first indexes are worked out when asked for, from the first
+    // one a change left stale: a command that changes many places (the undo
+    // of a replace all) pays for each chunk once, not once a place.
+    void ensureStarts(size_t upToChunk) const;
+    // Chunk `c` changed its size, or chunks were put in or taken out from `c` on.
+    void staleFrom(size_t c);
     void rebuild(const std::vector<Packed>& sorted);
 
     std::vector<std::vector<Packed>> chunks_;
-    std::vector<size_t> starts_;  // index of each chunk's first record
+    mutable std::vector<size_t> starts_;  // index of each chunk's first record; valid below validStarts_
+    mutable size_t validStarts_ = 0;
     size_t size_ = 0;
 };

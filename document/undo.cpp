@@ -147,6 +147,9 @@ void replaceSpans(std::vector<ByteSpan>& spans, int64_t o, int64_t removed, int6
     const int64_t end = o + removed, delta = added - removed;
     const size_t first = firstSpanAfter(spans, o);
     if (first == spans.size() && count == 0) return;
+    // Bytes changed in place where no span lies: nothing to move (a step of
+    // many places must not copy the spans once a place).
+    if (delta == 0 && count == 0 && spans[first].begin >= end) return;
     std::vector<ByteSpan> result;
     result.reserve(spans.size() + count + 1);
     auto put = [&result](ByteSpan b) {
