@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/history.h"
+#include "document/record_list.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
@@ -32,6 +33,7 @@ constexpr int kCompareTitles[3] = {IDS_COL_ADDRESS, IDS_COL_SOURCE, IDS_COL_TARG
 // WM_INITDIALOG to WM_DESTROY.
 struct ChangeListSession {
     const ValueEntryRequest* request = nullptr;  // null: history mode
+    bool ownerData = false;  // the history of editing without limits: rows asked for as shown
 };
 ChangeListSession session;
 
@@ -110,6 +112,48 @@ void fillHistory(HWND list) {
         setCell(list, row, 2, t.value);
         ++row;
     }
+}
+
+// Editing without limits keeps any number of records: the list asks for a
+// row's texts only when it shows them, so it opens at once with a million.
+void fillOwnerDataHistory(HWND list) {
+    const int32_t count = recordCount(*editorState, RecordList::Change);
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL);
+}
+
+void supplyHistoryRow(NMLVDISPINFOA& info) {
+    LVITEMA& item = info.item;
+    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
+    const NibbleRecord record = recordAt(*editorState, RecordList::Change, item.iItem);
+    if (record.offset < 0) {
+        item.pszText[0] = '\0';
+        return;
+    }
+    ChangeRowTexts t = changeRowTexts(record);
+    const char* text = item.iSubItem == 0 ? t.address : item.iSubItem == 1 ? t.nibble : t.value;
+    lstrcpynA(item.pszText, text, item.cchTextMax);
+}
+
+// The selected rows' records reverted as one step; the list then shows the
+// records that are left, with nothing selected.
+void revertSelectedRecords(HWND list) {
+    std::vector<RevertRow> named;
+    void* cursor = beginWaitCursor();
+    for (int row = nextSelected(list, -1); row >= 0; row = nextSelected(list, row)) {
+        const NibbleRecord record = recordAt(*editorState, RecordList::Change, row);
+        if (record.offset < 0) continue;
+        const uint8_t saved = record.nibble == 1 ? (record.byteValue & 0x0F) : (record.byteValue >> 4);
+        named.push_back(RevertRow{record.offset, record.nibble, saved});
+    }
+    if (!named.empty()) revertChanges(*editorState, named);
+    LVITEMA none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(recordCount(*editorState, RecordList::Change)), 0);
+    InvalidateRect(list, nullptr, TRUE);
+    updateToolbarStates();
+    repaintView();
+    endWaitCursor(cursor);
 }
 
 bool isSelected(HWND list, int row) {
@@ -286,7 +330,8 @@ void keepDifferences() {
 INT_PTR onInitDialog(HWND dialog, LPARAM parameter) {
     session = ChangeListSession{};
     session.request = reinterpret_cast<const ValueEntryRequest*>(parameter);
-    HWND list = compareMode() ? replaceWithOwnerDataList(dialog) : listOf(dialog);
+    session.ownerData = compareMode() || editorState->unlimitedEdit != nullptr;
+    HWND list = session.ownerData ? replaceWithOwnerDataList(dialog) : listOf(dialog);
     if (list == nullptr) {
         showError(mainWindow, -1, nullptr);
         EndDialog(dialog, 0);
@@ -306,7 +351,11 @@ INT_PTR onInitDialog(HWND dialog, LPARAM parameter) {
         return FALSE;
     }
     insertColumns(list, kHistoryTitles);
-    fillHistory(list);
+    if (session.ownerData) {
+        fillOwnerDataHistory(list);
+    } else {
+        fillHistory(list);
+    }
     EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
     placeBesideView(dialog);
     return TRUE;
@@ -322,7 +371,11 @@ INT_PTR onNotify(HWND dialog, NMHDR* header) {
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
             return TRUE;
         case LVN_GETDISPINFOA:
-            if (compareMode()) supplyCompareRow(*reinterpret_cast<NMLVDISPINFOA*>(header));
+            if (compareMode()) {
+                supplyCompareRow(*reinterpret_cast<NMLVDISPINFOA*>(header));
+            } else if (session.ownerData) {
+                supplyHistoryRow(*reinterpret_cast<NMLVDISPINFOA*>(header));
+            }
             return TRUE;
         case LVN_ODFINDITEMA:
             SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
@@ -338,7 +391,11 @@ void onOk(HWND dialog) {
         moveToSelectedRow(list);
         return;
     }
-    revertSelectedRows(list);
+    if (session.ownerData) {
+        revertSelectedRecords(list);
+    } else {
+        revertSelectedRows(list);
+    }
     if (rowCount(list) == 0) {
         noteAllChangesReverted(*editorState);
         EndDialog(dialog, 1);

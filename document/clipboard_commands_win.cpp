@@ -112,4 +112,8 @@ void copyHexCommand(HWND owner) {
     });
 }
 
-void pasteHexCommand(HWND owner) { pasteWithWaitCursor(owner, pasteHexText); }
+void pasteHexCommand(HWND owner) {
+    // Editing without limits replaces the selection, or appends past the end.
+    if (pasteHexReplacingCommand(owner)) return;
+    pasteWithWaitCursor(owner, pasteHexText);
+}

@@ -4,14 +4,22 @@
 #include <cstdlib>
 
 #include "document/record_list.h"
+#include "document/undo.h"
 
 int resetDocumentModel(EditorState& s) {
     ++s.bytesVersion;
     freeRecordLists(s);
     dropCompareRows(s);
-    s.markList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));
-    s.changeList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));
-    if (s.markList == nullptr || s.changeList == nullptr) return 0;
+    s.selectionAnchorByte = -1;
+    s.selectionEndByte = -1;
+    if (s.unlimitedEdit != nullptr) {
+        // The stores stay (emptied); a load starts a new history.
+        clearUndoHistory(s);
+    } else {
+        s.markList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));
+        s.changeList = static_cast<NibbleRecord**>(std::calloc(kRecordListSlots, sizeof(NibbleRecord*)));
+        if (s.markList == nullptr || s.changeList == nullptr) return 0;
+    }
 
     s.rowCount = rowsForSize(s.documentSize);
     s.visibleRows = 0;

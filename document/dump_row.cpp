@@ -203,6 +203,21 @@ inline bool rowHasLeadByte(const uint8_t* row) {
 
 }  // namespace
 
+void blankByteColumns(char* row, size_t length, uint32_t columns, int kanji) {
+    constexpr size_t kFirstCell = 11;
+    for (size_t k = 0; k < 16; ++k) {
+        const size_t at = kFirstCell + 3 * k;
+        if ((columns >> k & 1u) != 0 && at + 2 <= length) std::memset(row + at, ' ', 2);
+    }
+    size_t column = 0;
+    for (size_t at = kCharColumnStart; at < length && column < 16;) {
+        const size_t width = kanji != 0 && kTables.lead[static_cast<uint8_t>(row[at])] && at + 1 < length ? 2 : 1;
+        if ((columns >> column & 1u) != 0) std::memset(row + at, ' ', width);
+        at += width;
+        column += width;
+    }
+}
+
 char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, uint8_t* pendingLead) {
     const uint8_t* d = s.documentBytes;
     const int64_t size = d != nullptr ? static_cast<int64_t>(s.documentSize) : 0;

@@ -36,6 +36,12 @@ char* writeDumpRow(const EditorState& s, int32_t offset, int kanji, char* out, u
 // on; returns the end. Stores up to two bytes beyond the end it returns.
 char* writeHexCells(const uint8_t* bytes, size_t count, char* out);
 
+// Blanks, in a row text of `length` characters as writeDumpRow writes it, the
+// hex cells and the characters of the byte columns whose bits `columns` sets
+// (bit k: column k). In kanji mode a double-byte character goes with the
+// column of its first byte, so no half of one is left.
+void blankByteColumns(char* row, size_t length, uint32_t columns, int kanji);
+
 // The row texts of the rows from offset `start` (a multiple of 16) up to
 // `end`, each as a line ended by CR LF with the blanks from position 77 on
 // dropped, the pending lead carried from row to row (starting at none): the

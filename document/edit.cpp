@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "document/document.h"
 #include "document/record_list.h"
 #include "document/shift_jis.h"
+#include "document/undo.h"
+#include "document/unlimited_edit.h"
 #include "resource_ids.h"
 
 namespace {
@@ -19,6 +22,20 @@ constexpr uint32_t kNoRoomError = 14;
 bool caretOnInsertionPoint(const EditorState& s) {
     if (!hasDocumentBuffer(s) || s.caretOffset < 0) return false;
     return static_cast<uint32_t>(s.caretOffset) < s.documentSize || (s.documentSize == 0 && s.caretOffset == 0);
+}
+
+// With the switch on: replaces [at, at + removed) by `count` bytes as one
+// step and puts the caret on `caret`. 0 when refused or out of memory.
+int spliceAsStep(EditorState& s, WindowRef owner, int64_t at, int64_t removed, const uint8_t* bytes, int64_t count,
+                 int32_t caret) {
+    beginStep(s);
+    const bool done = spliceDocument(s, owner, at, removed, bytes, count);
+    if (done) {
+        s.caretOffset = caret;
+        s.caretNibble = 0;
+    }
+    commitStep(s);
+    return done ? 1 : 0;
 }
 
 }  // namespace
@@ -38,7 +55,7 @@ int checkDocumentGrowth(const EditorState& s, WindowRef owner, int64_t growth) {
 }
 
 int checkInsertRoom(EditorState& s, WindowRef owner) {
-    if (s.spareCapacity == 0) {
+    if (s.spareCapacity == 0 && s.unlimitedEdit == nullptr) {
         showErrorCode(owner, kNoRoomError);
         return 0;
     }
@@ -49,6 +66,7 @@ int insertByteAt(EditorState& s, WindowRef owner, uint8_t value) {
     if (!caretOnInsertionPoint(s)) return 0;
     if (checkInsertRoom(s, owner) == 0) return 0;
     const int32_t p = s.caretOffset;
+    if (s.unlimitedEdit != nullptr) return spliceAsStep(s, owner, p, 0, &value, 1, p);
     uint8_t* bytes = s.documentBytes;
     std::memmove(bytes + p + 1, bytes + p, s.documentSize - static_cast<uint32_t>(p));
     bytes[p] = value;
@@ -62,20 +80,25 @@ int insertByteAt(EditorState& s, WindowRef owner, uint8_t value) {
     return result;
 }
 
+void questionWithResetWarning(const EditorState& s, const char* question, char* out, size_t size) {
+    char warning[256] = "";
+    if (s.unlimitedEdit == nullptr) loadText(IDS_RESET_WARNING, warning, sizeof warning);
+    std::snprintf(out, size, warning[0] != '\0' ? "%s %s" : "%s", question, warning);
+}
+
 int deleteByteAtCaret(EditorState& s, WindowRef owner) {
     if (!caretOnDocument(s) || s.documentSize < 2) return 0;
     const int32_t p = s.caretOffset;
 
     char format[256];
     char question[256];
-    char warning[256];
     char text[600];
     loadText(IDS_ASK_DELETE, format, sizeof format);
     std::snprintf(question, sizeof question, format, static_cast<unsigned>(p),
                   static_cast<unsigned>(s.documentBytes[p]));
-    loadText(IDS_RESET_WARNING, warning, sizeof warning);
-    std::snprintf(text, sizeof text, "%s %s", question, warning);
+    questionWithResetWarning(s, question, text, sizeof text);
     if (askQuestion(owner, text, questionYesNo) != answerYes) return 0;
+    if (s.unlimitedEdit != nullptr) return spliceAsStep(s, owner, p, 1, nullptr, 0, std::max(p - 1, 0));
 
     uint8_t* bytes = s.documentBytes;
     std::memmove(bytes + p, bytes + p + 1, s.documentSize - static_cast<uint32_t>(p) - 1);
@@ -96,6 +119,11 @@ int deleteRangeTo(EditorState& s, int32_t end) {
     const uint32_t e = std::min(static_cast<uint32_t>(end), size - 1);
     const uint32_t lo = std::min(caret, e);
     const uint32_t hi = std::max(caret, e);
+    if (s.unlimitedEdit != nullptr) {
+        const uint32_t left = size - (hi - lo + 1);
+        return spliceAsStep(s, nullptr, lo, hi - lo + 1, nullptr, 0,
+                            left == 0 ? 0 : static_cast<int32_t>(std::min(caret, left - 1)));
+    }
 
     if (hi == size - 1) {
         s.spareCapacity += size - lo;
@@ -120,16 +148,22 @@ int overwriteText(EditorState& s, const char* text) {
     if (!isDocumentLoaded(s) || text == nullptr) return 0;
     uint8_t* bytes = s.documentBytes;
     uint32_t i = static_cast<uint32_t>(s.caretOffset);
+    beginStep(s);
+    if (!keepRange(s, i, static_cast<int64_t>(std::strlen(text)))) return 0;
     for (const char* c = text; *c != '\0' && i < s.documentSize; ++c, ++i) {
         const uint8_t v = static_cast<uint8_t>(*c);
         const uint8_t before = bytes[i];
         if (v == before) continue;
         const int32_t at = static_cast<int32_t>(i);
-        if (recordChange(s, at, 0, before, 0, nullptr) == 0) break;
-        if (recordChange(s, at, 1, before, 0, nullptr) == 0) break;
+        if (recordChange(s, at, 0, before, 0, nullptr) == 0 || recordChange(s, at, 1, before, 0, nullptr) == 0) {
+            if (s.unlimitedEdit == nullptr) break;
+            rollBackStep(s);  // out of memory: never half written
+            return 0;
+        }
         bytes[i] = v;
     }
     s.modified = 1;
+    commitStep(s);
     return 1;
 }
 
@@ -141,10 +175,11 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
 
     // Nibbles that change and have no record yet: the list is checked before
     // anything is written.
-    const int32_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
+    const int64_t room = recordRoom(s, RecordList::Change);
     int64_t needed = 0;
     bool rewrites = false;  // a changing nibble is recorded already
-    for (size_t i = 0; i < n; ++i) {
+    // Without a cap and a question the count is not needed.
+    for (size_t i = 0; i < n && (room < INT64_MAX || confirm != 0); ++i) {
         const uint8_t diff = document[i] ^ bytes[i];
         if (diff == 0) continue;
         const int32_t at = offset + static_cast<int32_t>(i);
@@ -162,9 +197,15 @@ int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uin
     // One question for the whole write, as for one typed digit.
     if (confirm != 0 && rewrites && confirmOverwrite(owner, offset) == 0) return 0;
 
+    beginStep(s);
+    if (!keepRange(s, offset, static_cast<int64_t>(n))) return reportOutOfMemory(owner);
     for (size_t i = 0; i < n; ++i) {
-        if (!writeByteAsTyped(s, offset + static_cast<int32_t>(i), bytes[i])) break;
+        if (writeByteAsTyped(s, offset + static_cast<int32_t>(i), bytes[i])) continue;
+        if (s.unlimitedEdit == nullptr) break;
+        rollBackStep(s);  // never half written
+        return reportOutOfMemory(owner);
     }
+    commitStep(s);
     return 1;
 }
 
@@ -313,4 +354,42 @@ std::string textAsEdited(const std::string& given, const std::string& shown, con
     std::string result = given.substr(0, givenFrom) + middle.substr(0, take);
     if (givenFrom + take < keepTo) result += given.substr(givenFrom + take, keepTo - givenFrom - take);
     return result + given.substr(givenEnd);
+}
+
+int replaceBytes(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
+                 int64_t count) {
+    if (s.unlimitedEdit == nullptr || !hasDocumentBuffer(s) || offset < 0 || offset > s.documentSize || count < 0)
+        return 0;
+    removeCount = std::clamp<int64_t>(removeCount, 0, int64_t{s.documentSize} - offset);
+    const int64_t common = std::min(removeCount, count);
+    if (checkDocumentGrowth(s, owner, count - removeCount) == 0) return 0;
+    beginStep(s);
+    // The bytes that take the place of others are typed over them; the rest
+    // is inserted or deleted.
+    if (!keepRange(s, offset, common)) return reportOutOfMemory(owner);
+    for (int64_t i = 0; i < common; ++i) {
+        if (writeByteAsTyped(s, static_cast<int32_t>(offset + i), bytes[i])) continue;
+        rollBackStep(s);
+        return reportOutOfMemory(owner);
+    }
+    if (!spliceDocument(s, owner, offset + common, removeCount - common, bytes + common, count - common)) {
+        rollBackStep(s);
+        return 0;
+    }
+    commitStep(s);
+    return 1;
+}
+
+int fillBytes(EditorState& s, WindowRef owner, int64_t offset, int64_t count, const uint8_t* pattern, size_t n) {
+    if (!isDocumentLoaded(s) || pattern == nullptr || n == 0 || offset < 0 || offset >= s.documentSize) return 0;
+    count = std::min<int64_t>(count, int64_t{s.documentSize} - offset);
+    if (count <= 0) return 0;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<size_t>(count));
+    } catch (const std::bad_alloc&) {
+        return reportOutOfMemory(owner);
+    }
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = pattern[i % n];
+    return writeBytesAsTyped(s, owner, static_cast<int32_t>(offset), bytes.data(), bytes.size());
 }

@@ -21,6 +21,11 @@ void markLengthChanged(EditorState& s);
 // document asks this before it changes anything.
 int checkDocumentGrowth(const EditorState& s, WindowRef owner, int64_t growth);
 
+// The question before a command that resets the change records and marks,
+// with the warning that says so; editing without limits keeps them, so it
+// goes without the warning then.
+void questionWithResetWarning(const EditorState& s, const char* question, char* out, size_t size);
+
 // Whether one more byte fits into the buffer (error 14 on `owner` when not)
 // and into the largest document (checkDocumentGrowth). The insert command
 // asks this before it asks for the value.
@@ -61,6 +66,19 @@ int overwriteText(EditorState& s, const char* text);
 // stays. 1 when written.
 int writeBytesAsTyped(EditorState& s, WindowRef owner, int32_t offset, const uint8_t* bytes, size_t count,
                       int confirm = 0, const char* question = nullptr);
+
+// With editing without limits on: replaces the `removeCount` bytes at
+// `offset` by `count` bytes as one step; the bytes of equal length are
+// written as typed digits (change records), the rest is inserted or deleted
+// (an offset at the end appends). 1 when done; 0 when refused (too large,
+// out of memory: nothing changed) or with the switch off.
+int replaceBytes(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
+                 int64_t count);
+
+// Fills `count` bytes from `offset` with `pattern` (n bytes) repeated, as
+// writeBytesAsTyped writes them (one step; the change list's room applies
+// while the switch is off). 1 when written.
+int fillBytes(EditorState& s, WindowRef owner, int64_t offset, int64_t count, const uint8_t* pattern, size_t n);
 
 // The message of the commands beyond the basic set when a write needs more
 // change records than the list has room for: how many nibbles it would change

@@ -58,6 +58,8 @@ void insertByteCommand(HWND owner) {
 }
 
 void deleteByteCommand(HWND owner) {
+    // A byte selection made while editing without limits goes at once.
+    if (deleteSelectionCommand(owner)) return;
     if (!editable()) return;
     EditorState& s = *editorState;
     const uint32_t before = s.documentSize;

@@ -5,6 +5,8 @@
 #include <unordered_map>
 
 #include "document/record_list.h"
+#include "document/undo.h"
+#include "document/unlimited_edit.h"
 #include "tools/value_parse.h"
 
 ChangeRowTexts changeRowTexts(const NibbleRecord& record) {
@@ -27,7 +29,54 @@ int revertChange(EditorState& s, const char* addressText, const char* nibbleText
     return revertChanges(s, {revertRowFromTexts(addressText, nibbleText, valueText)})[0];
 }
 
+namespace {
+
+void writeNibble(EditorState& s, const RevertRow& row) {
+    uint8_t& byte = s.documentBytes[row.offset];
+    if (row.nibble == 1)
+        byte = static_cast<uint8_t>((byte & 0xF0) | row.value);
+    else
+        byte = static_cast<uint8_t>((row.value << 4) | (byte & 0x0F));
+}
+
+// The revert as one step of the history: the rows' bytes are kept in offset
+// order (neighbours share a piece), then written and their records removed.
+std::vector<uint8_t> revertInStore(EditorState& s, const std::vector<RevertRow>& rows) {
+    std::vector<uint8_t> reverted(rows.size(), 0);
+    RecordStore& store = s.unlimitedEdit->changes;
+    std::vector<std::pair<size_t, size_t>> found;  // (record index, row)
+    std::vector<bool> remove(store.size(), false);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RevertRow& row = rows[i];
+        if (row.offset < 0 || row.nibble < 0 || row.nibble > 1) continue;
+        const int64_t index = store.find(RecordStore::keyOf(row.offset, row.nibble));
+        // Of rows naming the same position only the first reverts.
+        if (index < 0 || remove[static_cast<size_t>(index)]) continue;
+        // A record past the end of the document has no byte to write back.
+        if (s.documentBytes == nullptr || static_cast<uint32_t>(row.offset) >= s.documentSize) continue;
+        remove[static_cast<size_t>(index)] = true;
+        found.emplace_back(static_cast<size_t>(index), i);
+    }
+    std::sort(found.begin(), found.end());
+    beginStep(s);
+    for (const auto& [index, row] : found) {
+        if (keepRange(s, rows[row].offset, 1)) continue;
+        return std::vector<uint8_t>(rows.size(), 0);  // out of memory: nothing reverted
+    }
+    for (const auto& [index, row] : found) {
+        writeNibble(s, rows[row]);
+        reverted[row] = 1;
+    }
+    removeRecords(s, RecordList::Change, remove);
+    ++s.bytesVersion;
+    commitStep(s);
+    return reverted;
+}
+
+}  // namespace
+
 std::vector<uint8_t> revertChanges(EditorState& s, const std::vector<RevertRow>& rows) {
+    if (s.unlimitedEdit != nullptr && !rows.empty()) return revertInStore(s, rows);
     std::vector<uint8_t> reverted(rows.size(), 0);
     if (s.changeList == nullptr || rows.empty()) return reverted;
     auto key = [](int32_t offset, int32_t nibble) {
@@ -53,11 +102,7 @@ std::vector<uint8_t> revertChanges(EditorState& s, const std::vector<RevertRow>&
         if (s.documentBytes == nullptr || row.offset < 0 || static_cast<uint32_t>(row.offset) >= s.documentSize) {
             continue;
         }
-        uint8_t& byte = s.documentBytes[row.offset];
-        if (row.nibble == 1)
-            byte = static_cast<uint8_t>((byte & 0xF0) | row.value);
-        else
-            byte = static_cast<uint8_t>((row.value << 4) | (byte & 0x0F));
+        writeNibble(s, row);
         remove[static_cast<size_t>(slot)] = true;
         reverted[index] = 1;
     }
@@ -67,5 +112,6 @@ std::vector<uint8_t> revertChanges(EditorState& s, const std::vector<RevertRow>&
 }
 
 void noteAllChangesReverted(EditorState& s) {
+    if (noteRevertedToFile(s)) return;
     s.modified = s.lengthChanged != 0 || s.earlierChangeDropped != 0 ? 1 : 0;
 }

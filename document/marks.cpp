@@ -13,19 +13,21 @@ int toggleMark(EditorState& s) {
 }
 
 int gotoNextMark(EditorState& s) {
-    if (!isDocumentLoaded(s) || s.markCount <= 0 || s.markList == nullptr) return 0;
+    const int32_t n = recordCount(s, RecordList::Mark);
+    if (!isDocumentLoaded(s) || n <= 0) return 0;
     if (s.markListUnsorted != 0) sortRecords(s, RecordList::Mark);
-    const NibbleRecord* target = nullptr;
-    for (int32_t i = 0; i < s.markCount && i < kRecordListSlots; ++i) {
-        const NibbleRecord* r = s.markList[i];
-        if (r != nullptr && r->offset > s.caretOffset) {
-            target = r;
-            break;
-        }
+    // The first mark past the caret's byte, in key order; else the first of all.
+    int32_t lo = 0, hi = n;
+    while (lo < hi) {
+        const int32_t mid = lo + (hi - lo) / 2;
+        if (recordAt(s, RecordList::Mark, mid).offset > s.caretOffset)
+            hi = mid;
+        else
+            lo = mid + 1;
     }
-    if (target == nullptr) target = s.markList[0];
-    if (target == nullptr) return 0;
-    s.caretOffset = target->offset;
-    s.caretNibble = target->nibble;
+    const NibbleRecord target = recordAt(s, RecordList::Mark, lo < n ? lo : 0);
+    if (target.offset < 0) return 0;
+    s.caretOffset = target.offset;
+    s.caretNibble = target.nibble;
     return 1;
 }

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <new>
 
+#include "document/unlimited_edit.h"
 #include "resource_ids.h"
 
 namespace {
@@ -30,19 +33,46 @@ int32_t countOf(const EditorState& s, RecordList list) {
     return std::clamp(n, 0, kRecordListSlots);
 }
 
+int32_t clampedCount(size_t n) {
+    return static_cast<int32_t>(std::min<size_t>(n, std::numeric_limits<int32_t>::max()));
+}
+
 }  // namespace
 
+void syncRecordCounts(EditorState& s) {
+    if (s.unlimitedEdit == nullptr) return;
+    s.changeCount = clampedCount(s.unlimitedEdit->changes.size());
+    s.markCount = clampedCount(s.unlimitedEdit->marks.size());
+    s.changeListUnsorted = 0;
+    s.markListUnsorted = 0;
+}
+
 int32_t recordCount(const EditorState& s, RecordList list) {
+    if (s.unlimitedEdit != nullptr) return clampedCount(storeOf(*s.unlimitedEdit, list).size());
     return slotsOf(s, list) == nullptr ? 0 : countOf(s, list);
 }
 
 NibbleRecord recordAt(const EditorState& s, RecordList list, int32_t index) {
+    if (s.unlimitedEdit != nullptr) {
+        const RecordStore& store = storeOf(*s.unlimitedEdit, list);
+        if (index < 0 || static_cast<size_t>(index) >= store.size()) return {-1, 0, 0};
+        return RecordStore::unpack(store.at(static_cast<size_t>(index)));
+    }
     NibbleRecord* const* slots = slotsOf(s, list);
     if (slots == nullptr || index < 0 || index >= countOf(s, list) || slots[index] == nullptr) return {-1, 0, 0};
     return *slots[index];
 }
 
 void recordsInRange(const EditorState& s, RecordList list, int64_t from, int64_t to, std::vector<NibbleRecord>& out) {
+    if (s.unlimitedEdit != nullptr) {
+        if (to <= from || to <= 0) return;
+        std::vector<RecordStore::Packed> found;
+        storeOf(*s.unlimitedEdit, list)
+            .copyRange(RecordStore::keyOf(std::max<int64_t>(from, 0), 0), RecordStore::keyOf(to, 0), found);
+        out.reserve(out.size() + found.size());
+        for (RecordStore::Packed p : found) out.push_back(RecordStore::unpack(p));
+        return;
+    }
     NibbleRecord* const* slots = slotsOf(s, list);
     if (slots == nullptr) return;
     const size_t first = out.size();
@@ -57,10 +87,21 @@ void recordsInRange(const EditorState& s, RecordList list, int64_t from, int64_t
 }
 
 int64_t recordRoom(const EditorState& s, RecordList list) {
+    if (s.unlimitedEdit != nullptr) return std::numeric_limits<int64_t>::max();
     return slotsOf(s, list) == nullptr ? 0 : kRecordListSlots - countOf(s, list);
 }
 
 int addRecord(EditorState& s, RecordList list, int32_t offset, int32_t nibble, uint8_t byteValue) {
+    if (s.unlimitedEdit != nullptr) {
+        if (offset < 0) return 0;
+        try {
+            storeOf(*s.unlimitedEdit, list).assign(RecordStore::keyOf(offset, nibble), byteValue);
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
+        syncRecordCounts(s);
+        return 1;
+    }
     ListFields f = fields(s, list);
     if (f.slots == nullptr) return 0;
     if (f.count >= kRecordListSlots) {
@@ -79,6 +120,10 @@ int addRecord(EditorState& s, RecordList list, int32_t offset, int32_t nibble, u
 }
 
 int findRecord(const EditorState& s, RecordList list, int32_t offset, int32_t nibble) {
+    if (s.unlimitedEdit != nullptr) {
+        if (offset < 0 || nibble < 0 || nibble > 1) return -1;
+        return static_cast<int>(storeOf(*s.unlimitedEdit, list).find(RecordStore::keyOf(offset, nibble)));
+    }
     NibbleRecord* const* slots = slotsOf(s, list);
     if (slots == nullptr) return -1;
     int32_t n = countOf(s, list);
@@ -99,6 +144,13 @@ int addRecordAtCaret(EditorState& s, RecordList list) {
 }
 
 int removeRecord(EditorState& s, RecordList list, int index) {
+    if (s.unlimitedEdit != nullptr) {
+        RecordStore& store = storeOf(*s.unlimitedEdit, list);
+        if (index < 0 || static_cast<size_t>(index) >= store.size()) return 0;
+        store.eraseAt(static_cast<size_t>(index));
+        syncRecordCounts(s);
+        return 1;
+    }
     ListFields f = fields(s, list);
     if (f.slots == nullptr) return 0;
     int32_t n = std::clamp(f.count, 0, kRecordListSlots);
@@ -114,6 +166,16 @@ int removeRecord(EditorState& s, RecordList list, int index) {
 }
 
 int removeRecords(EditorState& s, RecordList list, const std::vector<bool>& remove) {
+    if (s.unlimitedEdit != nullptr) {
+        size_t removed = 0;
+        try {
+            removed = storeOf(*s.unlimitedEdit, list).eraseFlagged(remove);
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
+        syncRecordCounts(s);
+        return clampedCount(removed);
+    }
     ListFields f = fields(s, list);
     if (f.slots == nullptr) return 0;
     const int32_t n = std::clamp(f.count, 0, kRecordListSlots);
@@ -134,6 +196,7 @@ int removeRecords(EditorState& s, RecordList list, const std::vector<bool>& remo
 }
 
 int sortRecords(EditorState& s, RecordList list) {
+    if (s.unlimitedEdit != nullptr) return storeOf(*s.unlimitedEdit, list).empty() ? 0 : 1;  // always in key order
     ListFields f = fields(s, list);
     int32_t n = std::clamp(f.count, 0, kRecordListSlots);
     if (f.slots == nullptr || n == 0) return 0;
@@ -160,12 +223,19 @@ int recordChange(EditorState& s, int32_t offset, int32_t nibble, uint8_t byteBef
     int i = findRecord(s, RecordList::Change, offset, nibble);
     if (i == -1) return addRecord(s, RecordList::Change, offset, nibble, byteBefore);
     if (confirm != 0 && confirmOverwrite(owner, offset) == 0) return 0;
-    if (s.changeList == nullptr || s.changeList[i] == nullptr) return 0;
-    NibbleRecord& record = *s.changeList[i];
     // Replacing a saved nibble by a different one forgets the value it had
     // before, which may be the file's.
     const unsigned shift = nibble == 1 ? 0 : 4;
-    if (((record.byteValue >> shift) & 0x0F) != ((byteBefore >> shift) & 0x0F)) s.earlierChangeDropped = 1;
+    auto forgets = [&](uint8_t saved) { return ((saved >> shift) & 0x0F) != ((byteBefore >> shift) & 0x0F); };
+    if (s.unlimitedEdit != nullptr) {
+        RecordStore& store = s.unlimitedEdit->changes;
+        if (forgets(RecordStore::unpack(store.at(static_cast<size_t>(i))).byteValue)) s.earlierChangeDropped = 1;
+        store.setValueAt(static_cast<size_t>(i), byteBefore);
+        return 1;
+    }
+    if (s.changeList == nullptr || s.changeList[i] == nullptr) return 0;
+    NibbleRecord& record = *s.changeList[i];
+    if (forgets(record.byteValue)) s.earlierChangeDropped = 1;
     record.byteValue = byteBefore;
     return 1;
 }
@@ -176,6 +246,7 @@ int recordChangeAtCaret(EditorState& s, int confirm, WindowRef owner) {
 }
 
 void clearChangeList(EditorState& s, int releaseSlots) {
+    if (s.unlimitedEdit != nullptr) s.unlimitedEdit->changes.clear();
     if (s.changeList != nullptr) {
         for (int i = 0; i < kRecordListSlots; ++i) {
             std::free(s.changeList[i]);
@@ -191,6 +262,7 @@ void clearChangeList(EditorState& s, int releaseSlots) {
 }
 
 void freeRecordLists(EditorState& s) {
+    if (s.unlimitedEdit != nullptr) s.unlimitedEdit->marks.clear();
     if (s.markList != nullptr) {
         for (int i = 0; i < kRecordListSlots; ++i) std::free(s.markList[i]);
         std::free(s.markList);

@@ -1,6 +1,7 @@
 #include "document/save.h"
 
 #include "document/record_list.h"
+#include "document/undo.h"
 
 int saveDocument(EditorState& s, WindowRef owner, const char* fileName) {
     if (!hasDocumentBuffer(s)) return 0;
@@ -13,6 +14,7 @@ int saveDocument(EditorState& s, WindowRef owner, const char* fileName) {
         return 0;
     }
     clearChangeList(s, 0);
+    noteDocumentSaved(s);
     s.modified = 0;
     s.lengthChanged = 0;
     s.earlierChangeDropped = 0;

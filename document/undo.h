@@ -22,6 +22,11 @@
 #include "platform/platform.h"
 #include "shell/editor_state.h"
 
+// A range of bytes [begin, end).
+struct ByteSpan {
+    int64_t begin, end;
+};
+
 // Turns the switch on or off for the document in memory: on moves the slot
 // lists' records into growable sorted stores and starts an empty history;
 // off moves them back (records beyond the slots' room are dropped: the
@@ -63,6 +68,18 @@ bool keepRange(EditorState& s, int64_t offset, int64_t length);
 bool spliceDocument(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
                     int64_t count);
 
+// spliceDocument for a replacement that keeps some of the bytes it covers
+// (replace all of another length): the new bytes come with their change
+// records, marks and inserted spans (sorted; offsets relative to `offset`)
+// instead of being shown as inserted.
+struct SpliceContent {
+    const std::vector<NibbleRecord>* changes;
+    const std::vector<NibbleRecord>* marks;
+    const std::vector<ByteSpan>* spans;
+};
+bool spliceDocumentWith(EditorState& s, WindowRef owner, int64_t offset, int64_t removeCount, const uint8_t* bytes,
+                        int64_t count, const SpliceContent& content);
+
 // Closes the open step: keeps the caret and selection as its "after" and
 // works out `modified`. A step that changed nothing is dropped.
 void commitStep(EditorState& s);
@@ -90,9 +107,6 @@ void noteDocumentSaved(EditorState& s);
 // The inserted spans (bytes inserted since the last save, shown in the
 // change colour) that reach into [from, to), as sorted, disjoint [begin, end)
 // byte ranges; empty with the switch off.
-struct ByteSpan {
-    int64_t begin, end;
-};
 std::vector<ByteSpan> insertedSpansIn(const EditorState& s, int64_t from, int64_t to);
 
 // Memory the history holds (bytes), for the benchmarks.

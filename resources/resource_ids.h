@@ -83,6 +83,11 @@
 #define IDM_NEXT_DIFFERENCE      1623
 #define IDM_PREVIOUS_DIFFERENCE  1624
 #define IDM_STRUCTURE            1641
+#define IDM_UNLIMITED            1661
+#define IDM_STEP_UNDO            1662
+#define IDM_REDO                 1663
+#define IDM_CUT                  1664
+#define IDM_FILL                 1665
 
 /* Controls without an id of their own */
 #ifndef IDC_STATIC
@@ -332,6 +337,13 @@
 #define IDS_ERR_DOCUMENT_TOO_LARGE 8161
 #define IDS_ERR_FILE_TOO_LARGE   8162
 #define IDS_ERR_SYSTEM_CODE      8163
+
+/* Editing without limits: messages 8164..8170, the fill prompt */
+#define IDS_ERR_OUT_OF_MEMORY    8164
+#define IDS_ASK_SAVE_FOR_LIMITS  8165
+#define IDS_HISTORY_MENU_PLAIN   8166
+#define IDS_HISTORY_MENU_KEY     8167
+#define IDS_PROMPT_FILL          7481
 
 /* Tooltips: command id + 10000 */
 #define IDS_TIP_OFFSET           10000

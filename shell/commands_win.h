@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // ---- Opening files, recent files, saving (shell/open_file_win.cpp, shell/save_commands_win.cpp)
 int openFile(HWND window, const char* path, int preferNewInstance);
 void openCommand(HWND window);                   // 1101
@@ -72,3 +74,23 @@ void aboutCommand(HWND owner);                   // 1503
 
 // ---- Checksums (tools/checksum_win.cpp)
 void checksumsCommand(HWND owner);               // 1604
+
+// ---- Editing without limits (document/unlimited_commands_win.cpp)
+void toggleUnlimitedCommand(HWND owner);         // 1661
+void stepUndoCommand(HWND owner);                // 1662, and Ctrl+Z while the switch is on
+void redoCommand(HWND owner);                    // 1663
+void cutCommand(HWND owner);                     // 1664
+void fillCommand(HWND owner);                    // 1665
+// Del and Ctrl+Shift+V while the switch is on; false when the Parts' command applies.
+bool deleteSelectionCommand(HWND owner);
+bool pasteHexReplacingCommand(HWND owner);
+// The switch's check mark and the history item's accelerator text in `menu`.
+void showUnlimitedMenuState(HMENU menu);
+// The keys the message loop translates: `parts` (the program's table), or
+// while editing without limits a copy of it whose Ctrl+Z undoes a step (the
+// history stays on its menu item and toolbar button). The copy is made once
+// and released by releaseUnlimitedAccelerators.
+HACCEL acceleratorsNow(HACCEL parts);
+void releaseUnlimitedAccelerators();
+// The windows follow a step (done, undone or redone) that began at `sizeBefore` bytes.
+void afterEditStep(uint32_t sizeBefore);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "document/undo.h"
 #include "shell/settings_codec.h"
 #include "tools/compare.h"
 
@@ -26,6 +27,7 @@ void dropCompareRows(EditorState& s) {
 void freeEditorState(EditorState* state) {
     if (state == nullptr) return;
     delete state->settingsSnapshot;
+    freeUnlimitedEditing(*state);
     dropCompareRows(*state);
     std::free(state);
 }

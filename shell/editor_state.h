@@ -191,6 +191,7 @@ struct EditorState {
     // switch, and while it is on the growable record lists, the inserted
     // spans and the undo history (owned; null while it is off).
     int32_t unlimited;
+    int32_t unlimitedChanged;  // the user switched it: written back at exit
     UnlimitedEdit* unlimitedEdit;
     // While the switch is on a selection is of bytes: from the anchor byte
     // to the end byte, both included (either may be the lower); -1: none.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "document/undo.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
 #include "shell/commands_win.h"
@@ -86,6 +87,11 @@ bool dispatchCommand(HWND window, int id) {
         case IDM_CHECKSUMS: checksumsCommand(window); break;
         case IDM_NEXT_DIFFERENCE: nextDifferenceCommand(window); break;
         case IDM_PREVIOUS_DIFFERENCE: previousDifferenceCommand(window); break;
+        case IDM_UNLIMITED: toggleUnlimitedCommand(window); break;
+        case IDM_STEP_UNDO: stepUndoCommand(window); break;
+        case IDM_REDO: redoCommand(window); break;
+        case IDM_CUT: cutCommand(window); break;
+        case IDM_FILL: fillCommand(window); break;
         default: return paneCommand(window, id);
     }
     return true;
@@ -165,6 +171,8 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_NOTIFY: return supplyTooltip(reinterpret_cast<NMHDR*>(lParam));
         case WM_COMMAND:
+            // Any command ends a run of typed digits: the next digit is a step of its own.
+            if (editorState != nullptr) endTypedRun(*editorState);
             if (dispatchCommand(window, LOWORD(wParam))) return 0;
             break;
         case WM_TIMER:

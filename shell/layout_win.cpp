@@ -6,8 +6,10 @@
 
 #include "document/document.h"
 #include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
+#include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
 #include "shell/file_name.h"
 #include "shell/panes_win.h"
@@ -317,7 +319,8 @@ void enableMenuItems(HMENU menu) {
     }
     for (int id : {IDM_DELETE, IDM_DELETE_RANGE, IDM_ASCII_EDIT}) enable(id, editable);
     for (int id : {IDM_PASTE, IDM_HEX_PASTE}) enable(id, editable && clipboardHasText());
-    enable(IDM_INSERT, buffer && !isEditLocked() && s.spareCapacity != 0);
+    // Editing without limits grows the room as needed.
+    enable(IDM_INSERT, buffer && !isEditLocked() && (s.spareCapacity != 0 || s.unlimited != 0));
     enable(IDM_FIND_NEXT, loaded && hasSearchToRepeat(s));
     enable(IDM_FIND_PREVIOUS, loaded && hasSearchToRepeat(s));
     enable(IDM_REPLACE, loaded);
@@ -325,6 +328,12 @@ void enableMenuItems(HMENU menu) {
     enable(IDM_COPY, loaded && s.selectionEndRow >= 0);
     enable(IDM_UNDO, loaded && s.changeCount != 0);
     enable(IDM_NEXT_MARK, loaded && s.markCount != 0);
+    const bool unlimited = s.unlimited != 0 && buffer && !isEditLocked();
+    enable(IDM_STEP_UNDO, unlimited && canUndo(s));
+    enable(IDM_REDO, unlimited && canRedo(s));
+    const bool bytesChosen = s.selectionAnchorByte >= 0 && s.selectionEndByte >= 0;
+    for (int id : {IDM_CUT, IDM_FILL}) enable(id, unlimited && loaded && bytesChosen);
+    showUnlimitedMenuState(menu);
 }
 
 void showMenuHelp(WPARAM itemAndFlags, HMENU menu) {

@@ -21,6 +21,7 @@ namespace {
 
 constexpr int kVersionLimit = 64;
 constexpr int kFindLimit = 64;  // 63 characters and the terminator
+constexpr const char* kUnlimitedSetting = "Unlimited";
 
 void histName(char (&out)[16], int index) { std::snprintf(out, sizeof out, "Hist%02d", index); }
 
@@ -361,6 +362,13 @@ void loadSettings() {
     if (stored != nullptr) decodeBinary(raw.data(), raw.size(), &s.frontPane, sizeof s.frontPane);
     snapshot.noteRead(kFrontPaneSetting, stored, settingBytesOf(s.frontPane));
 
+    // Editing without limits: a DWORD, 1 for on.
+    uint32_t unlimited = 0;
+    stored = storedValue(key, kUnlimitedSetting, raw);
+    if (stored != nullptr) decodeBinary(raw.data(), raw.size(), &unlimited, sizeof unlimited);
+    snapshot.noteRead(kUnlimitedSetting, stored, settingBytesOf(unlimited));
+    s.unlimited = unlimited == 1 ? 1 : 0;
+
     for (int i = 0; i < kRecentFileCount; ++i) {
         char name[16];
         histName(name, i);
@@ -400,6 +408,10 @@ void saveSettings() {
         if (pane.placementChanged(s) != 0) {
             storeIfChanged(key, snapshot, pane.settingName, REG_BINARY, settingBytesOf(pane.placement(s)));
         }
+    }
+    if (s.unlimitedChanged != 0) {
+        const uint32_t unlimited = s.unlimited != 0 ? 1 : 0;
+        storeIfChanged(key, snapshot, kUnlimitedSetting, REG_DWORD, settingBytesOf(unlimited));
     }
     if (s.frontPaneChanged != 0) storeIfChanged(key, snapshot, kFrontPaneSetting, REG_BINARY, settingBytesOf(s.frontPane));
     storeRecentFiles(key, s);

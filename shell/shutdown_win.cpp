@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "document/record_list.h"
+#include "document/undo.h"
 #include "platform/process_win.h"
 #include "shell/commands_win.h"
 #include "shell/editor_state_win.h"
@@ -29,6 +30,8 @@ void releaseResources(int storeSettings) {
     releaseField(w.viewCursor3, DestroyCursor);
     std::free(s.documentBytes);
     s.documentBytes = nullptr;
+    freeUnlimitedEditing(s);
+    releaseUnlimitedAccelerators();
     releaseField(w.displayFont, DeleteObject);
     releaseField(w.statusWindow, DestroyWindow);
     releaseField(w.toolbarWindow, DestroyWindow);

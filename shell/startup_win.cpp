@@ -1,3 +1,4 @@
+#include "document/undo.h"
 #include "shell/startup_win.h"
 
 #include <commctrl.h>
@@ -128,6 +129,9 @@ int createMainWindow(int anotherInstance, int showCommand) {
                                  nullptr, nullptr, appInstance, nullptr);
     if (mainWindow == nullptr) return 0;
     appendRecentMenu(mainWindow);
+    // Editing without limits as the settings left it.
+    if (editorState->unlimited != 0 && !setUnlimitedEditing(*editorState, true)) editorState->unlimited = 0;
+    showUnlimitedMenuState(GetMenu(mainWindow));
     ShowWindow(mainWindow, showCommand);
     UpdateWindow(mainWindow);
     return 1;
@@ -154,7 +158,9 @@ int runMessageLoop(HACCEL accelerators) {
         // Keys typed into the search windows are theirs, not the frame's accelerators.
         if (isSearchDialogMessage(message)) continue;
         // The panes' editors keep their keys (Delete, Ctrl+C ...) for their texts.
-        if (!paneKeepsKey(message) && TranslateAcceleratorA(mainWindow, accelerators, &message)) continue;
+        if (!paneKeepsKey(message) && TranslateAcceleratorA(mainWindow, acceleratorsNow(accelerators), &message)) {
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

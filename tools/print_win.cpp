@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "document/dump_row.h"
+#include "document/selection.h"
 #include "platform/gdi_win.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
@@ -165,6 +166,10 @@ bool printCopy(HDC dc, const char* title, int kanji, bool selectionOnly, DWORD* 
         for (const PrintLine& l : page.lines) {
             char text[kRowTextSize];
             formatDumpRow(s, static_cast<int32_t>(l.offset), kanji, text, &lead);
+            // Selected bytes print alone in the rows they touch.
+            if (selectionOnly && hasByteSelection(s)) {
+                blankByteColumns(text, std::strlen(text), 0xFFFFu & ~selectedColumns(s, l.offset), kanji);
+            }
             TextOutA(dc, 0, l.y, text, lstrlenA(text));
             // Not every spooler calls the abort procedure while pages are
             // written; calling it here keeps Cancel working line by line.

@@ -8,20 +8,28 @@
 #include "document/document.h"
 #include "document/edit.h"
 #include "document/record_list.h"
+#include "document/selection.h"
+#include "document/undo.h"
+#include "document/unlimited_edit.h"
 #include "resource_ids.h"
 
 namespace {
 
 constexpr uint32_t kNoRoomError = 14;
 
-// Where the dialog's search looks: the selected rows with searchInSelection
+// Where the dialog's search looks: the selection (its rows, or its bytes
+// with the switch on) with searchInSelection
 // (the whole document when no row is selected), else the whole document.
 SearchScope replaceScope(const EditorState& s, uint32_t options) {
     // Characters pair up as the text column shows them: that says nothing
     // about where a value or a UTF text begins.
     SearchScope scope = wholeDocument(s.documentBytes, s.documentBytes != nullptr ? s.documentSize : 0,
                                       (options & searchWholeChars) != 0 && searchesBytes(options));
-    if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
+    int64_t begin = 0, end = 0;
+    if ((options & searchInSelection) != 0 && hasByteSelection(s) && selectedBytes(s, &begin, &end)) {
+        scope.begin = begin;
+        scope.end = end;
+    } else if ((options & searchInSelection) != 0 && s.selectionEndRow >= 0 && s.selectionAnchorRow >= 0) {
         const int64_t first = std::min(s.selectionAnchorRow, s.selectionEndRow);
         const int64_t last = std::max(s.selectionAnchorRow, s.selectionEndRow);
         scope.begin = std::min<int64_t>(first * 16, scope.size);
@@ -92,8 +100,74 @@ int64_t changeRecordsNeeded(const EditorState& s, const std::vector<uint32_t>& o
     return needed;
 }
 
+// Matches closer than this share one kept range of the step: a range of its
+// own costs about as many bytes as the history keeps for it, so farther
+// matches are kept apart (a kept range spanning a whole large document would
+// copy all of it).
+constexpr int64_t kKeptGap = 16;
+
+// Keeps the bytes of the matches for the open step, neighbours together.
+bool keepMatches(EditorState& s, const std::vector<uint32_t>& offsets, int32_t length) {
+    int64_t begin = offsets[0], end = begin + length;
+    for (size_t k = 1; k <= offsets.size(); ++k) {
+        if (k < offsets.size() && offsets[k] <= end + kKeptGap) {
+            end = int64_t{offsets[k]} + length;
+            continue;
+        }
+        if (!keepRange(s, begin, end - begin)) return false;
+        if (k < offsets.size()) begin = offsets[k], end = begin + length;
+    }
+    return true;
+}
+
+// Replace all of the same length while editing without limits: one step,
+// the records of all matches merged into the store in one pass.
+ReplaceOutcome overwriteInStore(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
+                                const ReplaceQuery& q) {
+    beginStep(s);
+    if (q.replacementLength > 0 && !keepMatches(s, offsets, q.replacementLength)) {
+        reportOutOfMemory(owner);
+        return ReplaceOutcome::Refused;
+    }
+    RecordStore& store = s.unlimitedEdit->changes;
+    try {
+        std::vector<RecordStore::Packed> run;
+        for (uint32_t at : offsets) {
+            for (int32_t j = 0; j < q.replacementLength; ++j) {
+                const int64_t offset = int64_t{at} + j;
+                const uint8_t before = s.documentBytes[offset], after = q.replacement[j];
+                // As typed: the high digit first, the low nibble's record holding the byte between.
+                const uint8_t between = static_cast<uint8_t>((after & 0xF0) | (before & 0x0F));
+                const uint8_t saved[2] = {before, between};
+                for (int32_t nibble = 0; nibble < 2; ++nibble) {
+                    if ((nibble == 0 ? between != before : after != between) == false) continue;
+                    const uint64_t key = RecordStore::keyOf(offset, nibble);
+                    const int64_t known = store.find(key);
+                    const unsigned shift = nibble == 1 ? 0 : 4;
+                    if (known >= 0 && ((RecordStore::unpack(store.at(static_cast<size_t>(known))).byteValue >> shift) &
+                                       0x0F) != ((saved[nibble] >> shift) & 0x0F))
+                        s.earlierChangeDropped = 1;
+                    run.push_back(RecordStore::pack(key, saved[nibble]));
+                }
+            }
+        }
+        store.mergeRun(run.data(), run.size(), false);
+    } catch (const std::bad_alloc&) {
+        rollBackStep(s);
+        reportOutOfMemory(owner);
+        return ReplaceOutcome::Refused;
+    }
+    for (uint32_t at : offsets) std::memcpy(s.documentBytes + at, q.replacement, static_cast<size_t>(q.replacementLength));
+    ++s.bytesVersion;
+    s.modified = 1;
+    syncRecordCounts(s);
+    commitStep(s);
+    return ReplaceOutcome::Written;
+}
+
 ReplaceOutcome overwriteMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
                                 const ReplaceQuery& q) {
+    if (s.unlimitedEdit != nullptr) return overwriteInStore(s, owner, offsets, q);
     const int64_t room = kRecordListSlots - std::clamp(s.changeCount, 0, kRecordListSlots);
     if (const int64_t needed = changeRecordsNeeded(s, offsets, q); needed > room) {
         reportTooManyChanges(owner, needed);
@@ -138,6 +212,79 @@ void rebuildBytes(uint8_t* bytes, int64_t size, const std::vector<uint32_t>& off
     }
 }
 
+// Where a byte of [first match, last match end) goes when every match is
+// replaced: its new offset relative to the first match, or -1 inside a match.
+int64_t movedOffset(const std::vector<uint32_t>& offsets, int32_t m, int32_t r, int64_t offset) {
+    const auto after = std::upper_bound(offsets.begin(), offsets.end(), static_cast<uint32_t>(offset));
+    const int64_t k = after - offsets.begin();  // matches starting at or before the byte
+    if (k > 0 && offset < int64_t{offsets[static_cast<size_t>(k - 1)]} + m) return -1;
+    return offset - offsets[0] + k * (r - m);
+}
+
+// Replace all of another length while editing without limits: one splice of
+// [first match, last match end); records, marks and inserted spans between
+// the matches move with their bytes, the replacements show as inserted.
+ReplaceOutcome resizeInStore(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
+                             const ReplaceQuery& q) {
+    const int32_t m = q.pattern.length, r = q.replacementLength;
+    const int64_t first = offsets[0], end = int64_t{offsets.back()} + m;
+    const int64_t count = static_cast<int64_t>(offsets.size());
+    try {
+        std::vector<uint8_t> bytes(static_cast<size_t>(end - first + count * (r - m)));
+        std::vector<ByteSpan> spans;
+        spans.reserve(offsets.size());
+        int64_t w = 0;
+        for (size_t k = 0; k < offsets.size(); ++k) {
+            std::memcpy(bytes.data() + w, q.replacement, static_cast<size_t>(r));
+            if (r > 0) spans.push_back({w, w + r});
+            w += r;
+            const int64_t from = int64_t{offsets[k]} + m;
+            const int64_t to = k + 1 < offsets.size() ? int64_t{offsets[k + 1]} : end;
+            std::memcpy(bytes.data() + w, s.documentBytes + from, static_cast<size_t>(to - from));
+            w += to - from;
+        }
+        // Inserted spans between the matches, byte by byte where they lie.
+        for (const ByteSpan& b : insertedSpansIn(s, first, end)) {
+            for (int64_t o = std::max(b.begin, first); o < std::min(b.end, end); ++o) {
+                const int64_t moved = movedOffset(offsets, m, r, o);
+                if (moved < 0) continue;
+                if (!spans.empty() && spans.back().end == moved) {
+                    ++spans.back().end;
+                } else {
+                    spans.push_back({moved, moved + 1});
+                }
+            }
+        }
+        std::sort(spans.begin(), spans.end(), [](const ByteSpan& a, const ByteSpan& b) { return a.begin < b.begin; });
+        std::vector<NibbleRecord> lists[2];
+        for (int k = 0; k < 2; ++k) {
+            std::vector<NibbleRecord> found;
+            recordsInRange(s, k == 0 ? RecordList::Change : RecordList::Mark, first, end, found);
+            for (NibbleRecord rec : found) {
+                const int64_t moved = movedOffset(offsets, m, r, rec.offset);
+                if (moved < 0) continue;
+                rec.offset = static_cast<int32_t>(moved);
+                lists[k].push_back(rec);
+            }
+        }
+        beginStep(s);
+        const SpliceContent content{&lists[0], &lists[1], &spans};
+        if (!spliceDocumentWith(s, owner, first, end - first, bytes.data(), static_cast<int64_t>(bytes.size()),
+                                content)) {
+            commitStep(s);
+            return ReplaceOutcome::Refused;
+        }
+    } catch (const std::bad_alloc&) {
+        reportOutOfMemory(owner);
+        return ReplaceOutcome::Refused;
+    }
+    s.caretOffset = static_cast<int32_t>(std::min<int64_t>(first, std::max<int64_t>(s.documentSize, 1) - 1));
+    s.caretNibble = 0;
+    followResize(s, end, count * (r - m));
+    commitStep(s);
+    return ReplaceOutcome::Resized;
+}
+
 ReplaceOutcome resizeMatches(EditorState& s, WindowRef owner, const std::vector<uint32_t>& offsets,
                              const ReplaceQuery& q) {
     const int64_t count = static_cast<int64_t>(offsets.size());
@@ -148,7 +295,7 @@ ReplaceOutcome resizeMatches(EditorState& s, WindowRef owner, const std::vector<
         showError(owner, IDS_ERR_WOULD_EMPTY, nullptr);
         return ReplaceOutcome::Refused;
     }
-    if (newSize - size > static_cast<int64_t>(s.spareCapacity)) {
+    if (newSize - size > static_cast<int64_t>(s.spareCapacity) && s.unlimitedEdit == nullptr) {
         char format[kMessageTextLength];
         char text[kMessageTextLength + 64];
         loadText(IDS_ERR_NO_ROOM, format, sizeof format);
@@ -158,12 +305,12 @@ ReplaceOutcome resizeMatches(EditorState& s, WindowRef owner, const std::vector<
         return ReplaceOutcome::Refused;
     }
     if (!checkDocumentGrowth(s, owner, newSize - size)) return ReplaceOutcome::Refused;
-    char format[256], question[300], warning[256], text[600];
+    char format[256], question[300], text[600];
     loadText(IDS_ASK_REPLACE_LENGTH, format, sizeof format);
     std::snprintf(question, sizeof question, format, static_cast<long>(count));
-    loadText(IDS_RESET_WARNING, warning, sizeof warning);
-    std::snprintf(text, sizeof text, "%s %s", question, warning);
+    questionWithResetWarning(s, question, text, sizeof text);
     if (askQuestion(owner, text, questionYesNo) != answerYes) return ReplaceOutcome::Refused;
+    if (s.unlimitedEdit != nullptr) return resizeInStore(s, owner, offsets, q);
 
     rebuildBytes(s.documentBytes, size, offsets, m, q.replacement, r);
     s.spareCapacity = static_cast<uint32_t>(static_cast<int64_t>(s.spareCapacity) - (newSize - size));

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "document/hex_text.h"
 #include "resource_ids.h"
 #include "shell/recent_files.h"
 #include "tools/search.h"
@@ -47,6 +48,10 @@ EntryCheck checkValueEntry(int32_t mode, const char* text, bool hexChecked, int3
             return comparePathsIgnoringCase(text, filePath ? filePath : "") == 0 ? refuse(c, IDS_ERR_SAME_FILE) : c;
         case AsciiText:
             return c;
+        case FillPattern: {
+            uint8_t first;
+            return readHexText(text, &first, 1).valid ? c : refuse(c, IDS_ERR_INVALID_TEXT);
+        }
         case SearchText:
             // An odd digit count would leave a half byte that the pattern
             // cannot express, so it is refused like any other bad text.
@@ -138,6 +143,11 @@ void valueEntryPrompt(const EditorState& s, int32_t mode, char* out, int size) {
     switch (mode) {
         case InsertCode:
             loadText(IDS_PROMPT_INSERT, first, sizeof first);
+            // Editing without limits keeps the changes and marks.
+            if (s.unlimited != 0) {
+                std::snprintf(out, static_cast<size_t>(size), "%s", first);
+                break;
+            }
             loadText(IDS_RESET_WARNING, warning, sizeof warning);
             std::snprintf(out, static_cast<size_t>(size), "%s\n\n%s", first, warning);
             break;
@@ -146,6 +156,10 @@ void valueEntryPrompt(const EditorState& s, int32_t mode, char* out, int size) {
             loadText(IDS_PROMPT_DELETE_RANGE, format, sizeof format);
             std::snprintf(first, sizeof first, format, static_cast<long>(s.caretOffset),
                           static_cast<unsigned>(s.caretOffset));
+            if (s.unlimited != 0) {
+                std::snprintf(out, static_cast<size_t>(size), "%s", first);
+                break;
+            }
             loadText(IDS_RESET_WARNING, warning, sizeof warning);
             std::snprintf(out, static_cast<size_t>(size), "%s\n\n%s", first, warning);
             break;
@@ -153,6 +167,7 @@ void valueEntryPrompt(const EditorState& s, int32_t mode, char* out, int size) {
         case JumpAddress: loadText(IDS_PROMPT_JUMP, out, size); break;
         case SearchText: loadText(IDS_PROMPT_FIND, out, size); break;
         case AsciiText: loadText(IDS_PROMPT_TEXT, out, size); break;
+        case FillPattern: loadText(IDS_PROMPT_FILL, out, size); break;
         case CompareFile: {
             char format[kMessageTextLength] = "";
             loadText(IDS_PROMPT_COMPARE, format, sizeof format);

@@ -17,7 +17,8 @@ enum EntryMode : int32_t {
     SearchText = 2,
     DeleteRange = 3,
     AsciiText = 11,
-    CompareFile = 12
+    CompareFile = 12,
+    FillPattern = 13  // editing without limits: the hex pattern that fills the selection
 };
 
 // Modes below this one show the decimal/hexadecimal radio buttons.

@@ -1,9 +1,13 @@
 #include "view/paint_plan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "document/dump_row.h"
+#include "document/record_list.h"
+#include "document/selection.h"
+#include "document/undo.h"
 #include "tools/compare.h"
 
 namespace {
@@ -148,6 +152,32 @@ void planHighlight(const EditorState& s, const ViewMetrics& m, int64_t offset, i
     out.fill((kAsciiColumnStart + a) * cw, y, (kAsciiColumnStart + b + 1) * cw, y + m.lineHeight, kHighlightColor);
 }
 
+// A row with the switch on: the selected bytes' digits and characters on
+// the selection's background in its text colour, the others as normal.
+void planSelectedBytes(const EditorState& s, const ViewMetrics& m, int64_t offset, int32_t y, int kanji, char* row,
+                       PlanWriter& out) {
+    const int32_t cw = m.charWidth, lh = m.lineHeight;
+    out.fill(0, y, m.clientWidth, y + lh, normalBack);
+    const uint32_t chosen = selectedColumns(s, offset);
+    const auto length = static_cast<uint32_t>(std::strlen(row));
+    if (chosen == 0) {
+        planHighlight(s, m, offset, y, out);
+        out.text(0, y, normalText, row, length);
+        return;
+    }
+    const int32_t a = std::countr_zero(chosen), b = 31 - std::countl_zero(chosen);
+    out.fill((kDumpColumnStart + 3 * a) * cw, y, (kDumpColumnStart + 3 * b + 2) * cw, y + lh, selectionBack);
+    out.fill((kAsciiColumnStart + a) * cw, y, (kAsciiColumnStart + b + 1) * cw, y + lh, selectionBack);
+    planHighlight(s, m, offset, y, out);
+    char picked[kRowTextSize];
+    std::memcpy(picked, row, length + 1);
+    blankByteColumns(row, length, chosen, kanji);
+    out.text(0, y, normalText, row, length);
+    blankByteColumns(picked, length, 0xFFFFu & ~chosen, kanji);
+    const uint32_t from = kDumpColumnStart + 3 * static_cast<uint32_t>(a);
+    out.text(static_cast<int32_t>(from) * cw, y, selectionText, picked + from, length - from);
+}
+
 // The operations of the whole view, in drawing order; rows below `lastBand`
 // are not formatted, since nothing of theirs is wanted.
 void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& plan, PlanWriter& out,
@@ -170,39 +200,46 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
         const int64_t r = static_cast<int64_t>(s.topRow) + i;
         return haveSelection && selectedFirst <= r && r <= selectedLast;
     };
+    const bool byteSelection = hasByteSelection(s);
 
     // Changed digits, in the current byte's value, on the row's band; marked
     // cells on their own background, the digit's colour telling whether it is
     // also changed. Found first, so that a row's own text leaves blanks where
     // they stand and each digit is drawn once, in its colour.
+    // Only the records of the rows drawn are read: a million of them cost a
+    // paint no more than the few that show.
     const uint8_t* bytes = s.documentBytes;
-    auto inside = [&](const NibbleRecord* r, CellPosition* cell) {
-        if (r == nullptr || r->offset < 0 || static_cast<uint32_t>(r->offset) >= s.documentSize) return false;
-        *cell = cellPosition(s.topRow, drawn, cw, lh, r->offset, r->nibble);
+    const int64_t drawnEnd = firstOffset + static_cast<int64_t>(drawn) * kBytesPerRow;
+    auto inside = [&](const NibbleRecord& r, CellPosition* cell) {
+        if (r.offset < 0 || static_cast<uint32_t>(r.offset) >= s.documentSize) return false;
+        *cell = cellPosition(s.topRow, drawn, cw, lh, r.offset, r.nibble);
         return cell->where == CellPosition::Inside;
     };
-    auto digitOf = [&](const NibbleRecord* r) { return hexDigit(nibbleOf(bytes[r->offset], r->nibble)); };
+    auto digitOf = [&](const NibbleRecord& r) { return hexDigit(nibbleOf(bytes[r.offset], r.nibble)); };
     std::vector<DigitLine> changed(static_cast<size_t>(drawn));
     std::vector<DigitLine> marked(static_cast<size_t>(drawn)), markedChanged(static_cast<size_t>(drawn));
-    if (s.changeList != nullptr) {
-        const int32_t count = std::min(s.changeCount, kRecordListSlots);
-        for (int32_t i = 0; i < count; ++i) {
-            const NibbleRecord* r = s.changeList[i];
-            CellPosition cell;
-            if (!inside(r, &cell)) continue;
-            changed[static_cast<size_t>(cell.y / lh)].put(digitCell(r->offset, r->nibble), digitOf(r));
+    std::vector<NibbleRecord> records;
+    recordsInRange(s, RecordList::Change, firstOffset, drawnEnd, records);
+    // Inserted bytes show in the change colour as changed digits do.
+    for (const ByteSpan& span : insertedSpansIn(s, firstOffset, drawnEnd)) {
+        for (int64_t at = std::max(span.begin, firstOffset); at < std::min(span.end, drawnEnd); ++at) {
+            records.push_back({static_cast<int32_t>(at), 0, 0});
+            records.push_back({static_cast<int32_t>(at), 1, 0});
         }
     }
-    if (s.markList != nullptr) {
-        const int32_t count = std::min(s.markCount, kRecordListSlots);
-        for (int32_t i = 0; i < count; ++i) {
-            const NibbleRecord* r = s.markList[i];
-            CellPosition cell;
-            if (!inside(r, &cell)) continue;
-            const auto row = static_cast<size_t>(cell.y / lh);
-            const int c = digitCell(r->offset, r->nibble);
-            (changed[row].has(c) ? markedChanged : marked)[row].put(c, digitOf(r));
-        }
+    for (const NibbleRecord& r : records) {
+        CellPosition cell;
+        if (!inside(r, &cell)) continue;
+        changed[static_cast<size_t>(cell.y / lh)].put(digitCell(r.offset, r.nibble), digitOf(r));
+    }
+    records.clear();
+    recordsInRange(s, RecordList::Mark, firstOffset, drawnEnd, records);
+    for (const NibbleRecord& r : records) {
+        CellPosition cell;
+        if (!inside(r, &cell)) continue;
+        const auto row = static_cast<size_t>(cell.y / lh);
+        const int c = digitCell(r.offset, r.nibble);
+        (changed[row].has(c) ? markedChanged : marked)[row].put(c, digitOf(r));
     }
     for (int32_t i = 0; i < drawn; ++i) {
         changed[static_cast<size_t>(i)].remove(marked[static_cast<size_t>(i)]);
@@ -223,13 +260,18 @@ void planView(const EditorState& s, const ViewMetrics& m, int kanji, PaintPlan& 
                 if (line.has(c)) row[kDumpColumnStart + c] = ' ';
             }
         }
+        if (byteSelection) {
+            planSelectedBytes(s, m, offset, y, kanji, row, out);
+            continue;
+        }
         const bool chosen = selected(i);
         out.fill(0, y, m.clientWidth, y + lh, chosen ? selectionBack : normalBack);
         planHighlight(s, m, offset, y, out);
         out.text(0, y, chosen ? selectionText : normalText, row, static_cast<uint32_t>(std::strlen(row)));
     }
     if (drawn > 0 && drawn < visible) {
-        out.fill(0, drawn * lh, m.clientWidth, m.clientHeight, selected(drawn - 1) ? selectionBack : normalBack);
+        const bool chosen = !byteSelection && selected(drawn - 1);
+        out.fill(0, drawn * lh, m.clientWidth, m.clientHeight, chosen ? selectionBack : normalBack);
     }
 
     auto drawLine = [&](int32_t rowInView, const DigitLine& line, int color) {

@@ -6,6 +6,8 @@
 
 #include "document/edit.h"
 #include "document/record_list.h"
+#include "document/selection.h"
+#include "document/undo.h"
 #include "view/view_layout.h"
 
 namespace {
@@ -60,6 +62,40 @@ int32_t lastNibble(const EditorState& s) { return s.caretInText != 0 ? 0 : 1; }
 int32_t rowAt(const EditorState& s, int32_t y) {
     const int32_t lh = s.lineHeight > 0 ? s.lineHeight : 1;
     return y / lh + s.topRow;
+}
+
+// The byte nearest to a client point: the address stands for the row's first
+// byte, a blank or a place right of a column for the byte beside it, a place
+// past the document for its last byte.
+int32_t byteNearPoint(const EditorState& s, int32_t x, int32_t y) {
+    const int32_t cw = s.charWidth > 0 ? s.charWidth : 1;
+    int32_t column = 0;
+    switch (viewAreaAt(x, cw)) {
+        case ViewArea::Address: column = 0; break;
+        case ViewArea::Dump: column = (x - kDumpColumnStart * cw) / cw / 3; break;
+        case ViewArea::Ascii: column = (x - kAsciiColumnStart * cw) / cw; break;
+    }
+    const int64_t offset = static_cast<int64_t>(rowAt(s, y)) * kBytesPerRow + std::clamp(column, 0, 15);
+    return static_cast<int32_t>(std::clamp<int64_t>(offset, 0, lastOffset(s)));
+}
+
+// After a caret move with the switch on: Shift selects from the anchor to
+// the caret's byte; a move without Shift ends the selection.
+unsigned updateByteSelection(EditorState& s, int32_t before, int modifier) {
+    if ((modifier & modifierShift) != 0) {
+        setByteSelection(s, hasByteSelection(s) ? s.selectionAnchorByte : before, s.caretOffset);
+    } else {
+        if (!hasByteSelection(s) && s.selectionAnchorByte < 0) return effectNone;
+        clearSelection(s);
+    }
+    return effectSelection;
+}
+
+// Typing replaces no selection: it ends it and types as without one.
+unsigned dropByteSelection(EditorState& s) {
+    if (!hasByteSelection(s)) return effectNone;
+    clearSelection(s);
+    return effectSelection | effectRepaint;
 }
 
 }  // namespace
@@ -144,10 +180,7 @@ int hexDigitKeyValue(int key) {
 
 unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int modifier) {
     if (previous == -1) {
-        s.selectionAnchorRow = -1;
-        s.selectionEndRow = -1;
-        s.selectionTrackRow = -1;
-        s.keySelecting = 0;
+        clearSelection(s);
     } else if (modifier == modifierShift) {
         if (s.keySelecting == 0) {
             s.keySelecting = 1;
@@ -162,8 +195,12 @@ unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int m
 }
 
 unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
-    if (!isDocumentLoaded(s)) return effectNone;
-    const bool ctrl = modifier == modifierCtrl;
+    // Only a movement key ends a typed run: the key of a letter typed into
+    // the text column comes here too, before its character.
+    if (!isDocumentLoaded(s) || key < keyPageUp || key > keyDown) return effectNone;
+    endTypedRun(s);  // the next typed digit opens a step of its own
+    const bool ctrl = (modifier & modifierCtrl) != 0;
+    const int32_t before = s.caretOffset;
     unsigned effects = effectNone;
     int32_t previous = -1;
     int64_t caret = s.caretOffset;
@@ -233,7 +270,7 @@ unsigned moveCaretByKey(EditorState& s, int key, int modifier) {
 
     s.caretOffset = static_cast<int32_t>(std::clamp<int64_t>(caret, 0, lastOffset(s)));
     const int32_t row = s.caretOffset / kBytesPerRow;
-    effects |= updateRowSelection(s, previous, row, modifier);
+    effects |= s.unlimited != 0 ? updateByteSelection(s, before, modifier) : updateRowSelection(s, previous, row, modifier);
     return effects | followCaretRow(s) | effectRepaint | effectCaretStatus;
 }
 
@@ -247,16 +284,26 @@ unsigned typeHexDigit(EditorState& s, WindowRef owner, int value, bool editLocke
     const uint8_t digit = static_cast<uint8_t>(value & 0x0F);
     const uint8_t now = s.caretNibble == 0 ? static_cast<uint8_t>((digit << 4) | (old & 0x0F))
                                            : static_cast<uint8_t>((old & 0xF0) | digit);
-    unsigned effects = effectNone;
+    // Opened before the selection goes, so that undo brings it back.
+    beginStep(s, true);
+    unsigned effects = dropByteSelection(s);
     // The digit already there changes nothing, but the caret moves on all the
     // same: the next digits then land where the user counts them.
     if (now != old) {
-        if (recordChangeAtCaret(s, 1, owner) == 0) return effectNone;
+        if (!keepRange(s, s.caretOffset, 1)) {
+            reportOutOfMemory(owner);
+            return effects;
+        }
+        if (recordChangeAtCaret(s, 1, owner) == 0) {
+            commitStep(s);
+            return effects;
+        }
         s.documentBytes[s.caretOffset] = now;
         s.modified = 1;
-        effects = effectToolbar;
+        effects |= effectToolbar;
     }
     const unsigned moved = moveCaretByKey(s, keyRight, modifierNone);
+    commitStep(s);
     // On the last nibble the caret stays; its row still comes into view.
     return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
@@ -269,13 +316,17 @@ unsigned typeTextBytes(EditorState& s, WindowRef owner, const uint8_t* bytes, in
     if (editLocked || !caretOnDocument(s)) return effectNone;
     // Half a character is no character: nothing is written at all.
     if (count > static_cast<int32_t>(s.documentSize) - s.caretOffset) return effectBeep;
+    beginStep(s, true);
+    const unsigned dropped = dropByteSelection(s);
     const bool changes = std::memcmp(s.documentBytes + s.caretOffset, bytes, static_cast<size_t>(count)) != 0;
     if (changes && writeBytesAsTyped(s, owner, s.caretOffset, bytes, static_cast<size_t>(count), 1) == 0) {
-        return effectNone;
+        commitStep(s);
+        return dropped;
     }
     unsigned moved = effectNone;
     for (int32_t i = 0; i < count; ++i) moved |= moveCaretByKey(s, keyRight, modifierNone);
-    const unsigned effects = changes ? effectToolbar : effectNone;
+    commitStep(s);
+    const unsigned effects = dropped | (changes ? effectToolbar : effectNone);
     return effects | (moved != effectNone ? moved : followCaretRow(s) | effectRepaint);
 }
 
@@ -290,7 +341,8 @@ unsigned onViewKeyDown(EditorState& s, WindowRef owner, int key, int modifier, b
         return effectPostExit;
     }
     if (!isDocumentLoaded(s)) return effectNone;
-    if (key == keyTab && modifier != modifierCtrl) {
+    if (key == keyTab && (modifier & modifierCtrl) == 0) {
+        endTypedRun(s);
         s.caretInText = s.caretInText != 0 ? 0 : 1;
         s.caretNibble = 0;
         s.pendingTextLead = 0;
@@ -334,6 +386,7 @@ unsigned onViewChar(EditorState& s, WindowRef owner, uint32_t code, bool leadByt
 unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y) {
     const int32_t cw = s.charWidth;
     if (!isDocumentLoaded(s) || cw <= 0 || s.lineHeight <= 0) return effectNone;
+    endTypedRun(s);
     int32_t column;
     int32_t nibble = 0;
     const ViewArea area = viewAreaAt(x, cw);
@@ -360,7 +413,21 @@ unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y) {
     return effectCaretStatus;
 }
 
-unsigned beginMouseSelection(EditorState& s, int32_t x, int32_t y) {
+unsigned beginMouseSelection(EditorState& s, int32_t x, int32_t y, bool extend) {
+    if (s.unlimited != 0) {
+        const int32_t anchor = hasByteSelection(s) ? s.selectionAnchorByte : s.caretOffset;
+        const unsigned effects = placeCaretAtPoint(s, x, y);
+        s.dragStartY = y;
+        s.dragging = 1;
+        if (extend && caretOnDocument(s)) {
+            setByteSelection(s, anchor, s.caretOffset);
+        } else {
+            clearSelection(s);
+            // The anchor of a drag: no byte is selected until the pointer leaves it.
+            if (caretOnDocument(s)) s.selectionAnchorByte = s.caretOffset;
+        }
+        return effects | effectSelection | effectRepaint;
+    }
     unsigned effects = placeCaretAtPoint(s, x, y);
     s.dragStartY = y;
     s.selectionAnchorRow = rowAt(s, y);
@@ -380,6 +447,18 @@ unsigned trackMouseSelection(EditorState& s, int32_t y, int32_t clientBottom) {
     return effects;
 }
 
+unsigned trackMouseSelection(EditorState& s, int32_t x, int32_t y, int32_t clientBottom) {
+    if (s.unlimited == 0) return trackMouseSelection(s, y, clientBottom);
+    if (s.dragging == 0 || y > clientBottom || !isDocumentLoaded(s) || s.selectionAnchorByte < 0) return effectNone;
+    // Left of the window the 16-bit coordinate is large: the row's first byte.
+    const int32_t at = byteNearPoint(s, x > 0x7FFF ? 0 : x, y);
+    if (hasByteSelection(s) ? at == s.selectionEndByte : at == s.selectionAnchorByte) return effectNone;
+    setByteSelection(s, s.selectionAnchorByte, at);
+    s.caretOffset = at;
+    s.caretNibble = 0;
+    return effectRepaint | effectSelection | effectCaretStatus;
+}
+
 unsigned endMouseSelection(EditorState& s) {
     if (s.dragging == 0) return effectNone;
     s.dragging = 0;
@@ -388,6 +467,20 @@ unsigned endMouseSelection(EditorState& s) {
 
 unsigned dragScrollTick(EditorState& s, int32_t y, int32_t clientTop, int32_t clientBottom) {
     unsigned effects = effectSelection;
+    if (s.unlimited != 0) {
+        // The selection's end follows the rows scrolled in.
+        const int32_t step = y > clientBottom - 7 ? kBytesPerRow : y < clientTop + 7 ? -kBytesPerRow : 0;
+        if (step == 0) return effects;
+        effects |= onViewVScroll(s, step > 0 ? scrollLineDown : scrollLineUp, 0);
+        if (s.dragging != 0 && s.selectionAnchorByte >= 0) {
+            const int32_t from = hasByteSelection(s) ? s.selectionEndByte : s.selectionAnchorByte;
+            setByteSelection(s, s.selectionAnchorByte, int64_t{from} + step);
+            s.caretOffset = s.selectionEndByte;
+            s.caretNibble = 0;
+            effects |= effectCaretStatus;
+        }
+        return effects;
+    }
     if (y > clientBottom - 7) {
         effects |= onViewVScroll(s, scrollLineDown, 0);
         if (s.selectionEndRow >= 0) s.selectionEndRow = std::min(s.selectionEndRow + 1, s.rowCount);
@@ -427,6 +520,7 @@ AutoScrollStep autoScrollTick(EditorState& s, int32_t y, int32_t clientBottom) {
 unsigned onLabelClick(EditorState& s, int32_t x) {
     const int32_t cw = s.charWidth;
     if (!isDocumentLoaded(s) || cw <= 0) return effectNone;
+    endTypedRun(s);
     int32_t column;
     switch (viewAreaAt(x, cw)) {
         case ViewArea::Address: return effectNone;

@@ -37,8 +37,9 @@ enum ViewKey : int {
     keyDown = 0x28,
 };
 
-// Modifiers as one value: Ctrl outranks Shift.
-enum KeyModifier : int { modifierNone = 0, modifierShift = 1, modifierCtrl = 2 };
+// Modifiers as one value: Ctrl outranks Shift, except that Ctrl and Shift
+// together extend a byte selection (the switch on) as Shift alone does.
+enum KeyModifier : int { modifierNone = 0, modifierShift = 1, modifierCtrl = 2, modifierCtrlShift = 3 };
 
 // Scroll-bar request codes as the system numbers them.
 enum ScrollCode : int {
@@ -93,7 +94,10 @@ int hexDigitKeyValue(int key);
 unsigned updateRowSelection(EditorState& s, int32_t previous, int32_t row, int modifier);
 
 // Moves the caret for a movement key; effectNone when the key moves nothing.
-// In the text column Left, Right, Home and End move by whole bytes.
+// In the text column Left, Right, Home and End move by whole bytes. With the
+// switch on, Shift selects the bytes from the anchor (the caret's byte when
+// the selection began) to the caret's byte, and a move without it ends the
+// selection.
 // A caret row just outside the view scrolls in by one row, one farther away
 // is brought into view as bringCaretIntoView does.
 unsigned moveCaretByKey(EditorState& s, int key, int modifier);
@@ -101,7 +105,8 @@ unsigned moveCaretByKey(EditorState& s, int key, int modifier);
 // Scrolls so that the caret's row shows, at the top as far as the end allows.
 unsigned bringCaretIntoView(EditorState& s);
 
-// Overwrites the caret's nibble with `value` (0..15) and advances the caret.
+// Overwrites the caret's nibble with `value` (0..15) and advances the caret;
+// a byte selection goes first.
 // Records the change first; an already changed position is asked about on
 // `owner`. The digit already there is not recorded, but the caret advances as
 // well. Nothing at all happens under the edit lock.
@@ -132,11 +137,18 @@ unsigned placeCaretAtPoint(EditorState& s, int32_t x, int32_t y);
 
 // A left press: places the caret and anchors a row selection at the pressed
 // row, which a drag extends; any previous selection goes. Sets `dragging`.
-unsigned beginMouseSelection(EditorState& s, int32_t x, int32_t y);
+// With the switch on the anchor is the caret's byte; with `extend` (Shift)
+// the bytes from the anchor of the selection (or the caret's byte before the
+// press) to the pressed byte are selected at once.
+unsigned beginMouseSelection(EditorState& s, int32_t x, int32_t y, bool extend = false);
 
 // The pointer moved to `y` while dragging (y as the 16-bit value the message
 // carries, so places above the window arrive as large values and are ignored).
 unsigned trackMouseSelection(EditorState& s, int32_t y, int32_t clientBottom);
+// The same with the pointer's `x`, which a byte selection (the switch on)
+// needs: the caret follows the pointer to the nearest byte, and the bytes
+// from the anchor to it are selected once it left the anchor's byte.
+unsigned trackMouseSelection(EditorState& s, int32_t x, int32_t y, int32_t clientBottom);
 
 // Ends a drag.
 unsigned endMouseSelection(EditorState& s);

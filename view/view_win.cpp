@@ -243,9 +243,9 @@ void endAutoScrollMode(HWND window) {
 }
 
 int keyModifier() {
-    if ((GetKeyState(VK_CONTROL) & 0xFF00) != 0) return modifierCtrl;
-    if ((GetKeyState(VK_SHIFT) & 0xFF00) != 0) return modifierShift;
-    return modifierNone;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0xFF00) != 0;
+    if ((GetKeyState(VK_CONTROL) & 0xFF00) != 0) return shift ? modifierCtrlShift : modifierCtrl;
+    return shift ? modifierShift : modifierNone;
 }
 
 // Client coordinates as the mouse messages carry them: unsigned 16-bit values.
@@ -321,8 +321,8 @@ bool startAutoScrollAt(HWND window, int32_t x, int32_t y) {
     return true;
 }
 
-void beginDrag(HWND window, int32_t x, int32_t y) {
-    unsigned effects = beginMouseSelection(*editorState, x, y);
+void beginDrag(HWND window, int32_t x, int32_t y, bool extend) {
+    unsigned effects = beginMouseSelection(*editorState, x, y, extend);
     SetCapture(window);
     SetTimer(window, kDragTimerId, kDragTimerPeriod, nullptr);
     applyViewEffects(effects);
@@ -351,7 +351,7 @@ void onLeftButtonDown(HWND window, WPARAM keys, LPARAM lParam) {
     if (!pressGoesOn(window) || !isDocumentLoaded(s)) return;
     const int32_t x = messageX(lParam), y = messageY(lParam);
     if ((keys & MK_SHIFT) != 0 && (keys & MK_CONTROL) != 0 && startAutoScrollAt(window, x, y)) return;
-    beginDrag(window, x, y);
+    beginDrag(window, x, y, (keys & MK_SHIFT) != 0);
 }
 
 void onRightButtonDown(HWND window, LPARAM lParam) {
@@ -493,7 +493,7 @@ LRESULT CALLBACK viewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (s.dragging != 0) {
                 RECT client{};
                 GetClientRect(window, &client);
-                applyViewEffects(trackMouseSelection(s, messageY(lParam), client.bottom));
+                applyViewEffects(trackMouseSelection(s, messageX(lParam), messageY(lParam), client.bottom));
             }
             return 0;
         case WM_LBUTTONUP: endDrag(window); return 0;

@@ -34,22 +34,7 @@ std::string documentText() {
     return std::string(reinterpret_cast<const char*>(s.documentBytes), s.documentSize);
 }
 
-// A key with Ctrl and Shift held, through the program's accelerator table as
-// its message loop translates it; true when the table took the key (a greyed
-// command's key is taken and dropped).
-bool ctrlShiftKey(int vk) {
-    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    MSG m{win().viewWindow, WM_KEYDOWN, static_cast<WPARAM>(vk), 1, 0, {}};
-    const bool taken = TranslateAcceleratorA(mainWindow, table, &m) != 0;
-    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-    pumpMessages();
-    return taken;
-}
+bool ctrlShiftKey(int vk) { return pressAccelerator(vk, true, true); }
 
 }  // namespace
 

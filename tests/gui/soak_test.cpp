@@ -1,7 +1,10 @@
 // A seeded random soak of the real editor window: keys, mouse clicks and the
 // editing commands with their dialogs answered at random, checked step by step
 // against a plain model of the bytes, the change records and the marks, and
-// against the file after every save.
+// against the file after every save. A second run does the same with editing
+// without limits on: no caps, insertions and deletions that move the records
+// and marks, byte selections cut and pasted over, and undo and redo checked
+// against the model's own steps.
 //
 // The model decides, before each step, which dialogs the step will show and
 // how they are answered; any other dialog fails the run (the harness's guard).
@@ -19,6 +22,9 @@
 #include <vector>
 
 #include "document/edit.h"
+#include "document/selection.h"
+#include "document/record_list.h"
+#include "document/undo.h"
 #include "document/shift_jis.h"
 #include "platform/platform.h"
 #include "resource_ids.h"
@@ -53,6 +59,12 @@ struct Model {
     std::set<std::pair<int32_t, int>> marks;
     uint32_t spare = 1000;
     bool locked = false;
+    bool unlimited = false;  // editing without limits: no caps, splices keep records and marks
+    // The last splice: where, how many bytes went and came, and the marks that went with them.
+    struct Splice {
+        int32_t at = -1, removed = 0, inserted = 0;
+        std::set<std::pair<int32_t, int>> removedMarks;  // relative to `at`
+    } lastSplice;
 
     int findChange(int32_t offset, int nibble) const {
         for (size_t i = 0; i < changes.size(); ++i)
@@ -67,7 +79,7 @@ struct Model {
             changes[static_cast<size_t>(i)].saved = before;
             return true;
         }
-        if (changes.size() >= static_cast<size_t>(kRecordLimit)) {
+        if (!unlimited && changes.size() >= static_cast<size_t>(kRecordLimit)) {
             *full = true;
             return false;
         }
@@ -91,6 +103,47 @@ struct Model {
         changes.clear();
         marks.clear();
     }
+    // Editing without limits: [at, at + removed) replaced by `inserted`; the
+    // records and marks after it move with their bytes, those in it go.
+    void splice(int32_t at, int32_t removed, const std::vector<uint8_t>& inserted) {
+        const int32_t delta = static_cast<int32_t>(inserted.size()) - removed;
+        std::vector<ModelChange> kept;
+        for (ModelChange c : changes) {
+            if (c.offset >= at && c.offset < at + removed) continue;
+            if (c.offset >= at + removed) c.offset += delta;
+            kept.push_back(c);
+        }
+        changes = kept;
+        lastSplice = {at, removed, static_cast<int32_t>(inserted.size()), takeMarks(at, removed, delta)};
+        bytes.erase(bytes.begin() + at, bytes.begin() + at + removed);
+        bytes.insert(bytes.begin() + at, inserted.begin(), inserted.end());
+    }
+    // Takes the marks of [at, at + length) out (returned relative to `at`)
+    // and moves those after it by `delta`.
+    std::set<std::pair<int32_t, int>> takeMarks(int32_t at, int32_t length, int32_t delta) {
+        std::set<std::pair<int32_t, int>> taken, moved;
+        for (auto m : marks) {
+            if (m.first >= at && m.first < at + length) {
+                taken.insert({m.first - at, m.second});
+                continue;
+            }
+            if (m.first >= at + length) m.first += delta;
+            moved.insert(m);
+        }
+        marks = moved;
+        return taken;
+    }
+    void putMarks(int32_t at, const std::set<std::pair<int32_t, int>>& relative) {
+        for (auto m : relative) marks.insert({m.first + at, m.second});
+    }
+    // The change records in key order, as the growable list keeps them.
+    std::vector<ModelChange> sortedChanges() const {
+        std::vector<ModelChange> sorted = changes;
+        std::sort(sorted.begin(), sorted.end(), [](const ModelChange& a, const ModelChange& b) {
+            return a.offset != b.offset ? a.offset < b.offset : a.nibble < b.nibble;
+        });
+        return sorted;
+    }
     void revert(const ModelChange& c) {
         uint8_t& b = bytes[static_cast<size_t>(c.offset)];
         b = c.nibble != 0 ? static_cast<uint8_t>((b & 0xF0) | (c.saved & 0x0F))
@@ -99,6 +152,8 @@ struct Model {
 };
 
 // ------------------------------------------------------------------ the run
+
+struct SoakAction;
 
 class Soak : public ViewFrameTest {
 public:
@@ -151,7 +206,7 @@ public:
             const bool yes = chance(60);
             expectBox(yes ? IDYES : IDNO);
             write = yes;
-        } else if (write && model.changes.size() >= static_cast<size_t>(kRecordLimit)) {
+        } else if (write && !model.unlimited && model.changes.size() >= static_cast<size_t>(kRecordLimit)) {
             expectBox(IDOK);  // the list is full
             write = false;
         }
@@ -200,7 +255,7 @@ public:
 
     void insert() {
         if (model.locked) return command(IDM_INSERT);
-        if (model.spare == 0) {
+        if (model.spare == 0 && !model.unlimited) {
             expectBox(IDOK);
             return command(IDM_INSERT);
         }
@@ -224,22 +279,48 @@ public:
                 DialogScript::expect(entry(std::to_string(v), IDC_VE_DECIMAL));
                 break;
         }
-        model.bytes.insert(model.bytes.begin() + at, static_cast<uint8_t>(v));
-        --model.spare;
-        model.lengthChanged();
+        if (model.unlimited) {
+            model.splice(at, 0, {static_cast<uint8_t>(v)});
+        } else {
+            model.bytes.insert(model.bytes.begin() + at, static_cast<uint8_t>(v));
+            --model.spare;
+            model.lengthChanged();
+        }
         command(IDM_INSERT);
     }
 
     void deleteByte() {
+        dropLargeSelection();
+        int64_t lo = 0, hi = 0;
+        if (selected(&lo, &hi)) {  // Del takes the selected bytes at once
+            if (!model.locked) model.splice(static_cast<int32_t>(lo), static_cast<int32_t>(hi - lo), {});
+            return command(IDM_DELETE);
+        }
         if (model.locked || size() < 2) return command(IDM_DELETE);
         const bool yes = chance(70);
         expectBox(yes ? IDYES : IDNO);
-        if (yes) {
+        if (yes && model.unlimited) {
+            model.splice(caret(), 1, {});
+        } else if (yes) {
             model.bytes.erase(model.bytes.begin() + caret());
             ++model.spare;
             model.lengthChanged();
         }
         command(IDM_DELETE);
+    }
+
+    // The selected bytes [lo, hi) while editing without limits.
+    bool selected(int64_t* lo, int64_t* hi) const {
+        if (!model.unlimited || s().selectionAnchorByte < 0 || s().selectionEndByte < 0) return false;
+        *lo = std::min(s().selectionAnchorByte, s().selectionEndByte);
+        *hi = std::max(s().selectionAnchorByte, s().selectionEndByte) + 1;
+        return true;
+    }
+    // Selections of more than 64 bytes (select all) are dropped before a
+    // command would take them: the run keeps a document to work on.
+    void dropLargeSelection() {
+        int64_t lo = 0, hi = 0;
+        if (selected(&lo, &hi) && hi - lo > 64) clearSelection(s());
     }
 
     void deleteRange() {
@@ -258,9 +339,13 @@ public:
         }
         const auto lo = static_cast<size_t>(std::min<int64_t>(at, end));
         const auto hi = static_cast<size_t>(std::max<int64_t>(at, end));
-        model.bytes.erase(model.bytes.begin() + static_cast<long>(lo), model.bytes.begin() + static_cast<long>(hi) + 1);
-        model.spare += static_cast<uint32_t>(hi - lo + 1);
-        model.lengthChanged();
+        if (model.unlimited) {
+            model.splice(static_cast<int32_t>(lo), static_cast<int32_t>(hi - lo + 1), {});
+        } else {
+            model.bytes.erase(model.bytes.begin() + static_cast<long>(lo), model.bytes.begin() + static_cast<long>(hi) + 1);
+            model.spare += static_cast<uint32_t>(hi - lo + 1);
+            model.lengthChanged();
+        }
         command(IDM_DELETE_RANGE);
     }
 
@@ -310,7 +395,8 @@ public:
         const std::string text = chance(5) ? randomText(1001) : randomText(1 + pick(12));
         ASSERT_EQ(putClipboardText(frame(), text.c_str()), 1);
         if (!model.locked) {
-            if (kPasteRecordBudget - static_cast<int64_t>(model.changes.size()) >= 2 * static_cast<int64_t>(text.size())) {
+            if (model.unlimited ||
+                kPasteRecordBudget - static_cast<int64_t>(model.changes.size()) >= 2 * static_cast<int64_t>(text.size())) {
                 model.overwrite(caret(), text);
             } else {
                 expectBox(IDOK);
@@ -323,7 +409,7 @@ public:
         const std::pair<int32_t, int> at{caret(), s().caretNibble};
         if (model.marks.count(at) != 0) {
             model.marks.erase(at);
-        } else if (model.marks.size() >= static_cast<size_t>(kRecordLimit)) {
+        } else if (!model.unlimited && model.marks.size() >= static_cast<size_t>(kRecordLimit)) {
             expectBox(IDOK);
         } else {
             model.marks.insert(at);
@@ -347,6 +433,7 @@ public:
     // Reverts some rows of the history, or all of them (the dialog then closes by itself).
     void revert(bool all) {
         if (model.changes.empty()) return command(IDM_UNDO);
+        if (model.unlimited) model.changes = model.sortedChanges();  // the rows as the list shows them
         std::vector<int> rows;
         for (int i = 0; i < static_cast<int>(model.changes.size()); ++i)
             if (all || chance(30)) rows.push_back(i);
@@ -438,6 +525,9 @@ public:
         command(IDM_SAVE);
         model.disk = model.bytes;
         model.changes.clear();
+        // The steps keep the bytes; the records of before the save no longer hold anywhere.
+        for (ModelStep& step : history) step.changesBefore.clear(), step.changesAfter.clear();
+        savedPosition = static_cast<int64_t>(position);
         bool ok = false;
         std::string onDisk = readFile(path, &ok);
         ASSERT_TRUE(ok);
@@ -472,13 +562,16 @@ public:
         DialogScript::expect(entry(randomText(17), 0));  // longer than the text edit takes
         expectBox(IDOK);
         command(IDM_ASCII_EDIT);
+        if (model.unlimited) clearSelection(s());  // Del would take the selected bytes without asking
         if (size() >= 2) {
             expectBox(IDNO);
             command(IDM_DELETE);
         }
-        ASSERT_EQ(putClipboardText(frame(), randomText(kPasteRecordBudget / 2 + 1).c_str()), 1);
-        expectBox(IDOK);  // more changes than the history takes
-        command(IDM_PASTE);
+        if (!model.unlimited) {
+            ASSERT_EQ(putClipboardText(frame(), randomText(kPasteRecordBudget / 2 + 1).c_str()), 1);
+            expectBox(IDOK);  // more changes than the history takes
+            command(IDM_PASTE);
+        }
         if (locked) toggleLock();
     }
 
@@ -490,22 +583,39 @@ public:
         SCOPED_TRACE(std::string("step ") + std::to_string(step) + ": " + what);
         ASSERT_EQ(s().documentSize, size());
         ASSERT_EQ(document(), std::string(model.bytes.begin(), model.bytes.end()));
-        ASSERT_EQ(s().spareCapacity, model.spare);
-        std::vector<ModelChange> changes;
-        for (int i = 0; i < s().changeCount; ++i) {
-            const NibbleRecord* r = s().changeList[i];
-            changes.push_back({r->offset, r->nibble, r->byteValue});
+        if (!model.unlimited) {
+            ASSERT_EQ(s().spareCapacity, model.spare);
         }
-        ASSERT_EQ(changes.size(), model.changes.size());
+        std::vector<ModelChange> changes;
+        for (int i = 0; i < recordCount(s(), RecordList::Change); ++i) {
+            const NibbleRecord r = recordAt(s(), RecordList::Change, i);
+            changes.push_back({r.offset, r.nibble, r.byteValue});
+        }
+        const std::vector<ModelChange> expected = model.unlimited ? model.sortedChanges() : model.changes;
+        ASSERT_EQ(changes.size(), expected.size());
         for (size_t i = 0; i < changes.size(); ++i) {
-            ASSERT_TRUE(changes[i] == model.changes[i]) << "change record " << i;
+            ASSERT_TRUE(changes[i] == expected[i]) << "change record " << i;
         }
         std::set<std::pair<int32_t, int>> marks;
-        for (int i = 0; i < s().markCount; ++i) marks.insert({s().markList[i]->offset, s().markList[i]->nibble});
+        for (int i = 0; i < recordCount(s(), RecordList::Mark); ++i) {
+            const NibbleRecord r = recordAt(s(), RecordList::Mark, i);
+            marks.insert({r.offset, r.nibble});
+        }
         ASSERT_EQ(marks, model.marks);
+        if (model.unlimited) {
+            ASSERT_EQ(canUndo(s()), position > 0);
+            ASSERT_EQ(canRedo(s()), position < history.size());
+            if (static_cast<int64_t>(position) == savedPosition) {
+                ASSERT_EQ(s().modified, 0) << "at the saved step";
+            }
+        }
         // Never clean while the bytes differ from the file.
         if (s().modified == 0) {
             ASSERT_EQ(model.bytes, model.disk) << "unmodified, yet not the file's bytes";
+        }
+        if (expectedCaret >= 0) {
+            ASSERT_EQ(caret(), expectedCaret) << "the caret as it was at that step";
+            expectedCaret = -1;
         }
         ASSERT_GE(caret(), 0);
         ASSERT_LT(static_cast<size_t>(caret()), size());
@@ -526,6 +636,137 @@ public:
         return resourceCounts();
     }
 
+    // ---------------------------------------------------------------- undo and redo
+
+    // A step as the model sees it: the bytes and records before and after,
+    // the caret at either end, and for a splice what the marks need.
+    struct ModelStep {
+        std::vector<uint8_t> bytesBefore, bytesAfter;
+        std::vector<ModelChange> changesBefore, changesAfter;
+        int32_t caretBefore = 0, caretAfter = 0;
+        Model::Splice splice;
+        std::set<std::pair<int32_t, int>> insertedMarks;  // taken out by the undo, relative
+    };
+    struct Before {
+        std::vector<uint8_t> bytes;
+        std::vector<ModelChange> changes;
+        int32_t caret;
+    };
+    Before before() const { return {model.bytes, model.sortedChanges(), caret()}; }
+
+    // After an action: one more step when it changed the bytes or records; a
+    // typed digit goes on with the open run.
+    void noteStep(const Before& b, bool typed) {
+        const bool changed = b.bytes != model.bytes || b.changes != model.sortedChanges() || model.lastSplice.at >= 0;
+        if (!typed) endTypedRun(s());  // the run's ends are the unit tests' matter; here every other action ends it
+        if (!changed) {
+            if (!typed) runOpen = false;
+            return;
+        }
+        if (typed && runOpen) {
+            ModelStep& step = history[position - 1];
+            step.bytesAfter = model.bytes;
+            step.changesAfter = model.sortedChanges();
+            step.caretAfter = caret();
+            return;
+        }
+        history.resize(position);
+        history.push_back({b.bytes, model.bytes, b.changes, model.sortedChanges(), b.caret, caret(), model.lastSplice, {}});
+        ++position;
+        if (savedPosition >= static_cast<int64_t>(position)) savedPosition = -1;
+        runOpen = typed;
+    }
+
+    void undo() {
+        if (!model.locked && position > 0) {
+            ModelStep& step = history[--position];
+            model.bytes = step.bytesBefore;
+            model.changes = step.changesBefore;
+            if (step.splice.at >= 0) {
+                const Model::Splice& sp = step.splice;
+                step.insertedMarks = model.takeMarks(sp.at, sp.inserted, sp.removed - sp.inserted);
+                model.putMarks(sp.at, sp.removed > 0 ? sp.removedMarks : std::set<std::pair<int32_t, int>>{});
+            }
+            expectedCaret = step.caretBefore;
+        }
+        if (chance(50)) {
+            command(IDM_STEP_UNDO);
+        } else {
+            pressAccelerator('Z', true, false);
+        }
+    }
+
+    void redo() {
+        if (!model.locked && position < history.size()) {
+            ModelStep& step = history[position++];
+            model.bytes = step.bytesAfter;
+            model.changes = step.changesAfter;
+            if (step.splice.at >= 0) {
+                const Model::Splice& sp = step.splice;
+                step.splice.removedMarks = model.takeMarks(sp.at, sp.removed, sp.inserted - sp.removed);
+                model.putMarks(sp.at, step.insertedMarks);
+            }
+            expectedCaret = step.caretAfter;
+        }
+        command(IDM_REDO);
+    }
+
+    // Ctrl+X: the selected bytes as hex on the clipboard, then gone.
+    void cut() {
+        dropLargeSelection();
+        int64_t lo = 0, hi = 0;
+        if (!selected(&lo, &hi)) return;
+        if (!model.locked) model.splice(static_cast<int32_t>(lo), static_cast<int32_t>(hi - lo), {});
+        command(IDM_CUT);
+    }
+
+    // Ctrl+Shift+V: the selection replaced by the clipboard's bytes; without
+    // one they overwrite from the caret on and run on past the end.
+    void hexPaste() {
+        std::vector<uint8_t> bytes(1 + static_cast<size_t>(pick(6)));
+        std::string text;
+        for (uint8_t& b : bytes) {
+            b = static_cast<uint8_t>(pick(256));
+            char two[4];
+            std::snprintf(two, sizeof two, "%02X ", b);
+            text += two;
+        }
+        ASSERT_EQ(putClipboardText(frame(), text.c_str()), 1);
+        dropLargeSelection();
+        int64_t lo = caret(), hi = std::min<int64_t>(lo + static_cast<int64_t>(bytes.size()), static_cast<int64_t>(size()));
+        selected(&lo, &hi);
+        if (!model.locked) {
+            const auto common = static_cast<int32_t>(std::min<int64_t>(hi - lo, static_cast<int64_t>(bytes.size())));
+            std::string typed(bytes.begin(), bytes.begin() + common);
+            for (int32_t i = 0; i < common; ++i) {
+                const auto at = static_cast<size_t>(lo + i);
+                const uint8_t old = model.bytes[at], now = bytes[static_cast<size_t>(i)];
+                const uint8_t between = static_cast<uint8_t>((now & 0xF0) | (old & 0x0F));
+                bool full = false;
+                if (between != old) model.record(static_cast<int32_t>(at), 0, old, &full);
+                if (now != between) model.record(static_cast<int32_t>(at), 1, between, &full);
+                model.bytes[at] = now;
+            }
+            if (hi - lo != common || static_cast<int32_t>(bytes.size()) != common) {
+                model.splice(static_cast<int32_t>(lo) + common, static_cast<int32_t>(hi - lo) - common,
+                             std::vector<uint8_t>(bytes.begin() + common, bytes.end()));
+            }
+        }
+        if (chance(50)) {
+            pressAccelerator('V', true, true);
+        } else {
+            command(IDM_HEX_PASTE);
+        }
+    }
+
+    void soak(const SoakAction* actions, size_t actionCount, bool unlimited);
+
+    std::vector<ModelStep> history;
+    size_t position = 0;
+    int64_t savedPosition = 0;
+    bool runOpen = false;
+    int32_t expectedCaret = -1;
+
     static constexpr int64_t kNoSearch = -2;
     std::minstd_rand random;
     Model model;
@@ -541,12 +782,20 @@ int settingOr(const char* name, int fallback) {
     return v != nullptr && *v != '\0' ? std::atoi(v) : fallback;
 }
 
-TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
+struct SoakAction {
+    int weight;
+    const char* name;
+    void (Soak::*run)();
+};
+
+// Runs the soak with `actions`; with `unlimited`, editing without limits is
+// turned on first and every step is followed in the model's history.
+void Soak::soak(const SoakAction* actions, size_t actionCount, bool unlimited) {
     const int total = settingOr("MOXEL_SOAK_STEPS", 500);
     const unsigned seed = static_cast<unsigned>(settingOr("MOXEL_SOAK_SEED", 20261207));
     allowTestTime(static_cast<DWORD>(60000 + total * 300));
     random.seed(seed);
-    std::printf("soak: %d steps, seed %u\n", total, seed);
+    std::printf("soak: %d steps, seed %u%s\n", total, seed, unlimited ? ", editing without limits" : "");
 
     std::string bytes;
     for (int i = 0; i < 700; ++i) bytes += static_cast<char>(i % 3 == 0 ? pick(256) : 'a' + pick(26));
@@ -555,44 +804,27 @@ TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
     pumpMessages();
     model.bytes.assign(bytes.begin(), bytes.end());
     model.disk = model.bytes;
+    if (unlimited) {
+        command(IDM_UNLIMITED);
+        ASSERT_EQ(s().unlimited, 1);
+        model.unlimited = true;
+    }
 
-    struct Action {
-        int weight;
-        const char* name;
-        void (Soak::*run)();
-    };
-    const Action actions[] = {
-        {28, "digit", &Soak::typeDigit},
-        {20, "movement", &Soak::moveKey},
-        {2, "escape", &Soak::escape},
-        {6, "mouse", &Soak::mouse},
-        {4, "insert", &Soak::insert},
-        {3, "delete", &Soak::deleteByte},
-        {1, "range delete", &Soak::deleteRange},
-        {4, "text edit", &Soak::textEdit},
-        {4, "paste", &Soak::paste},
-        {3, "mark", &Soak::toggleMark},
-        {2, "next mark", &Soak::nextMark},
-        {4, "revert some", &Soak::revertSome},
-        {2, "revert all", &Soak::revertAll},
-        {4, "search", &Soak::search},
-        {2, "find next", &Soak::findNext},
-        {3, "jump", &Soak::jump},
-        {3, "save", &Soak::save},
-        {1, "edit lock", &Soak::toggleLock},
-        {1, "kanji", &Soak::toggleKanji},
-        {1, "select all and copy", &Soak::copyAll},
-    };
     int totalWeight = 0;
 
-    for (const Action& a : actions) totalWeight += a.weight;
+    for (size_t i = 0; i < actionCount; ++i) totalWeight += actions[i].weight;
 
     int step = 0;
-    std::vector<int> runs(std::size(actions), 0);
-    auto run = [&](const Action& action) {
+    std::vector<int> runs(actionCount, 0);
+    auto run = [&](const SoakAction& action) {
         ++step;
         ++runs[static_cast<size_t>(&action - actions)];
+        const Before b = before();
+        model.lastSplice = Model::Splice{};
         (this->*action.run)();
+        const bool history = action.run == &Soak::undo || action.run == &Soak::redo || action.run == &Soak::save;
+        if (unlimited && !history && !HasFatalFailure()) noteStep(b, action.run == &Soak::typeDigit);
+        if (history) runOpen = false;
         if (HasFatalFailure()) FAIL() << "at step " << step << " (" << action.name << ")";
         check(step, action.name);
     };
@@ -604,17 +836,17 @@ TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
     // system's own (the icons of a message box, the pictures of a list's
     // scroll bar, the device contexts of the windows open at once), which are
     // not leaks.
-    std::set<const Action*> seen;
+    std::set<const SoakAction*> seen;
     ResourceCounts warm;
     int warmedAt = 0;
     while (step < total) {
         int roll = pick(totalWeight);
-        const Action* action = actions;
+        const SoakAction* action = actions;
         while (roll >= action->weight) roll -= (action++)->weight;
         run(*action);
         if (HasFatalFailure()) return;
         seen.insert(action);
-        if (warmedAt == 0 && seen.size() == std::size(actions) && boxesAnswered.size() == 3 && longestHistory >= 16) {
+        if (warmedAt == 0 && seen.size() == actionCount && boxesAnswered.size() == 3 && longestHistory >= 16) {
             dialogTour();
             if (HasFatalFailure()) return;
             check(step, "dialog tour");
@@ -627,7 +859,7 @@ TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
     save();
     const ResourceCounts end = settledCounts();
     std::string tally;
-    for (size_t i = 0; i < std::size(actions); ++i) tally += std::string(i ? ", " : "") + actions[i].name + " " + std::to_string(runs[i]);
+    for (size_t i = 0; i < actionCount; ++i) tally += std::string(i ? ", " : "") + actions[i].name + " " + std::to_string(runs[i]);
     std::printf("soak: %s; %d dialogs and boxes answered\n", tally.c_str(), dialogsShown());
     if (warmedAt == 0) {
         std::printf("soak: too short to warm up; objects not judged\n");
@@ -638,6 +870,61 @@ TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) {
     EXPECT_LE(end.gdi, warm.gdi);
     EXPECT_LE(end.user, warm.user);
     EXPECT_LE(end.handles, warm.handles);
+}
+
+const SoakAction kActions[] = {
+    {28, "digit", &Soak::typeDigit},
+    {20, "movement", &Soak::moveKey},
+    {2, "escape", &Soak::escape},
+    {6, "mouse", &Soak::mouse},
+    {4, "insert", &Soak::insert},
+    {3, "delete", &Soak::deleteByte},
+    {1, "range delete", &Soak::deleteRange},
+    {4, "text edit", &Soak::textEdit},
+    {4, "paste", &Soak::paste},
+    {3, "mark", &Soak::toggleMark},
+    {2, "next mark", &Soak::nextMark},
+    {4, "revert some", &Soak::revertSome},
+    {2, "revert all", &Soak::revertAll},
+    {4, "search", &Soak::search},
+    {2, "find next", &Soak::findNext},
+    {3, "jump", &Soak::jump},
+    {3, "save", &Soak::save},
+    {1, "edit lock", &Soak::toggleLock},
+    {1, "kanji", &Soak::toggleKanji},
+    {1, "select all and copy", &Soak::copyAll},
+};
+
+// The same with the commands of editing without limits beside them.
+const SoakAction kUnlimitedActions[] = {
+    {28, "digit", &Soak::typeDigit},
+    {20, "movement", &Soak::moveKey},
+    {2, "escape", &Soak::escape},
+    {6, "mouse", &Soak::mouse},
+    {4, "insert", &Soak::insert},
+    {3, "delete", &Soak::deleteByte},
+    {1, "range delete", &Soak::deleteRange},
+    {4, "text edit", &Soak::textEdit},
+    {4, "paste", &Soak::paste},
+    {3, "mark", &Soak::toggleMark},
+    {2, "next mark", &Soak::nextMark},
+    {4, "revert some", &Soak::revertSome},
+    {2, "revert all", &Soak::revertAll},
+    {3, "search", &Soak::search},
+    {2, "jump", &Soak::jump},
+    {3, "save", &Soak::save},
+    {1, "edit lock", &Soak::toggleLock},
+    {1, "select all and copy", &Soak::copyAll},
+    {8, "undo", &Soak::undo},
+    {5, "redo", &Soak::redo},
+    {3, "cut", &Soak::cut},
+    {4, "hex paste", &Soak::hexPaste},
+};
+
+TEST_F(Soak, RandomKeysCommandsAndClicksKeepTheBytesRight) { soak(kActions, std::size(kActions), false); }
+
+TEST_F(Soak, EditingWithoutLimitsUndoAndRedoKeepTheBytesRight) {
+    soak(kUnlimitedActions, std::size(kUnlimitedActions), true);
 }
 
 }  // namespace

@@ -218,6 +218,21 @@ void pressKey(HWND window, int vk, int modifier) {
     pumpMessages();
 }
 
+bool pressAccelerator(int vk, bool ctrl, bool shift) {
+    HACCEL table = acceleratorsNow(LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS)));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG m{win().viewWindow, WM_KEYDOWN, static_cast<WPARAM>(vk), 1, 0, {}};
+    const bool taken = TranslateAcceleratorA(mainWindow, table, &m) != 0;
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    pumpMessages();
+    return taken;
+}
+
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     while (!done()) {

@@ -55,6 +55,11 @@ void pumpMessages(DWORD milliseconds = 0);
 // VK_CONTROL, or 0) held in this thread's key state; then pumps.
 void pressKey(HWND window, int vk, int modifier = 0);
 
+// A key with Ctrl and/or Shift held, through the program's key table as its
+// message loop translates it (acceleratorsNow); then pumps. True when the
+// table took the key (a greyed command's key is taken and dropped).
+bool pressAccelerator(int vk, bool ctrl, bool shift);
+
 // Pumps until `done` holds or the time runs out; returns done().
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 

@@ -16,10 +16,12 @@
 #include "document/hex_text.h"
 #include "document/record_list.h"
 #include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform_native.h"
 #include "resource_ids.h"
 #include "shell/editor_state.h"
 #include "tools/checksum.h"
+#include "tools/replace.h"
 
 namespace {
 
@@ -92,6 +94,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(nativeSeam().unexpectedQuestions, 0);
+        freeUnlimitedEditing(*s);
         freeRecordLists(*s);
         std::free(s->documentBytes);
         freeEditorState(s);
@@ -350,6 +353,108 @@ TEST_F(DocumentText, CopyTextMatchesThePlainRowsForAnySelection) {
         ASSERT_EQ(copyText(kanji), want) << "round " << round;
         EXPECT_LE(want.size() + 1, copyTextCapacity(*s));
     }
+}
+
+// With the switch on: exactly the selected bytes for the checksums and hex
+// copy, their offsets in the status bar, and the rows they touch as copied
+// text with the other bytes blanked (a double-byte character with its first byte).
+TEST_F(DocumentText, ByteSelectionTextsAndCopyBlankTheBytesOutside) {
+    const Bytes alphabet(kAlphabet.begin(), kAlphabet.end()), kanji{'a', 'b', 0x82, 0xA0, 'c', 'd'};
+    const struct {
+        Bytes bytes;
+        int32_t anchor, end;
+        const char* status;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {alphabet, 17, 14, "0000000E-00000011 (4)",
+         {" 00000000  " + blanks(42) + "4F 50 " + blanks(16) + "OP", " 00000010  51 52 " + blanks(44) + "QR" + blanks(14)}},
+        {alphabet, 0, 15, "00000000-0000000F (16)",
+         {" 00000000  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50   ABCDEFGHIJKLMNOP"}},
+        {kanji, 3, 4, "00000003-00000004 (2)", {" 00000000  " + blanks(9) + "A0 63 " + blanks(39) + "c" + blanks(11)}},
+        {kanji, 2, 2, "00000002-00000002 (1)", {" 00000000  " + blanks(6) + "82 " + blanks(43) + "\x82\xA0" + blanks(12)}},
+    };
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    for (const auto& c : cases) {
+        load(c.bytes);
+        setByteSelection(*s, c.anchor, c.end);
+        const auto selected = std::pair<int64_t, int64_t>(std::min(c.anchor, c.end), std::max(c.anchor, c.end) + 1);
+        EXPECT_EQ(selectionStatusText(*s), c.status);
+        int64_t start = -1, end = -1;
+        EXPECT_TRUE(checksumBytes(*s, &start, &end) && std::pair(start, end) == selected) << c.status;
+        EXPECT_TRUE(hexCopyBytes(*s, &start, &end) && std::pair(start, end) == selected) << c.status;
+        std::string want = kHeader + "\r\n";
+        for (const std::string& line : c.lines) want += line + "\r\n";
+        const std::string copied = copyText(c.bytes.size() == 6 ? 1 : 0);
+        EXPECT_EQ(copied, want) << c.status;
+        EXPECT_LE(copied.size() + 1, copyTextCapacity(*s)) << c.status;
+    }
+    ASSERT_EQ(selectAll(*s), 1);
+    EXPECT_EQ(selectionStatusText(*s), "00000000-00000005 (6)");
+}
+
+// Delete, cut, paste replacing and fill on selected bytes: each one step,
+// the caret on the first changed byte after it, undo bringing back the
+// bytes and the selection.
+TEST_F(DocumentText, CommandsOnSelectedBytesAndTheirUndo) {
+    const std::string base = kAlphabet + kAlphabet;  // 40 bytes
+    enum Command { del, cut, paste, fill };
+    const struct {
+        Command command;
+        int32_t anchor, end, caret;  // anchor -1: nothing selected
+        const char* text;            // the clipboard's or the pattern; null: the clipboard fails
+        std::string after;
+        int32_t caretAfter;
+    } cases[] = {
+        {del, 5, 3, 0, "", base.substr(0, 3) + base.substr(6), 3},
+        {del, 30, 39, 0, "", base.substr(0, 30), 29},
+        {cut, 1, 2, 0, "", base.substr(0, 1) + base.substr(3), 1},
+        {cut, 1, 2, 0, nullptr, base, 0},
+        {paste, 2, 4, 0, "00 11", base.substr(0, 2) + std::string("\x00\x11", 2) + base.substr(5), 2},
+        {paste, 2, 2, 0, "AABBCC", base.substr(0, 2) + "\xAA\xBB\xCC" + base.substr(3), 2},
+        {paste, -1, -1, 38, "01 02 03 04", base.substr(0, 38) + "\x01\x02\x03\x04", 38},
+        {paste, 2, 4, 0, "XYZ", base, 0},
+        {fill, 0, 4, 9, "12 34", "\x12\x34\x12\x34\x12" + base.substr(5), 0},
+        {fill, 0, 4, 9, "", base, 9},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        load(base);
+        ASSERT_TRUE(setUnlimitedEditing(*s, true));
+        s->caretOffset = c.caret;
+        if (c.anchor >= 0) setByteSelection(*s, c.anchor, c.end);
+        resetNativeSeam();
+        nativeSeam().failClipboard = c.text == nullptr;
+        nativeSeam().clipboard = c.command == paste ? c.text : "";
+        nativeSeam().clipboardHasText = c.command == paste;
+        const int done = c.command == del     ? deleteSelection(*s, nullptr)
+                         : c.command == cut   ? cutSelection(*s, nullptr)
+                         : c.command == paste ? pasteHexReplacing(*s, nullptr, 0)
+                                              : fillSelection(*s, nullptr, c.text);
+        const bool changes = c.after != base;
+        auto document = [&] { return std::string(reinterpret_cast<char*>(s->documentBytes), s->documentSize); };
+        EXPECT_EQ(std::tuple(done, document(), s->caretOffset, hasByteSelection(*s)),
+                  std::tuple(changes ? 1 : 0, c.after, changes ? c.caretAfter : c.caret, !changes && c.anchor >= 0))
+            << i;
+        EXPECT_EQ(c.command == cut ? nativeSeam().clipboard : "", c.command == cut && changes ? "42 43" : "") << i;
+        // Text that is not hex pairs: the invalid-input message, nothing else.
+        std::vector<int> shown;
+        for (const SeamEvent& e : nativeSeam().events) shown.push_back(e.messageId);
+        EXPECT_EQ(shown, !changes && c.text != nullptr ? std::vector<int>{IDS_ERR_INVALID_TEXT} : std::vector<int>{}) << i;
+        if (!changes) continue;
+        ASSERT_EQ(undoStep(*s, nullptr), 1) << i;
+        EXPECT_EQ(std::tuple(document(), s->selectionAnchorByte, s->selectionEndByte, s->caretOffset, s->modified),
+                  std::tuple(base, c.anchor, c.anchor >= 0 ? c.end : -1, c.caret, 0)) << i;
+        EXPECT_FALSE(canUndo(*s)) << i << ": one step";
+    }
+    // Replace all within the selection, longer: the selection keeps its bytes.
+    load(base);
+    setByteSelection(*s, 20, 35);  // a "B" at 21 inside, one at 1 outside
+    ReplaceQuery q;
+    int64_t count = 0;
+    ASSERT_EQ(readReplaceQuery("B", "xyz", defaultSearchOptions(0) | searchInSelection, true, nullptr, q), 1);
+    nativeSeam().answers.push_back(answerYes);
+    EXPECT_EQ(replaceAll(*s, nullptr, q, "B", count), ReplaceOutcome::Resized);
+    EXPECT_EQ(std::tuple(count, s->selectionAnchorByte, s->selectionEndByte), std::tuple(int64_t{1}, 20, 37));
 }
 
 TEST_F(DocumentText, SelectionStatusCountsOnlyRowsThatExist) {

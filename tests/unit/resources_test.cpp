@@ -520,10 +520,14 @@ TEST(Resources, AcceleratorsAreTheKeysTheMenusShow) {
             std::string key = i.text.substr(tab + 1);
             if (shown.count(key)) key = shown.at(key);
             auto k = keys.find(key);
+            // While editing without limits, the history's keys undo a step (a copy of the table).
+            const long runs = k != keys.end() && k->second == IDM_UNDO && i.id == IDM_STEP_UNDO ? IDM_STEP_UNDO
+                              : k != keys.end()                                               ? k->second
+                                                                                              : 0;
             if (k == keys.end())
                 ADD_FAILURE() << "menu " << menu << " item " << i.id << " shows " << key << ", which no key runs";
             else
-                EXPECT_EQ(k->second, i.id) << "menu " << menu << " shows " << key;
+                EXPECT_EQ(runs, i.id) << "menu " << menu << " shows " << key;
         }
     }
 }

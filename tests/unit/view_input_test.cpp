@@ -5,10 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/document.h"
 #include "document/record_list.h"
+#include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform_native.h"
 #include "view/view_input.h"
 
@@ -27,6 +30,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(nativeSeam().unexpectedQuestions, 0);
+        freeUnlimitedEditing(*s);
         freeRecordLists(*s);
         std::free(s->documentBytes);
         freeEditorState(s);
@@ -253,6 +257,92 @@ TEST_F(ViewInputTest, DragSelectsRowsOnceThePointerMovesHalfARow) {
     beginMouseSelection(*s, x(11), 9 * kLh);
     EXPECT_EQ(s->selectionAnchorRow, 9);
     endMouseSelection(*s);
+}
+
+// With the switch on a selection is of bytes, from the anchor (the caret's
+// byte when it began) to the caret's byte; the row fields mirror the rows.
+TEST_F(ViewInputTest, ByteSelectionFromKeysClicksAndDrags) {
+    load(16 * 20, 10);
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    enum Kind { key, click, shiftClick, drag, dragTo, release, tick };
+    struct Step {
+        Kind kind;
+        int a, b = 0;  // key and modifier; the byte pressed or dragged to; a point
+    };
+    const Step shiftRight{key, keyRight, modifierShift}, down{key, keyDown}, digitA{key, 'A'};
+    const struct {
+        int32_t caret;
+        std::vector<Step> steps;
+        int32_t anchor, end, caretAfter;  // anchor -1: nothing selected
+    } cases[] = {
+        {5, {shiftRight, shiftRight}, 5, 6, 6},
+        {20, {{key, keyDown, modifierShift}, {key, keyUp, modifierShift}, {key, keyUp, modifierShift}}, 20, 4, 4},
+        {5, {{key, keyEnd, modifierShift}}, 5, 15, 15},
+        {5, {{key, keyEnd, modifierCtrlShift}}, 5, 319, 319},
+        {40, {{key, keyHome, modifierCtrlShift}}, 40, 0, 0},
+        {3, {{key, keyPageDown, modifierShift}}, 3, 163, 163},
+        {5, {shiftRight, shiftRight, down}, -1, -1, 22},
+        {5, {shiftRight, shiftRight, {key, keyEnd, modifierCtrl}}, -1, -1, 319},
+        {5, {shiftRight, {key, keyEscape}}, -1, -1, 5},
+        {5, {shiftRight, shiftRight, digitA}, -1, -1, 6},  // typed at the caret, unselected
+        {7, {{click, 20}, {release, 0}, {shiftClick, 50}}, 20, 50, 50},
+        {7, {{shiftClick, 50}}, 7, 50, 50},
+        {7, {{click, 20}, {shiftClick, 50}, {shiftClick, 3}}, 20, 3, 3},
+        {0, {{click, 20}, {drag, 50}, {drag, 20}}, 20, 20, 20},
+        {0, {{click, 20}, {dragTo, (12 + 3 * 4) * kCw, kLh + 2}}, -1, -1, 20},  // the pressed byte's other digit
+        {0, {{click, 20}, {dragTo, 2 * kCw, 3 * kLh + 2}}, 20, 48, 48},          // the address
+        {0, {{click, 20}, {dragTo, 90 * kCw, 2 * kLh + 2}}, 20, 47, 47},         // right of the characters
+        {0, {{click, 20}, {dragTo, (11 + 3 * 3 + 2) * kCw, 9 * kLh + 2}}, 20, 147, 147},  // a blank
+        {0, {{click, 20}, {drag, 50}, {release, 0}, {key, keyLeft, modifierShift}}, 20, 49, 49},
+        {0, {{click, 20}, {dragTo, 65535, 3 * kLh + 2}}, 20, 48, 48},  // left of the window
+        {0, {{click, 20}, {tick, 158}, {tick, 158}}, 20, 52, 52},      // below the view: a row a tick
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        clearSelection(*s);
+        s->caretOffset = c.caret;
+        s->caretNibble = s->topRow = 0;
+        for (const Step& step : c.steps) {
+            const int32_t px = (11 + 3 * (step.a % 16)) * kCw + kCw / 2, py = step.a / 16 * kLh + 2;
+            switch (step.kind) {
+                case key: onViewKeyDown(*s, nullptr, step.a, step.b, false); break;
+                case click: beginMouseSelection(*s, px, py, false); break;
+                case shiftClick: beginMouseSelection(*s, px, py, true); break;
+                case drag: trackMouseSelection(*s, px, py, 160); break;
+                case dragTo: trackMouseSelection(*s, step.a, step.b, 160); break;
+                case release: endMouseSelection(*s); break;
+                case tick: dragScrollTick(*s, step.a, 0, 160); break;
+            }
+        }
+        endMouseSelection(*s);
+        const bool none = c.anchor < 0;
+        EXPECT_EQ(std::tuple(hasByteSelection(*s), s->selectionEndByte, s->selectionAnchorRow, s->selectionEndRow),
+                  std::tuple(!none, none ? -1 : c.end, none ? -1 : c.anchor / 16, none ? -1 : c.end / 16)) << i;
+        EXPECT_EQ(none ? c.anchor : s->selectionAnchorByte, c.anchor) << i;
+        EXPECT_EQ(s->caretOffset, c.caretAfter) << i;
+    }
+    EXPECT_EQ(s->documentBytes[6], 0xA0);
+}
+
+// A run of typed digits is one step, ended by a caret move; undo brings back
+// the bytes and the selection the first digit cleared.
+TEST_F(ViewInputTest, TypedDigitsAreOneStepUntilTheCaretMoves) {
+    load(64, 4);
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    s->caretOffset = 2;
+    onViewKeyDown(*s, nullptr, keyEnd, modifierShift, false);  // bytes 2 .. 15
+    s->caretOffset = 4;
+    s->caretNibble = 0;
+    for (int key : std::initializer_list<int>{'A', 'B', 'C', keyDown, 'D'}) onViewKeyDown(*s, nullptr, key, modifierNone, false);
+    auto bytes = [&] { return std::tuple(s->documentBytes[4], s->documentBytes[5], s->documentBytes[21]); };
+    EXPECT_EQ(bytes(), std::tuple(0xAB, 0xC0, 0x0D));
+    ASSERT_EQ(undoStep(*s, nullptr), 1);
+    EXPECT_EQ(bytes(), std::tuple(0xAB, 0xC0, 0));
+    ASSERT_EQ(undoStep(*s, nullptr), 1);
+    EXPECT_EQ(bytes(), std::tuple(0, 0, 0));
+    EXPECT_EQ(std::tuple(s->selectionAnchorByte, s->selectionEndByte, s->caretOffset, s->modified), std::tuple(2, 15, 4, 0));
+    ASSERT_EQ(redoStep(*s, nullptr), 1);
+    EXPECT_EQ(std::tuple(hasByteSelection(*s), s->caretOffset, s->caretNibble), std::tuple(false, 5, 1));
 }
 
 TEST_F(ViewInputTest, DragNearAnEdgeScrollsAndMovesTheSelectionEnd) {

@@ -12,6 +12,8 @@
 #include "document/document.h"
 #include "document/dump_row.h"
 #include "document/record_list.h"
+#include "document/selection.h"
+#include "document/undo.h"
 #include "platform/platform_native.h"
 #include "tools/compare.h"
 #include "view/kept_picture.h"
@@ -70,6 +72,7 @@ protected:
         s->lineHeight = kLh;
     }
     void TearDown() override {
+        freeUnlimitedEditing(*s);
         freeRecordLists(*s);
         std::free(s->documentBytes);
         freeEditorState(s);
@@ -315,6 +318,60 @@ TEST_F(PaintPlanTest, HighlightedBytesFilledUnderTheirTextWithinTheDocument) {
     const auto ops = paint();
     EXPECT_EQ(ops[1], "fill normalBack 0,0 640,16");
     EXPECT_EQ(ops[4], "text normalText 0,0 [" + row(0) + "]");
+}
+
+// With the switch on only the selected bytes' digits and characters take the
+// selection's colours; the rest of a partly selected row stays as it is.
+TEST_F(PaintPlanTest, SelectedBytesOfAPartlySelectedRow) {
+    std::string bytes;
+    for (int i = 0; i < 40; ++i) bytes += static_cast<char>('A' + i % 26);
+    load(bytes);
+    s->caretOffset = -1;
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    setByteSelection(*s, 18, 3);  // row 0 from byte 3, row 1 up to byte 2
+    auto blanked = [&](int32_t offset, int first, int last, size_t from = 0) {
+        std::string text = row(offset);
+        for (int k = first; k <= last; ++k) text[11 + 3 * k] = text[12 + 3 * k] = text[61 + k] = ' ';
+        return text.substr(from);
+    };
+    auto at = [](int x, int y) { return std::to_string(x * kCw) + "," + std::to_string(y); };
+    const std::vector<std::string> fills = {
+        "fill selectionBack " + at(20, 0) + " " + at(58, 16), "fill selectionBack " + at(64, 0) + " " + at(77, 16),
+        "fill selectionBack " + at(11, 16) + " " + at(19, 32), "fill selectionBack " + at(61, 16) + " " + at(64, 32)};
+    const auto ops = paint();
+    EXPECT_EQ(matching(ops, "fill selectionBack"), fills);
+    EXPECT_EQ(matching(ops, "text selectionText"),
+              (std::vector<std::string>{"text selectionText " + at(20, 0) + " [" + blanked(0, 0, 2, 20) + "]",
+                                        "text selectionText " + at(11, 16) + " [" + blanked(16, 3, 15, 11) + "]"}));
+    EXPECT_EQ(matching(ops, "text normalText"),
+              (std::vector<std::string>{"text normalText 0,0 [" + blanked(0, 3, 15) + "]",
+                                        "text normalText 0,16 [" + blanked(16, 0, 2) + "]",
+                                        "text normalText 0,32 [" + row(32) + "]"}));
+    EXPECT_EQ(matching(ops, "fill normalBack").size(), 5u) << "every band and the area below in the normal colour";
+}
+
+// With the switch on the records come from the stores, only those of the
+// drawn rows, and inserted bytes show in the change colour like changed digits.
+TEST_F(PaintPlanTest, StoredRecordsOfTheDrawnRowsAndInsertedBytes) {
+    std::string bytes(1 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+    load(bytes);
+    ASSERT_TRUE(setUnlimitedEditing(*s, true));
+    s->caretOffset = -1;
+    s->topRow = 2;  // three rows drawn: offsets 32 .. 79
+    const uint8_t inserted[] = {0xAB, 0xCD};
+    ASSERT_TRUE(spliceDocument(*s, nullptr, 50, 0, inserted, 2));
+    for (int32_t at = 1 << 19; at < (1 << 20); at += 5) ASSERT_EQ(addRecord(*s, RecordList::Change, at, 0, 0), 1);
+    for (auto [offset, nibble] : {std::pair{31, 1}, {32, 0}, {79, 1}, {80, 0}}) {
+        ASSERT_EQ(addRecord(*s, RecordList::Change, offset, nibble, 0), 1);
+    }
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 32, 0, 0), 1);
+    ASSERT_EQ(addRecord(*s, RecordList::Mark, 40, 1, 0), 1);
+    const auto ops = paint(48);
+    EXPECT_EQ(matching(ops, "text changedText"),
+              (std::vector<std::string>{"text changedText 136,16 [AB CD]", "text changedText 456,32 [D]"}));
+    EXPECT_EQ(matching(ops, "text mark"),
+              (std::vector<std::string>{"text markText 288,0 [8]", "text markChangedText 88,0 [2]"}));
 }
 
 TEST_F(PaintPlanTest, AViewLowerThanOneRowDrawsOnlyTheBackground) {
