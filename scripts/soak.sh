@@ -15,7 +15,7 @@ cmake --preset win64 >/dev/null && cmake --build --preset win64 -j "$(nproc)" --
 wine_env_start "$ROOT/build/win64"
 export MOXEL_SOAK_STEPS=${1:-20000} MOXEL_SOAK_SEED=${2:-20261207}
 start=$(date +%s)
-(cd build/win64 && "$WINE64" gui_tests.exe --gtest_filter='Soak.*' </dev/null 2>&1) | iconv -f CP932 -t UTF-8 -c
+(cd build/win64 && "$WINE64" gui_tests.exe --gtest_filter='*Soak*' </dev/null 2>&1) | iconv -f CP932 -t UTF-8 -c
 rc=${PIPESTATUS[0]}
 echo "soak: $(( $(date +%s) - start )) s"
 wine_env_stop

@@ -3,7 +3,6 @@
 // the memory and places of many typed steps.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -20,7 +19,6 @@
 #include "platform/platform_native.h"
 #include "resource_ids.h"
 #include "tools/replace.h"
-#include "view/view_input.h"
 
 namespace {
 
@@ -89,13 +87,6 @@ TEST(RecordStore, FollowsAnOrderedMapThroughEveryOperation) {
         }
     }
     ASSERT_EQ(contentOf(store), model);
-}
-
-TEST(RecordStore, TakesAtMostSixteenBytesARecord) {
-    std::mt19937 rng(3);
-    RecordStore store;
-    for (int i = 0; i < 500000; ++i) store.assign(rng() % 200000000u, 0);
-    EXPECT_LE(static_cast<double>(store.memoryBytes()) / store.size(), 16.0);
 }
 
 class UnlimitedDocument : public ::testing::Test {
@@ -196,85 +187,6 @@ TEST_F(UnlimitedDocument, ACommandThatRunsOutOfMemoryChangesNothing) {
         EXPECT_EQ(nativeSeam().events.back().messageId, IDS_ERR_OUT_OF_MEMORY);
         nativeSeam().events.clear();
     }
-}
-
-// Each typed run is one step of little memory; undo brings back the caret and
-// the selection of every step, redo the caret after it, across the history's
-// blocks in both directions.
-TEST_F(UnlimitedDocument, TypedRunsTakeLittleMemoryAndRestoreTheirPlaces) {
-    constexpr int kRuns = 20000;
-    constexpr int32_t kSize = 64 * 1024;
-    s->documentBytes = static_cast<uint8_t*>(std::realloc(s->documentBytes, kSize));
-    for (int32_t i = 0; i < kSize; ++i) s->documentBytes[i] = static_cast<uint8_t>(i * 7);
-    s->documentSize = kSize;
-    ASSERT_EQ(resetDocumentModel(*s), 1);
-    const std::vector<uint8_t> original(s->documentBytes, s->documentBytes + kSize);
-    auto at = [](int i) { return static_cast<int32_t>(i * 3); };
-    auto selected = [](int i) { return i % 50 == 0; };  // a selection the typing drops
-    for (int i = 0; i < kRuns; ++i) {
-        s->caretOffset = at(i);
-        s->caretNibble = 0;
-        s->selectionAnchorByte = selected(i) ? at(i) + 2 : -1;
-        s->selectionEndByte = selected(i) ? at(i) : -1;
-        endTypedRun(*s);
-        typeHexDigit(*s, nullptr, (s->documentBytes[at(i)] >> 4) ^ 1, false);  // always a change
-        typeHexDigit(*s, nullptr, i & 0xF, false);
-    }
-    const std::vector<uint8_t> typed(s->documentBytes, s->documentBytes + kSize);
-    EXPECT_LE(static_cast<double>(undoMemoryBytes(*s)) / kRuns, 32.0 + 1.0);  // its byte beside
-
-    for (int i = kRuns; i-- > 0;) {
-        ASSERT_EQ(undoStep(*s, nullptr), 1);
-        ASSERT_EQ(s->caretOffset, at(i)) << i;
-        EXPECT_EQ(s->documentBytes[at(i)], original[at(i)]);
-        EXPECT_EQ(s->selectionAnchorByte, selected(i) ? at(i) + 2 : -1) << i;
-        EXPECT_EQ(s->selectionEndByte, selected(i) ? at(i) : -1) << i;
-    }
-    EXPECT_FALSE(canUndo(*s));
-    EXPECT_EQ(s->modified, 0);
-    for (int i = 0; i < kRuns; ++i) {
-        ASSERT_EQ(redoStep(*s, nullptr), 1);
-        ASSERT_EQ(s->caretOffset, at(i) + 1) << i;
-        EXPECT_EQ(s->selectionAnchorByte, -1) << i;
-    }
-    EXPECT_FALSE(canRedo(*s));
-    EXPECT_TRUE(std::equal(typed.begin(), typed.end(), s->documentBytes));
-}
-
-// The questions before a command that changes the length warn that the
-// records and marks go; while editing without limits they stay, so no warning.
-TEST_F(UnlimitedDocument, QuestionsBeforeLengthChangesCarryNoResetWarning) {
-    std::memcpy(s->documentBytes, "ab.ab.ab", 8);
-    ASSERT_EQ(resetDocumentModel(*s), 1);
-    nativeSeam().answers = {answerYes, answerYes};
-    s->caretOffset = 5;
-    ASSERT_EQ(deleteByteAtCaret(*s, nullptr), 1);
-    ReplaceQuery q;
-    ASSERT_EQ(readReplaceQuery("ab", "xyz", searchMatchCase, true, nullptr, q), 1);
-    int64_t count = 0;
-    EXPECT_EQ(replaceAll(*s, nullptr, q, "ab", count), ReplaceOutcome::Resized);
-    EXPECT_EQ(count, 3);
-    ASSERT_EQ(nativeSeam().events.size(), 2u);
-    EXPECT_EQ(nativeSeam().events[0].text, "'5' 番地の '2E' を削除しますか？");
-    EXPECT_EQ(nativeSeam().events[1].text, "3 箇所を長さの異なるデータに置換しますか？");
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 11), "xyz.xyzxyz\x08");
-}
-
-// A word typed into the text column is one step: the key of each letter
-// comes before its character and must not end the run; a movement key does.
-TEST_F(UnlimitedDocument, CharactersTypedIntoTheTextColumnAreOneStepUntilTheCaretMoves) {
-    ASSERT_EQ(onViewKeyDown(*s, nullptr, keyTab, modifierNone, false) & effectRepaint, effectRepaint);
-    for (char c : std::string("word")) {
-        onViewKeyDown(*s, nullptr, std::toupper(c), modifierNone, false);
-        onViewChar(*s, nullptr, static_cast<uint8_t>(c), false, false);
-    }
-    onViewKeyDown(*s, nullptr, keyRight, modifierNone, false);
-    onViewChar(*s, nullptr, '!', false, false);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 6), std::string("word\x04!", 6));
-    ASSERT_EQ(undoStep(*s, nullptr), 1);
-    ASSERT_EQ(undoStep(*s, nullptr), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(s->documentBytes), 6), std::string("\0\1\2\3\4\5", 6));
-    EXPECT_FALSE(canUndo(*s));
 }
 
 }  // namespace

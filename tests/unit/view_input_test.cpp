@@ -343,6 +343,15 @@ TEST_F(ViewInputTest, TypedDigitsAreOneStepUntilTheCaretMoves) {
     EXPECT_EQ(std::tuple(s->selectionAnchorByte, s->selectionEndByte, s->caretOffset, s->modified), std::tuple(2, 15, 4, 0));
     ASSERT_EQ(redoStep(*s, nullptr), 1);
     EXPECT_EQ(std::tuple(hasByteSelection(*s), s->caretOffset, s->caretNibble), std::tuple(false, 5, 1));
+    // In the text column the key of each letter comes before its character: it does not end the run.
+    s->caretOffset = 30;
+    onViewKeyDown(*s, nullptr, keyTab, modifierNone, false);
+    for (char c : {'w', 'x'}) {
+        onViewKeyDown(*s, nullptr, c - 'a' + 'A', modifierNone, false);
+        onViewChar(*s, nullptr, static_cast<uint8_t>(c), false, false);
+    }
+    ASSERT_EQ(undoStep(*s, nullptr), 1);
+    EXPECT_EQ(std::tuple(s->documentBytes[30], s->documentBytes[31]), std::tuple(0, 0));
 }
 
 TEST_F(ViewInputTest, DragNearAnEdgeScrollsAndMovesTheSelectionEnd) {
