@@ -1,6 +1,5 @@
 // The growable record store against std::map, records and marks moving with
-// insertions and deletions, a command that runs out of memory halfway, and
-// the memory and places of many typed steps.
+// insertions and deletions, and a command that runs out of memory halfway.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,14 +10,12 @@
 
 #include "document/document.h"
 #include "document/edit.h"
-#include "document/marks.h"
 #include "document/record_list.h"
 #include "document/record_store.h"
 #include "document/undo.h"
 #include "document/unlimited_edit.h"
 #include "platform/platform_native.h"
 #include "resource_ids.h"
-#include "tools/replace.h"
 
 namespace {
 
